@@ -1,0 +1,45 @@
+#include <cstdio>
+
+#include "cli/commands.h"
+#include "cli/json_writer.h"
+#include "cli/load_for_cli.h"
+#include "cli/model_json.h"
+
+namespace vertigon {
+
+int RunInfo(const Arguments& args) {
+    bool full = false;
+    std::string path;
+    for (const std::string& arg : args) {
+        if (arg == "--full") {
+            full = true;
+        } else if (path.empty() && (arg.empty() || arg[0] != '-')) {
+            path = arg;
+        } else {
+            std::fprintf(stderr, "vertigon-cli info: unexpected argument '%s'\n", arg.c_str());
+            return kExitUsage;
+        }
+    }
+    if (path.empty()) {
+        std::fprintf(stderr, "vertigon-cli info: a model file is required\n");
+        return kExitUsage;
+    }
+
+    LoaderRegistry registry;
+    int status = kExitOk;
+    Model* model = OpenModelForCli(registry, path, &status);
+    if (!model) return status;
+
+    JsonWriter json;
+    json.BeginObject();
+    json.Key("path").String(path);
+    json.Key("loader").String(registry.FindLoader(path)->GetName());
+    json.Key("kind").String(FileKindName(registry.FindFileKind(path)));
+    json.Key("model");
+    WriteModelJson(json, *model, full);
+    json.EndObject();
+    std::printf("%s\n", json.text().c_str());
+    return kExitOk;
+}
+
+}  // namespace vertigon

@@ -1,0 +1,75 @@
+#include "formats/file_io.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include <sys/stat.h>
+
+#include "formats/load_error.h"
+
+namespace vertigon {
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+[[noreturn]] void ThrowFileError(const std::string& path, const char* what) {
+    throw FileError("cannot " + std::string(what) + " " + path + ": " + std::strerror(errno));
+}
+
+}  // namespace
+
+std::vector<uint8_t> ReadWholeFile(const std::string& path) {
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file) ThrowFileError(path, "open");
+    struct stat info {};
+    if (fstat(fileno(file.get()), &info) != 0) ThrowFileError(path, "examine");
+    if (!S_ISREG(info.st_mode)) throw FileError("cannot read " + path + ": not a regular file");
+    if (std::fseek(file.get(), 0, SEEK_END) != 0) ThrowFileError(path, "seek in");
+    const long length = std::ftell(file.get());
+    if (length < 0) ThrowFileError(path, "measure");
+    if (std::fseek(file.get(), 0, SEEK_SET) != 0) ThrowFileError(path, "seek in");
+    std::vector<uint8_t> data(static_cast<size_t>(length));
+    if (!data.empty() && std::fread(data.data(), 1, data.size(), file.get()) != data.size()) {
+        ThrowFileError(path, "read");
+    }
+    return data;
+}
+
+bool FileStartsWith(const std::string& path, const void* magic, size_t length) {
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file) return false;
+    std::vector<uint8_t> head(length);
+    if (std::fread(head.data(), 1, length, file.get()) != length) return false;
+    return std::memcmp(head.data(), magic, length) == 0;
+}
+
+std::string_view PathExtension(std::string_view path) {
+    const size_t dot = path.rfind('.');
+    if (dot == std::string_view::npos) return {};
+    return path.substr(dot);
+}
+
+bool HasExtension(std::string_view path, std::string_view extension) {
+    const std::string_view actual = PathExtension(path);
+    if (actual.empty() || actual.size() != extension.size()) return false;
+    for (size_t i = 0; i < actual.size(); ++i) {
+        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(actual[i]) != lower(extension[i])) return false;
+    }
+    return true;
+}
+
+std::string ReplaceExtension(std::string_view path, std::string_view extension) {
+    const size_t dot = path.rfind('.');
+    std::string result(path.substr(0, dot == std::string_view::npos ? path.size() : dot));
+    result += extension;
+    return result;
+}
+
+}  // namespace vertigon

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vertigon {
+
+// The whole file in memory; throws FileError when it cannot be opened or read.
+std::vector<uint8_t> ReadWholeFile(const std::string& path);
+
+// Whether the file opens and its first bytes equal `magic`; never throws.
+bool FileStartsWith(const std::string& path, const void* magic, size_t length);
+
+// The text from the last '.' in the whole path to its end; empty when there is no '.'.
+std::string_view PathExtension(std::string_view path);
+// Case-insensitive comparison of the path's extension with `extension` (which includes the dot).
+bool HasExtension(std::string_view path, std::string_view extension);
+// The path with everything from its last '.' replaced by `extension`; a path without '.' gets
+// `extension` appended.
+std::string ReplaceExtension(std::string_view path, std::string_view extension);
+
+}  // namespace vertigon

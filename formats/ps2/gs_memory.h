@@ -1,0 +1,40 @@
+// A software model of the console's 4 MiB graphics memory, used to unswizzle 8-bit textures:
+// the stored words are written with the 32-bit pixel arrangement (PSMCT32) and read back with
+// the 8-bit arrangement (PSMT8).
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace vertigon {
+
+class GsMemoryImage {
+public:
+    static constexpr size_t kBytes = 4 * 1024 * 1024;
+    static constexpr size_t kPageBytes = 8192;
+
+    GsMemoryImage();
+
+    // Stores w x h words, row by row; bw is the buffer width in 64-pixel units. Returns false,
+    // writing nothing, when the source is too short or an address would pass the end of memory.
+    bool WritePsmct32(std::span<const uint8_t> sourceWords, uint32_t w, uint32_t h, uint32_t bw);
+    // Reads w x h index bytes, row by row, into `destination`; bw is in 64-pixel units. Returns
+    // false, reading nothing, when the destination is too short or an address would pass the end.
+    bool ReadPsmt8(std::span<uint8_t> destination, uint32_t w, uint32_t h, uint32_t bw) const;
+
+    std::span<const uint8_t> bytes() const { return memory_; }
+
+private:
+    std::vector<uint8_t> memory_;
+};
+
+// The image shared by the loaders for the life of the program.
+GsMemoryImage& SharedGsMemory();
+
+// Unswizzles a W x Hr word upload into a 2W x 2Hr index image through `gs`, with the buffer
+// widths `writeWidth` and `readWidth` (64-pixel units). Returns false when the upload does not fit.
+bool UnswizzlePsmt8(GsMemoryImage& gs, std::span<const uint8_t> words, uint32_t w, uint32_t hr,
+                    uint32_t writeWidth, uint32_t readWidth, std::vector<uint8_t>& indices);
+
+}  // namespace vertigon

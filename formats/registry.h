@@ -1,0 +1,64 @@
+// Owns the model loaders, decides which one handles a path, and keeps the models opened
+// through it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "formats/model_loader.h"
+
+namespace vertigon {
+
+// Why OpenModel gave no model.
+struct LoadFailure {
+    enum class Reason {
+        None,
+        NoLoader,     // no loader accepts the path
+        NotAModel,    // accepted, but the file is an animation (or of no kind)
+        Unreadable,   // the file could not be opened or read
+        Malformed,    // the file does not hold what it claims
+        Unsupported,  // this build cannot turn the file into a model
+    };
+    Reason reason = Reason::None;
+    std::string message;
+};
+
+class LoaderRegistry final : public ModelOwner {
+public:
+    // Registers, in this fixed order: FfbLoader, MdlsLoader, MdlxLoader, RawLoader.
+    LoaderRegistry();
+    // A registry over the given loaders, in the given order (tests use it to inject loaders).
+    explicit LoaderRegistry(std::vector<std::unique_ptr<ModelLoader>> loaders);
+    ~LoaderRegistry();
+    LoaderRegistry(const LoaderRegistry&) = delete;
+    LoaderRegistry& operator=(const LoaderRegistry&) = delete;
+
+    // The most recently constructed registry still alive, or null.
+    static LoaderRegistry* Instance();
+
+    int32_t loaderCount() const { return static_cast<int32_t>(loaders_.size()); }
+    ModelLoader* GetLoader(int32_t index) const;
+    // The first loader whose CanLoad accepts the path, or null.
+    ModelLoader* FindLoader(const std::string& path) const;
+    FileKind FindFileKind(const std::string& path) const;
+    // The first accepting loader's model; null when no loader accepts or the load fails.
+    std::unique_ptr<Model> LoadFile(const std::string& path, LoadFailure* failure = nullptr) const;
+    // Loads a model-kind file and appends it to the model list; null (and the reason) otherwise.
+    Model* OpenModel(const std::string& path, LoadFailure* failure = nullptr);
+    // Destroys every listed model, whatever its reference count.
+    void ClearModels();
+
+    // The loaders' filter strings joined by '|', in registry order.
+    std::string FilterString() const;
+
+    const std::vector<std::unique_ptr<Model>>& models() const { return models_; }
+    void DestroyModel(Model* model) override;
+
+private:
+    std::vector<std::unique_ptr<ModelLoader>> loaders_;
+    std::vector<std::unique_ptr<Model>> models_;
+};
+
+}  // namespace vertigon

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the benchmarks in Release and runs them. Extra arguments go to every benchmark
+# program (for example --benchmark_filter=Unswizzle).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup.sh
+cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVERTIGON_BUILD_TESTS=OFF -DVERTIGON_BUILD_BENCH=ON
+cmake --build build/bench
+for program in build/bench/bench/*_bench; do
+  echo "== $(basename "$program")"
+  "$program" "$@"
+done

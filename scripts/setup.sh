@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, testing and benchmarking Vertigon needs.
+# Idempotent: when everything is already installed it changes nothing.
+set -euo pipefail
+
+packages=(
+  g++ cmake ninja-build pkg-config
+  zlib1g-dev libpng-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libwxgtk3.2-dev
+  libepoxy-dev libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri
+  xvfb xauth
+  binutils-mipsel-linux-gnu qemu-user
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+  sudo=(sudo)
+fi
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get update
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"

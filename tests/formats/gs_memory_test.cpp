@@ -1,0 +1,87 @@
+#include "formats/ps2/gs_memory.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/fixtures/byte_writer.h"
+
+namespace vertigon {
+namespace {
+
+// Words 0, 1, 2, ... of a w x h upload.
+std::vector<uint8_t> CountingWords(uint32_t count) {
+    testing::ByteWriter out;
+    for (uint32_t i = 0; i < count; ++i) out.U32(i);
+    return out.Take();
+}
+
+// Closed-form statement of where linear pixel (x, y) of an 8-bit texture lives in its upload,
+// when the texture was uploaded as 32-bit words of half its width and half its height over a
+// buffer as wide as the texture. Derived from the GS column layout: 16 x 16 blocks, columns of
+// 16 x 4 pixels in which every other column swaps its row pairs, four bytes of one word spread
+// over two rows and two 8-pixel halves.
+uint32_t StoredByteOfPixel(uint32_t x, uint32_t y, uint32_t width) {
+    const uint32_t blockLocation = (y & ~0xFu) * width + (x & ~0xFu) * 2;
+    const uint32_t swapSelector = (((y + 2) >> 2) & 1) * 4;
+    const uint32_t posY = (((y & ~3u) >> 1) + (y & 1)) & 7;
+    const uint32_t columnLocation = posY * width * 2 + ((x + swapSelector) & 7) * 4;
+    const uint32_t byteNumber = ((y >> 1) & 1) + ((x >> 2) & 2);
+    return blockLocation + columnLocation + byteNumber;
+}
+
+TEST(GsMemory, DocumentedFirstPixelsOfAPage) {
+    GsMemoryImage gs;
+    const std::vector<uint8_t> words = CountingWords(64 * 32);
+    std::vector<uint8_t> indices;
+    ASSERT_TRUE(UnswizzlePsmt8(gs, words, 64, 32, 1, 2, indices));
+    ASSERT_EQ(indices.size(), 128u * 64u);
+    EXPECT_EQ(indices[0], words[0]);      // byte 0 of word 0
+    EXPECT_EQ(indices[1], words[1 * 4]);  // byte 0 of word 1
+    EXPECT_EQ(indices[8], words[2]);      // byte 2 of word 0
+}
+
+TEST(GsMemory, UnswizzleMatchesTheIndependentLayoutStatement) {
+    for (uint32_t w : {64u, 128u, 256u}) {
+        const uint32_t h = w / 2;
+        // Distinct byte values per position modulo 251 keep every mismatch visible.
+        std::vector<uint8_t> stored(w * h * 4);
+        for (size_t i = 0; i < stored.size(); ++i) stored[i] = static_cast<uint8_t>(i % 251);
+        GsMemoryImage gs;
+        std::vector<uint8_t> indices;
+        ASSERT_TRUE(UnswizzlePsmt8(gs, stored, w, h, w / 64, 2 * w / 64, indices));
+        const uint32_t width = 2 * w;
+        int mismatches = 0;
+        for (uint32_t y = 0; y < 2 * h; ++y) {
+            for (uint32_t x = 0; x < width; ++x) {
+                if (indices[y * width + x] != stored[StoredByteOfPixel(x, y, width)]) ++mismatches;
+            }
+        }
+        EXPECT_EQ(mismatches, 0) << "upload width " << w;
+    }
+}
+
+TEST(GsMemory, UploadsThatWouldLeaveTheImageAreRejectedUntouched) {
+    GsMemoryImage gs;
+    // 512 pages hold 4 MiB: a column of 513 pages (bw 1, 513 x 32 rows) does not fit.
+    const std::vector<uint8_t> words = CountingWords(64 * 32 * 513);
+    EXPECT_FALSE(gs.WritePsmct32(words, 64, 32 * 513, 1));
+    for (uint8_t b : gs.bytes()) ASSERT_EQ(b, 0);
+    EXPECT_TRUE(gs.WritePsmct32(words, 64, 32 * 512, 1));
+    // A huge buffer width pushes the second page row out of memory.
+    EXPECT_FALSE(gs.WritePsmct32(words, 64, 64, 600));
+    std::vector<uint8_t> out(128 * 128);
+    EXPECT_FALSE(gs.ReadPsmt8(out, 128, 128, 1200));
+    EXPECT_TRUE(gs.ReadPsmt8(out, 128, 128, 2));
+}
+
+TEST(GsMemory, ShortBuffersAreRejected) {
+    GsMemoryImage gs;
+    const std::vector<uint8_t> words = CountingWords(10);
+    EXPECT_FALSE(gs.WritePsmct32(words, 4, 4, 1));
+    std::vector<uint8_t> out(10);
+    EXPECT_FALSE(gs.ReadPsmt8(out, 4, 4, 2));
+    std::vector<uint8_t> indices;
+    EXPECT_FALSE(UnswizzlePsmt8(gs, words, 0x10000, 0, 1, 2, indices));
+}
+
+}  // namespace
+}  // namespace vertigon

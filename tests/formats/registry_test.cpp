@@ -1,0 +1,166 @@
+#include "formats/registry.h"
+
+#include <gtest/gtest.h>
+
+#include "formats/load_error.h"
+#include "tests/fixtures/temp_dir.h"
+
+namespace vertigon {
+namespace {
+
+const std::vector<uint8_t> kBarHeader = {0x42, 0x41, 0x52, 0x01, 0, 0, 0, 0};
+
+TEST(Registry, LoadersComeInTheFixedOrder) {
+    LoaderRegistry registry;
+    ASSERT_EQ(registry.loaderCount(), 4);
+    EXPECT_STREQ(registry.GetLoader(0)->GetName(), "FfbLoader");
+    EXPECT_STREQ(registry.GetLoader(1)->GetName(), "MdlsLoader");
+    EXPECT_STREQ(registry.GetLoader(2)->GetName(), "MdlxLoader");
+    EXPECT_STREQ(registry.GetLoader(3)->GetName(), "RawLoader");
+    EXPECT_EQ(registry.GetLoader(4), nullptr);
+    EXPECT_EQ(registry.GetLoader(-1), nullptr);
+}
+
+TEST(Registry, WildcardJoinsTheFilterStringsInRegistryOrder) {
+    LoaderRegistry registry;
+    EXPECT_EQ(registry.FilterString(),
+              "Final Fantasy X / X2 Model (*.FFB)|*.FFB|"
+              "Kingdom Hearts Model (*.MDLS)|*.MDLS|Kingdom Hearts Animation (*.MSET)|*.MSET|"
+              "Kingdom Hearts 2 Model (*.MDLX)|*.MDLX|Kingdom Hearts 2 Animation (*.MSET)|*.MSET|"
+              "Final Fantasy XII Model (*.RAW)|*.RAW");
+}
+
+TEST(Registry, ExtensionsDecideKindsIgnoringCase) {
+    LoaderRegistry registry;
+    EXPECT_STREQ(registry.FindLoader("a/b.MdLs")->GetName(), "MdlsLoader");
+    EXPECT_EQ(registry.FindFileKind("a/b.MdLs"), FileKindModel);
+    EXPECT_EQ(registry.FindFileKind("a/b.mset"), FileKindAnimation);
+    EXPECT_EQ(registry.FindFileKind("a/b.MSET"), FileKindAnimation);
+    EXPECT_STREQ(registry.FindLoader("x.ffb")->GetName(), "FfbLoader");
+    EXPECT_STREQ(registry.FindLoader("x.RaW")->GetName(), "RawLoader");
+    EXPECT_EQ(registry.FindLoader("x.txt"), nullptr);
+    EXPECT_EQ(registry.FindFileKind("x.txt"), FileKindNone);
+}
+
+TEST(Registry, AnMsetIsClaimedByTheMdlsLoaderAndNeverOpened) {
+    LoaderRegistry registry;
+    LoadFailure failure;
+    EXPECT_EQ(registry.OpenModel("whatever.mset", &failure), nullptr);
+    EXPECT_EQ(failure.reason, LoadFailure::Reason::NotAModel);
+    EXPECT_TRUE(registry.models().empty());
+}
+
+TEST(Registry, ABarFileOpensAsMdlxWhateverItsExtension) {
+    testing::TempDir dir;
+    LoaderRegistry registry;
+    const std::string dat = dir.Write("x.dat", kBarHeader);
+    EXPECT_STREQ(registry.FindLoader(dat)->GetName(), "MdlxLoader");
+    EXPECT_EQ(registry.FindFileKind(dat), FileKindModel);
+    // The MDLX loader comes before the RAW one.
+    const std::string raw = dir.Write("x.raw", kBarHeader);
+    EXPECT_STREQ(registry.FindLoader(raw)->GetName(), "MdlxLoader");
+    // But an .mset extension is claimed earlier by the MDLS loader.
+    const std::string mset = dir.Write("x.mset", kBarHeader);
+    EXPECT_STREQ(registry.FindLoader(mset)->GetName(), "MdlsLoader");
+}
+
+TEST(Registry, AFileWithoutTheBarMagicIsRefusedByEveryLoader) {
+    testing::TempDir dir;
+    LoaderRegistry registry;
+    EXPECT_EQ(registry.FindLoader(dir.Write("x.dat", std::vector<uint8_t>{0x42, 0x41, 0x52, 0x02})), nullptr);
+    EXPECT_EQ(registry.FindLoader(dir.Write("x.mdlx", std::string("not a bar"))), nullptr);
+    EXPECT_EQ(registry.FindLoader(dir.Write("short.mdlx", std::string("BAR"))), nullptr);
+    EXPECT_EQ(registry.FindLoader((dir.path() / "missing.mdlx").string()), nullptr);
+    LoadFailure failure;
+    EXPECT_EQ(registry.OpenModel((dir.path() / "missing.mdlx").string(), &failure), nullptr);
+    EXPECT_EQ(failure.reason, LoadFailure::Reason::NoLoader);
+}
+
+TEST(Registry, ADotInADirectoryNameIsNotAnExtension) {
+    testing::TempDir dir;
+    LoaderRegistry registry;
+    const std::string path = dir.Write("old.dir/data", std::string("plain"));
+    EXPECT_EQ(registry.FindLoader(path), nullptr);
+    EXPECT_EQ(registry.FindLoader("old.raw/data"), nullptr);
+}
+
+// A loader that accepts ".fake" files and builds an empty model, or fails as told.
+class FakeLoader : public ModelLoader {
+public:
+    bool CanLoad(const std::string& path) override { return path.ends_with(".fake"); }
+    std::unique_ptr<Model> Load(const std::string& path) override {
+        ++loads;
+        if (path.starts_with("bad")) throw FormatError("bad bytes");
+        if (path.starts_with("gone")) throw FileError("cannot open");
+        return std::make_unique<Model>();
+    }
+    FileKind GetFileKind(const std::string&) override { return FileKindModel; }
+    const char* GetFilterString() const override { return "Fake (*.fake)|*.fake"; }
+    const char* GetName() const override { return "FakeLoader"; }
+    int loads = 0;
+};
+
+struct FakeRegistry {
+    FakeRegistry() {
+        auto owned = std::make_unique<FakeLoader>();
+        loader = owned.get();
+        std::vector<std::unique_ptr<ModelLoader>> loaders;
+        loaders.push_back(std::move(owned));
+        registry = std::make_unique<LoaderRegistry>(std::move(loaders));
+    }
+    FakeLoader* loader;
+    std::unique_ptr<LoaderRegistry> registry;
+};
+
+TEST(Registry, OpenModelListsModelsAndClearModelsEmptiesTheList) {
+    FakeRegistry fake;
+    LoaderRegistry& registry = *fake.registry;
+    EXPECT_EQ(LoaderRegistry::Instance(), &registry);
+    Model* first = registry.OpenModel("one.fake");
+    Model* second = registry.OpenModel("two.fake");
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    ASSERT_EQ(registry.models().size(), 2u);
+    EXPECT_EQ(registry.models()[0].get(), first);
+    EXPECT_EQ(first->owner, &registry);
+    registry.ClearModels();
+    EXPECT_TRUE(registry.models().empty());
+}
+
+TEST(Registry, ReleasingTheLastReferenceUnlinksTheModelWhereverItStands) {
+    FakeRegistry fake;
+    LoaderRegistry& registry = *fake.registry;
+    registry.OpenModel("a.fake");
+    Model* middle = registry.OpenModel("b.fake");
+    Model* last = registry.OpenModel("c.fake");
+    middle->refCount = 1;
+    EXPECT_EQ(middle->Release(), 0);
+    ASSERT_EQ(registry.models().size(), 2u);
+    EXPECT_EQ(registry.models()[1].get(), last);
+}
+
+TEST(Registry, FailedLoadsReportTheirReason) {
+    FakeRegistry fake;
+    LoaderRegistry& registry = *fake.registry;
+    LoadFailure failure;
+    EXPECT_EQ(registry.OpenModel("bad.fake", &failure), nullptr);
+    EXPECT_EQ(failure.reason, LoadFailure::Reason::Malformed);
+    EXPECT_EQ(failure.message, "bad bytes");
+    EXPECT_EQ(registry.OpenModel("gone.fake", &failure), nullptr);
+    EXPECT_EQ(failure.reason, LoadFailure::Reason::Unreadable);
+    EXPECT_TRUE(registry.models().empty());
+}
+
+TEST(Registry, InstanceIsTheMostRecentLiveRegistry) {
+    auto outer = std::make_unique<LoaderRegistry>();
+    {
+        LoaderRegistry inner;
+        EXPECT_EQ(LoaderRegistry::Instance(), &inner);
+    }
+    EXPECT_EQ(LoaderRegistry::Instance(), nullptr);
+    outer.reset();
+    EXPECT_EQ(LoaderRegistry::Instance(), nullptr);
+}
+
+}  // namespace
+}  // namespace vertigon
