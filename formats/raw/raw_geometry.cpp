@@ -30,12 +30,15 @@ public:
           paletteCount_(static_cast<uint32_t>(model.paletteCount())),
           model_(model),
           // Records may be shared, which multiplies what a small file describes. Every shape,
-          // mesh, packet, vertex and strip entry costs at least one byte of a real file.
+          // mesh, packet, vertex and strip entry takes several bytes of a real file, so one
+          // unit of work per file byte leaves room for honest sharing and stops blow-ups.
           workLeft_(file.size() + 1024) {}
 
     void Build(uint64_t data) {
         const uint32_t lodCount = file_.U16(data);
-        if (lodCount > RawMaterialMap::kLists) Refuse("the file has %u levels of detail; at most %u are supported", lodCount, RawMaterialMap::kLists);
+        if (lodCount > RawMaterialMap::kLists) {
+            Refuse("the file has %u levels of detail; at most %u are supported", lodCount, RawMaterialMap::kLists);
+        }
         file_.RequireArray(data + 4, lodCount, 4);
         model_.lods.resize(lodCount);
         for (uint32_t i = 0; i < lodCount; ++i) {
@@ -56,7 +59,9 @@ private:
 
         const uint32_t shapeCount = file_.U32(record);
         file_.RequireArray(record + 4, shapeCount, 2);
-        if (shapeCount > RawMaterialMap::kShapes) Refuse("Lod %u has %u shapes; at most %u are supported", index, shapeCount, RawMaterialMap::kShapes);
+        if (shapeCount > RawMaterialMap::kShapes) {
+            Refuse("Lod %u has %u shapes; at most %u are supported", index, shapeCount, RawMaterialMap::kShapes);
+        }
         Spend(shapeCount);
         lod.shapes.resize(shapeCount);
         for (uint32_t s = 0; s < shapeCount; ++s) {
@@ -65,7 +70,9 @@ private:
 
         DrawGroup group;
         for (int32_t shape : map_.lists[index]) {
-            if (static_cast<uint32_t>(shape) >= shapeCount) Refuse("Lod %u draws shape %u of %u", index, static_cast<unsigned>(shape), shapeCount);
+            if (static_cast<uint32_t>(shape) >= shapeCount) {
+                Refuse("Lod %u draws shape %u of %u", index, static_cast<unsigned>(shape), shapeCount);
+            }
             group.shapeIndices.push_back(shape);
         }
         lod.drawGroups.push_back(std::move(group));
@@ -94,8 +101,12 @@ private:
                 material.hidden = true;
                 continue;
             }
-            if (slot->textureIndex >= imageCount_) Refuse("shape %u uses texture image %u of %u", shapeIndex, slot->textureIndex, imageCount_);
-            if (slot->paletteIndex >= paletteCount_) Refuse("shape %u uses palette %u of %u", shapeIndex, slot->paletteIndex, paletteCount_);
+            if (slot->textureIndex >= imageCount_) {
+                Refuse("shape %u uses texture image %u of %u", shapeIndex, slot->textureIndex, imageCount_);
+            }
+            if (slot->paletteIndex >= paletteCount_) {
+                Refuse("shape %u uses palette %u of %u", shapeIndex, slot->paletteIndex, paletteCount_);
+            }
             material.shaderSet = CreateShaderSet();
             material.textureIndex = static_cast<int32_t>(paletteCount_ * slot->textureIndex + slot->paletteIndex);
             material.lit = true;
@@ -146,10 +157,10 @@ private:
             const int32_t index = first + static_cast<int32_t>(i);
             const Vec3& p = packet_.positions[i];
             const Vec3& q = packet_.normals[i];
-            SkinEntry position{index, 0, {xSign * p.x * kPositionScale, p.y * kPositionScale, p.z * kPositionScale, 1.0f}};
-            SkinEntry normal{index, 0, {xSign * q.x * kNormalScale, q.y * kNormalScale, q.z * kNormalScale, 1.0f}};
-            shape.positionSingles.push_back(position);
-            shape.normalSingles.push_back(normal);
+            const Vec4 position{xSign * p.x * kPositionScale, p.y * kPositionScale, p.z * kPositionScale, 1.0f};
+            const Vec4 normal{xSign * q.x * kNormalScale, q.y * kNormalScale, q.z * kNormalScale, 1.0f};
+            shape.positionSingles.push_back({index, 0, position});
+            shape.normalSingles.push_back({index, 0, normal});
         }
     }
 
@@ -157,8 +168,10 @@ private:
         Triangle triangle;
         for (int c = 0; c < 3; ++c) {
             const RawStripEntry& e = *corners[c];
-            if (e.vertex >= packet_.positions.size()) Refuse("a strip names vertex %u of a packet of %u", e.vertex, static_cast<unsigned>(packet_.positions.size()));
-            if (e.coord >= packet_.coords.size()) Refuse("a strip names texture coordinate %u of a packet of %u", e.coord, static_cast<unsigned>(packet_.coords.size()));
+            const auto vertexCount = static_cast<unsigned>(packet_.positions.size());
+            const auto coordCount = static_cast<unsigned>(packet_.coords.size());
+            if (e.vertex >= vertexCount) Refuse("a strip names vertex %u of a packet of %u", e.vertex, vertexCount);
+            if (e.coord >= coordCount) Refuse("a strip names coordinate %u of a packet of %u", e.coord, coordCount);
             triangle.positionIndex[c] = first + e.vertex;
             triangle.normalIndex[c] = first + e.vertex;
             triangle.u[c] = packet_.coords[e.coord][0];

@@ -68,7 +68,9 @@ void ReadColours(const ByteReader& file, Cursor& cursor, RawPacket& packet) {
 }  // namespace
 
 float DecodeRawFixedPoint(uint16_t x) {
-    const auto magnitude = [](uint16_t v) { return static_cast<float>((v >> 4) & 0x7FF) + static_cast<float>(v & 0xF) / 16.0f; };
+    const auto magnitude = [](uint16_t v) {
+        return static_cast<float>((v >> 4) & 0x7FF) + static_cast<float>(v & 0xF) / 16.0f;
+    };
     if ((x & 0x8000) == 0) return magnitude(x);
     return -magnitude(static_cast<uint16_t>(~x));
 }

@@ -76,7 +76,8 @@ void ReadRawTextures(const ByteReader& file, const RawChunk& chunk, Model& model
         // Buffer widths twice those of the MDLX format: W div 32 to write, W div 16 to read.
         if (!UnswizzlePsmt8(SharedGsMemory(), words, w, h, w / 32, w / 16, indices)) {
             char text[120];
-            std::snprintf(text, sizeof text, "texture image %u (%u x %u words) does not fit the graphics memory", k, w, h);
+            std::snprintf(text, sizeof text, "texture image %u (%u x %u words) does not fit the graphics memory", k, w,
+                          h);
             throw FormatError(text);
         }
         for (uint64_t p = 0; p < paletteCount; ++p) {

@@ -182,8 +182,10 @@ TEST(RawLoader, ImagesAreUnswizzledWithDoubledBufferWidths) {
     RawFileDesc desc = testing::SmallRawModel();
     desc.images = {testing::RawImageDesc{kW, kH, {}}};
     desc.images[0].words.resize(size_t{kW} * kH * 4);
-    for (size_t i = 0; i < desc.images[0].words.size(); ++i) desc.images[0].words[i] = static_cast<uint8_t>(i * 7 + i / 509);
-    desc.palettes = {testing::RawPalette([](int i) { return std::array<uint8_t, 4>{static_cast<uint8_t>(i), 0, 0, 128}; })};
+    auto& words = desc.images[0].words;
+    for (size_t i = 0; i < words.size(); ++i) words[i] = static_cast<uint8_t>(i * 7 + i / 509);
+    const auto redRamp = [](int i) { return std::array<uint8_t, 4>{static_cast<uint8_t>(i), 0, 0, 128}; };
+    desc.palettes = {testing::RawPalette(redRamp)};
     desc.materialMap.pairs = {{0, 0}, {0, 0}, {0, 0}};
     const auto model = Load(desc);
     ASSERT_EQ(model->textureCount(), 1);

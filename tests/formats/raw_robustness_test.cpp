@@ -69,7 +69,8 @@ TEST(RawRobustness, SingleFlippedBytesLoadOrAreRefused) {
         for (uint8_t mask : {uint8_t{0x01}, uint8_t{0x80}, uint8_t{0xFF}}) {
             std::vector<uint8_t> damaged = file;
             damaged[at] ^= mask;
-            (LoadsConsistently(damaged, "byte " + std::to_string(at) + " ^ " + std::to_string(mask)) ? loaded : refused)++;
+            const std::string context = "byte " + std::to_string(at) + " ^ " + std::to_string(mask);
+            (LoadsConsistently(damaged, context) ? loaded : refused)++;
         }
     }
     // Most bytes are pixels and palette entries, which change colours only; some are offsets.
