@@ -28,14 +28,5 @@ TEST(CliInfo, ExitStatusesTellWhyThereIsNoModel) {
     EXPECT_EQ(RunCli("frobnicate").status, 64);
 }
 
-TEST(CliInfo, OpensTheBundledMdlxSampleAndRefusesABrokenOne) {
-    const std::string sample = std::string(VERTIGON_SOURCE_DIR) + "/samples/mdlx_sample.mdlx";
-    const CliResult r = RunCli("info --full " + sample);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("\"loader\":\"MdlxLoader\""), std::string::npos);
-    testing::TempDir dir;
-    EXPECT_EQ(RunCli("info " + dir.Write("broken.mdlx", std::string("BAR\x01 and nothing else"))).status, 1);
-}
-
 }  // namespace
 }  // namespace vertigon
