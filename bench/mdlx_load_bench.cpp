@@ -60,7 +60,9 @@ MdlxPacket WeightedPacket(uint32_t bone, float& z) {
 
 std::vector<uint8_t> SyntheticFile() {
     MdlxDescription d;
-    for (uint32_t b = 0; b < kBones; ++b) d.bones.push_back({static_cast<int32_t>(b) - 1, {1, 1, 1}, {0.1f, 0, 0}, {0, 1, 0}});
+    for (uint32_t b = 0; b < kBones; ++b) {
+        d.bones.push_back({static_cast<int32_t>(b) - 1, {1, 1, 1}, {0.1f, 0, 0}, {0, 1, 0}});
+    }
     float z = 0;
     for (int s = 0; s < kTextures; ++s) {
         vertigon::testing::MdlxSubpart subpart{s == 3 ? 0x13u : 0x14u, static_cast<uint32_t>(s), {}};

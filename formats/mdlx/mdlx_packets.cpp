@@ -109,7 +109,9 @@ uint64_t ReadWeightGroups(const ByteReader& file, uint64_t list, uint32_t groupC
                           " of a packet with " + std::to_string(packet.positions.size()));
             }
             packet.vertexPositions.push_back(position);
-            if ((word + 1) % influences == 0) packet.vertexStart.push_back(static_cast<uint32_t>(packet.vertexPositions.size()));
+            if ((word + 1) % influences == 0) {
+                packet.vertexStart.push_back(static_cast<uint32_t>(packet.vertexPositions.size()));
+            }
         }
         offset += 4 * words;
     }

@@ -59,7 +59,8 @@ Container ReadContainer(const ByteReader& file, uint64_t entry) {
 // Palette p: its raw 1024 bytes assembled from 16 pieces, then the B, G, R, A copy.
 void ReadPalette(const ByteReader& file, const Container& c, uint32_t p, Model& model) {
     const uint64_t slot = kPaletteSlotOrder[p % 8] + 8 * uint64_t{p / 8};
-    const uint64_t source = ByteReader::Add(c.paletteData, (slot / 4) * kPaletteBlockBytes + (slot % 4) * kPalettePieceBytes);
+    const uint64_t source =
+        ByteReader::Add(c.paletteData, (slot / 4) * kPaletteBlockBytes + (slot % 4) * kPalettePieceBytes);
     const auto block = file.Bytes(source, 3 * 1024 + 3 * 256 + kPalettePieceBytes);
     const std::span<uint8_t, kPaletteSlotBytes> palette = model.PaletteSlot(static_cast<int32_t>(p));
     for (size_t r = 0; r < 4; ++r) {
@@ -74,7 +75,8 @@ void ReadPalette(const ByteReader& file, const Container& c, uint32_t p, Model& 
 std::array<uint32_t, 256> ColourTable(std::span<const uint8_t, kPaletteBytes> palette) {
     std::array<uint32_t, 256> table{};
     for (size_t i = 0; i < 256; ++i) {
-        uint8_t entry[4] = {palette[4 * i], palette[4 * i + 1], palette[4 * i + 2], ExpandConsoleAlpha(palette[4 * i + 3])};
+        const uint8_t entry[4] = {palette[4 * i], palette[4 * i + 1], palette[4 * i + 2],
+                                  ExpandConsoleAlpha(palette[4 * i + 3])};
         std::memcpy(&table[i], entry, 4);
     }
     return table;

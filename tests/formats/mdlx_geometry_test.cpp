@@ -117,7 +117,9 @@ TEST(MdlxSections, OptionalSectionsAndPaddingAreSteppedOver) {
         const auto model = LoadMdlx(OnePacket(variant));
         const Shape& shape = OnlyShape(*model);
         ASSERT_EQ(shape.positionSingles.size(), 3u);
-        for (size_t i = 0; i < 3; ++i) EXPECT_EQ(shape.positionSingles[i].value, OnlyShape(*expected).positionSingles[i].value);
+        for (size_t i = 0; i < 3; ++i) {
+            EXPECT_EQ(shape.positionSingles[i].value, OnlyShape(*expected).positionSingles[i].value);
+        }
         const Triangle& t = shape.batches.at(0).triangles.at(0);
         const Triangle& e = OnlyShape(*expected).batches.at(0).triangles.at(0);
         for (int i = 0; i < 3; ++i) {

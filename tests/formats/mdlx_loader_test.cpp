@@ -19,7 +19,8 @@ MdlxDescription SmallModel() {
     d.bones = {{-1, {1, 1, 1}, {0, 0, 0}, {0, 0, 0}},
                {0, {2, 0.5f, 1}, {0.3f, -1.2f, 2.5f}, {10, 20, -30}},
                {1, {1, 1, 1}, {kPi, 0, 0}, {0, 5, 0}}};
-    d.subparts = {{0x13, 0, {testing::OneBonePacket(2, {{1, 2, 3, 1}, {4, 5, 6, 1}, {7, 8, 9, 1}}, testing::TriangleStrip(3))}}};
+    const std::vector<Vec4> positions = {{1, 2, 3, 1}, {4, 5, 6, 1}, {7, 8, 9, 1}};
+    d.subparts = {{0x13, 0, {testing::OneBonePacket(2, positions, testing::TriangleStrip(3))}}};
     d.textures = {testing::UniformTexture(64, 2, 3)};
     d.palettes = {testing::GreyPalette()};
     return d;

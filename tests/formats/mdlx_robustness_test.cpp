@@ -89,7 +89,8 @@ void ExpectRefused(const MdlxDescription& d, const char* why) {
 }
 
 TEST(MdlxRobustness, PacketsNamingWhatTheyDoNotHaveAreRefused) {
-    const MdlxPacket good = testing::OneBonePacket(2, {{1, 2, 3, 1}, {4, 5, 6, 1}, {7, 8, 9, 1}}, testing::TriangleStrip(3));
+    const std::vector<Vec4> positions = {{1, 2, 3, 1}, {4, 5, 6, 1}, {7, 8, 9, 1}};
+    const MdlxPacket good = testing::OneBonePacket(2, positions, testing::TriangleStrip(3));
     ASSERT_NO_THROW(testing::LoadMdlx(WithPacket(good)));
 
     MdlxPacket badBone = good;

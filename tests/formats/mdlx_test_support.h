@@ -27,7 +27,9 @@ inline std::vector<MdlxStripElement> Strip(std::initializer_list<std::pair<uint8
 // A strip that pushes two vertices and then emits one triangle per further vertex.
 inline std::vector<MdlxStripElement> TriangleStrip(uint8_t vertices) {
     std::vector<MdlxStripElement> strip;
-    for (uint8_t v = 0; v < vertices; ++v) strip.push_back({v, static_cast<uint8_t>(v < 2 ? 0x10 : (v % 2 ? 0x30 : 0x20)), 0, 0});
+    for (uint8_t v = 0; v < vertices; ++v) {
+        strip.push_back({v, static_cast<uint8_t>(v < 2 ? 0x10 : (v % 2 ? 0x30 : 0x20)), 0, 0});
+    }
     return strip;
 }
 

@@ -20,7 +20,8 @@ uint8_t PatternIndex(uint32_t x, uint32_t y) { return static_cast<uint8_t>(x * 7
 MdlxPalette DistinctPalette(uint8_t seed) {
     MdlxPalette palette{};
     for (size_t i = 0; i < 256; ++i) {
-        palette[i] = {uint8_t(i), uint8_t(255 - i), uint8_t(i * 3 + seed), uint8_t(i % 3 == 0 ? 0x80 : i % 3 == 1 ? 0x40 : 0)};
+        const uint8_t alpha = i % 3 == 0 ? 0x80 : i % 3 == 1 ? 0x40 : 0;
+        palette[i] = {uint8_t(i), uint8_t(255 - i), uint8_t(i * 3 + seed), alpha};
     }
     return palette;
 }
