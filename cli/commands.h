@@ -18,5 +18,6 @@ enum ExitStatus : int {
 using Arguments = std::vector<std::string>;
 
 int RunInfo(const Arguments& args);
+int RunEeRun(const Arguments& args);
 
 }  // namespace vertigon
