@@ -1,7 +1,9 @@
 #include "cli/ee_registers.h"
 
+#include <bit>
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 
 namespace vertigon {
@@ -87,6 +89,46 @@ std::string Hex32(uint32_t value) {
     return text;
 }
 
+
+// A float register value: 0x-prefixed text is the bit pattern, anything else a decimal float.
+std::optional<float> ParseFloat(std::string_view text) {
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        const std::optional<uint32_t> bits = ParseWord(text);
+        if (!bits) return std::nullopt;
+        return std::bit_cast<float>(*bits);
+    }
+    const std::string copy(text);
+    char* end = nullptr;
+    const float value = std::strtof(copy.c_str(), &end);
+    if (copy.empty() || *end != '\0') return std::nullopt;
+    return value;
+}
+
+// Four comma-separated floats: x,y,z,w.
+std::optional<VuVector> ParseVector(std::string_view text) {
+    VuVector v;
+    for (int c = 0; c < 4; ++c) {
+        const size_t comma = c < 3 ? text.find(',') : text.size();
+        if (comma == std::string_view::npos) return std::nullopt;
+        const std::optional<float> value = ParseFloat(text.substr(0, comma));
+        if (!value) return std::nullopt;
+        v.c[c] = *value;
+        text = c < 3 ? text.substr(comma + 1) : std::string_view();
+    }
+    return v;
+}
+
+// "f12" -> 12 for prefix "f" and 32 registers.
+std::optional<int> Indexed(std::string_view name, std::string_view prefix) {
+    if (name.size() <= prefix.size() || name.substr(0, prefix.size()) != prefix) return std::nullopt;
+    return ParseIndex(name.substr(prefix.size()), 32);
+}
+
+void WriteFloats(JsonWriter& json, const float* values, int count) {
+    json.BeginArray();
+    for (int i = 0; i < count; ++i) json.Float(values[i]);
+    json.EndArray();
+}
 }  // namespace
 
 const char* GprName(int index) { return kGprNames[index & 31]; }
@@ -119,6 +161,47 @@ bool SetEeRegister(EeState& state, std::string_view name, std::string_view value
         *word = *parsed;
         return true;
     }
+    if (const std::optional<int> index = Indexed(name, "vf")) {
+        const std::optional<VuVector> parsed = ParseVector(value);
+        if (!parsed) return bad("bad x,y,z,w vector in");
+        state.vf[*index] = *parsed;
+        return true;
+    }
+    if (const std::optional<int> index = Indexed(name, "vi")) {
+        const std::optional<uint32_t> parsed = ParseWord(value);
+        if (!parsed) return bad("bad 32-bit value in");
+        state.vi[*index] = *parsed;
+        return true;
+    }
+    if (const std::optional<int> index = Indexed(name, "f")) {
+        const std::optional<float> parsed = ParseFloat(value);
+        if (!parsed) return bad("bad float value in");
+        state.fpr[*index] = *parsed;
+        return true;
+    }
+    if (name == "acc") {
+        const std::optional<VuVector> parsed = ParseVector(value);
+        if (!parsed) return bad("bad x,y,z,w vector in");
+        state.acc = *parsed;
+        return true;
+    }
+    if (name == "q") {
+        const std::optional<float> parsed = ParseFloat(value);
+        if (!parsed) return bad("bad float value in");
+        state.q = *parsed;
+        return true;
+    }
+    if (name == "fcc" || name == "macflags") {
+        const std::optional<uint32_t> parsed = ParseWord(value);
+        const uint32_t limit = name == "fcc" ? 1 : 0xFFFF;
+        if (!parsed || *parsed > limit) return bad("value out of range in");
+        if (name == "fcc") {
+            state.fpuCondition = static_cast<uint8_t>(*parsed);
+        } else {
+            state.macFlags = static_cast<uint16_t>(*parsed);
+        }
+        return true;
+    }
     return bad("unknown register in");
 }
 
@@ -130,6 +213,33 @@ void WriteEeRegistersJson(JsonWriter& json, const EeState& state) {
     json.Key("hi").String(Hex128(state.hi));
     json.Key("lo").String(Hex128(state.lo));
     json.Key("sa").String(Hex32(state.sa));
+    json.Key("cop0").BeginArray();
+    for (uint64_t value : state.cop0) {
+        char text[24];
+        std::snprintf(text, sizeof text, "%016" PRIx64, value);
+        json.String(text);
+    }
+    json.EndArray();
+    json.Key("cycleCounter").UInt(state.cycleCounter);
+
+    json.Key("fpr");
+    WriteFloats(json, state.fpr.data(), 32);
+    json.Key("fprBits").BeginArray();
+    for (float value : state.fpr) json.String(Hex32(std::bit_cast<uint32_t>(value)));
+    json.EndArray();
+    json.Key("fpuCondition").UInt(state.fpuCondition);
+
+    json.Key("vf").BeginArray();
+    for (const VuVector& v : state.vf) WriteFloats(json, v.c, 4);
+    json.EndArray();
+    json.Key("vi").BeginArray();
+    for (uint32_t value : state.vi) json.UInt(value);
+    json.EndArray();
+    json.Key("acc");
+    WriteFloats(json, state.acc.c, 4);
+    json.Key("q").Float(state.q);
+    json.Key("qBits").String(Hex32(std::bit_cast<uint32_t>(state.q)));
+    json.Key("macFlags").UInt(state.macFlags);
 }
 
 }  // namespace vertigon

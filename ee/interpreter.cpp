@@ -1,9 +1,12 @@
 #include "ee/interpreter.h"
 
+#include "ee/cop0.h"
 #include "ee/fault.h"
+#include "ee/fpu.h"
 #include "ee/integer.h"
 #include "ee/load_store.h"
 #include "ee/memory.h"
+#include "ee/vu0.h"
 
 namespace vertigon {
 namespace {
@@ -60,6 +63,9 @@ void Execute(EeState& s, uint32_t op) {
         case 0x0D: OrImmediate(s, op); return;
         case 0x0E: XorImmediate(s, op); return;
         case 0x0F: LoadUpperImmediate(s, op); return;
+        case 0x10: ExecuteCop0(s, op); return;
+        case 0x11: ExecuteCop1(s, op); return;
+        case 0x12: ExecuteCop2(s, op); return;
         case 0x14: BranchEqualLikely(s, op); return;
         case 0x15: BranchNotEqualLikely(s, op); return;
         case 0x16: BranchLessEqualZeroLikely(s, op); return;

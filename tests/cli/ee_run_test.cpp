@@ -61,6 +61,13 @@ protected:
             sb $t1, 0($t2)
         after_character:
             nop
+        coprocessors:
+            add.s $f2, $f0, $f1
+            vadd.xyzw $vf3, $vf1, $vf2
+            vsqrt $Q, $vf1w
+            c.lt.s $f1, $f0
+        after_coprocessors:
+            nop
             .data
         table: .word 0x11111111, 0, 0x33333333
         )",
@@ -108,6 +115,23 @@ TEST_F(CliEeRun, CharacterOutputGoesToStandardErrorKeepingJsonClean) {
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "A");
     EXPECT_EQ(run.out.front(), '{');
+}
+
+TEST_F(CliEeRun, SetsAndPrintsCoprocessorRegisters) {
+    const CliRun run = RunEeRun(dir_, elf_ + " --entry " + Address("coprocessors") + " --stop " +
+                                          Address("after_coprocessors") +
+                                          " --set f0=1.5 --set f1=0x40000000 --set vf1=1,2,3,16 --set vf2=0.5,0.5,0.5,0.5" +
+                                          " --set vi3=7 --set macflags=0x24 --set acc=1,-1,0.25,0 --set fcc=1");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Has(run.out, "\"fpr\":[1.5,2,3.5,0,")) << run.out;
+    EXPECT_TRUE(Has(run.out, "\"fprBits\":[\"3fc00000\",\"40000000\",\"40600000\",")) << run.out;
+    EXPECT_TRUE(Has(run.out, "\"fpuCondition\":0,")) << run.out;
+    EXPECT_TRUE(Has(run.out, "[1,2,3,16],[0.5,0.5,0.5,0.5],[1.5,2.5,3.5,16.5],")) << run.out;
+    EXPECT_TRUE(Has(run.out, "\"vi\":[0,0,0,7,")) << run.out;
+    EXPECT_TRUE(Has(run.out, "\"acc\":[1,-1,0.25,0],\"q\":4,\"qBits\":\"40800000\",\"macFlags\":36")) << run.out;
+    EXPECT_EQ(RunEeRun(dir_, elf_ + " --entry 0 --stop 0 --set vf1=1,2,3").status, 64);
+    EXPECT_EQ(RunEeRun(dir_, elf_ + " --entry 0 --stop 0 --set fcc=2").status, 64);
+    EXPECT_EQ(RunEeRun(dir_, elf_ + " --entry 0 --stop 0 --set f40=1").status, 64);
 }
 
 TEST_F(CliEeRun, StepBoundExits3) {
