@@ -10,7 +10,7 @@ namespace {
 
 using testing::ByteWriter;
 
-struct SegmentSpec {
+struct SegmentEntry {
     uint32_t type;
     uint32_t fileOffset;
     uint32_t paddr;
@@ -19,13 +19,13 @@ struct SegmentSpec {
 
 // An ELF32 header, the program-header table right after it (entries `entrySize` apart as the
 // header states, though readers use a stride of 32), then `payload` at offset 0x100.
-std::vector<uint8_t> MakeImage(const std::vector<SegmentSpec>& segments, const std::vector<uint8_t>& payload,
+std::vector<uint8_t> MakeImage(const std::vector<SegmentEntry>& segments, const std::vector<uint8_t>& payload,
                                int16_t entrySize = 32) {
     ByteWriter w;
     w.Bytes(std::vector<uint8_t>{0x7F, 'E', 'L', 'F', 1, 1, 1}).PadTo(16);
     w.U16(2).U16(8).U32(1).U32(0x100000).U32(52).U32(0).U32(0).U16(52);
     w.S16(entrySize).S16(static_cast<int16_t>(segments.size())).U16(40).U16(0).U16(0);
-    for (const SegmentSpec& s : segments) {
+    for (const SegmentEntry& s : segments) {
         w.U32(s.type).U32(s.fileOffset).U32(s.paddr).U32(s.paddr).U32(s.fileSize).U32(s.fileSize).U32(5).U32(16);
     }
     w.PadTo(0x100).Bytes(payload);
