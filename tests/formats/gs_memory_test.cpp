@@ -60,6 +60,21 @@ TEST(GsMemory, UploadsThatWouldLeaveTheImageAreRejectedUntouched) {
     EXPECT_TRUE(gs.ReadPsmt8(out, 128, 128, 2));
 }
 
+TEST(GsMemory, LeftoversOfAnEarlierUploadNeverShowThrough) {
+    // Three rows do not fill the last column pair, so part of the read lies outside the upload.
+    const std::vector<uint8_t> words = CountingWords(64 * 3);
+    GsMemoryImage fresh;
+    std::vector<uint8_t> expected;
+    ASSERT_TRUE(UnswizzlePsmt8(fresh, words, 64, 3, 1, 2, expected));
+
+    GsMemoryImage used;
+    const std::vector<uint8_t> junk(64 * 64 * 4, 0xEE);
+    ASSERT_TRUE(used.WritePsmct32(junk, 64, 64, 1));
+    std::vector<uint8_t> indices;
+    ASSERT_TRUE(UnswizzlePsmt8(used, words, 64, 3, 1, 2, indices));
+    EXPECT_EQ(indices, expected);
+}
+
 TEST(GsMemory, ShortBuffersAreRejected) {
     GsMemoryImage gs;
     const std::vector<uint8_t> words = CountingWords(10);
