@@ -49,7 +49,11 @@ std::unique_ptr<KeyframeAnimation> DecodeAnimation(const ByteReader& member, uin
                                                    DecodeBudget& budget) {
     const uint32_t frames = member.U16(a);
     const uint32_t bones = member.U16(ByteReader::Add(a, 0x02));
-    CodeStream codes(member, ByteReader::Add(a, member.U32(ByteReader::Add(a, 0x08))));
+    const uint64_t codeOffset = ByteReader::Add(a, member.U32(ByteReader::Add(a, 0x08)));
+    // Every code word must be in the member before room is made for the tracks.
+    const uint64_t codeWords = (uint64_t{bones} * kChannelsPerBone + kCodesPerWord - 1) / kCodesPerWord;
+    if (codeWords != 0) member.RequireArray(codeOffset, codeWords, 8);
+    CodeStream codes(member, codeOffset);
     uint64_t value = ByteReader::Add(a, member.U32(ByteReader::Add(a, 0x0C)));
     budget.Take(uint64_t{bones} * 3, sizeof(Curve) + uint64_t{frames} * sizeof(CurveKey), "animation keys");
 

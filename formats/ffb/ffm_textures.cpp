@@ -58,6 +58,10 @@ void DecodeFfmTextures(const ByteReader& ffm, uint64_t t, Model& model, DecodeBu
 
     // Palettes, converted to B, G, R, A in index order.
     uint64_t position = AlignToBlock(ByteReader::Add(ByteReader::Add(t, 0x24), 8 * paletteCount + 16 * textureCount));
+    if (paletteCount != 0) {
+        // The last palette must lie in the member before any room is made for them.
+        ffm.Require(ByteReader::Add(position, (paletteCount - 1) * kPaletteStride + kBlockLeadBytes), kPaletteBytes);
+    }
     std::vector<std::array<uint8_t, kPaletteBytes>> palettes(paletteCount);
     for (uint64_t i = 0; i < paletteCount; ++i) {
         const std::span<const uint8_t> raw = ffm.Bytes(ByteReader::Add(position, kBlockLeadBytes), kPaletteBytes);
