@@ -87,7 +87,9 @@ std::unique_ptr<KeyframeAnimation> DecodeAnimation(const ByteReader& member, uin
                 case kChannelDeltas: {
                     const uint16_t blockLength = member.U16(value);
                     const std::vector<float> sums = DecodeDeltaStream(member, ByteReader::Add(value, 2), frames);
-                    for (uint32_t f = 0; f < frames; ++f) Component(keys[f].value, channel % 3) = Scaled(sums[f], curve);
+                    for (uint32_t f = 0; f < frames; ++f) {
+                        Component(keys[f].value, channel % 3) = Scaled(sums[f], curve);
+                    }
                     // The block length counts from the length word itself, rounded down to even.
                     value = ByteReader::Add(value, blockLength & ~uint64_t{1});
                     break;

@@ -48,7 +48,8 @@ public:
         c.u = DecodeTexel(ffm_.U16(corner + 4));
         c.v = DecodeTexel(ffm_.U16(corner + 6));
         if (static_cast<size_t>(c.position) >= object_.positions.size()) {
-            Refuse(objectIndex_, meshIndex_, "position " + std::to_string(c.position) + " beyond the object's positions");
+            Refuse(objectIndex_, meshIndex_,
+                   "position " + std::to_string(c.position) + " beyond the object's positions");
         }
         if (static_cast<size_t>(c.normal) >= object_.normals.size()) {
             Refuse(objectIndex_, meshIndex_, "normal " + std::to_string(c.normal) + " beyond the object's normals");
@@ -62,7 +63,9 @@ private:
         for (int hops = 0; value & 0x8000; ++hops) {
             const uint64_t back = (8 * uint64_t{value & 0x7FFFu}) / 3;
             if (back == 0) Refuse(objectIndex_, meshIndex_, "a corner refers back to itself");
-            if (hops == kMaxBackReferenceHops) Refuse(objectIndex_, meshIndex_, "a chain of back references does not end");
+            if (hops == kMaxBackReferenceHops) {
+                Refuse(objectIndex_, meshIndex_, "a chain of back references does not end");
+            }
             if (back + readBefore > position) Refuse(objectIndex_, meshIndex_, "a back reference leaves the member");
             position -= back;
             value = ffm_.U16(position - readBefore);
@@ -88,7 +91,8 @@ public:
         for (uint64_t t = 0; t + 3 <= cornerCount; t += 3) {
             const uint64_t c0 = data + t * kCornerBytes;
             // The slots take the corners in reverse order.
-            Emit(meshIndex, mesh, corners.Read(c0 + 2 * kCornerBytes), corners.Read(c0 + kCornerBytes), corners.Read(c0));
+            Emit(meshIndex, mesh, corners.Read(c0 + 2 * kCornerBytes), corners.Read(c0 + kCornerBytes),
+                 corners.Read(c0));
         }
     }
 
@@ -117,8 +121,8 @@ public:
                 for (uint64_t t = 0; t + 2 < k; ++t) {
                     uint64_t a = t, b = t + 1, c = t + 2;
                     if (t % 2 == 1) std::swap(a, c);
-                    Emit(meshIndex, mesh, corners.Read(strip + a * kCornerBytes), corners.Read(strip + b * kCornerBytes),
-                         corners.Read(strip + c * kCornerBytes));
+                    Emit(meshIndex, mesh, corners.Read(strip + a * kCornerBytes),
+                         corners.Read(strip + b * kCornerBytes), corners.Read(strip + c * kCornerBytes));
                 }
                 strip += uint64_t{k} * kCornerBytes;
             }
@@ -147,7 +151,9 @@ private:
 }  // namespace
 
 float DecodeTexel(uint16_t word) {
-    const auto magnitude = [](uint16_t w) { return static_cast<float>((w >> 4) & 0x7FF) + static_cast<float>(w & 0xF) * 0.0625f; };
+    const auto magnitude = [](uint16_t w) {
+        return static_cast<float>((w >> 4) & 0x7FF) + static_cast<float>(w & 0xF) * 0.0625f;
+    };
     if ((word & 0x8000) == 0) return magnitude(word);
     return -magnitude(static_cast<uint16_t>(~word));
 }
@@ -181,7 +187,9 @@ std::vector<FfmObject> DecodeFfmObjects(const ByteReader& ffm, uint64_t m, int32
             mesh.texture = ffm.U8(e + 2);
             mesh.doubleSided = (flags & 0x04) != 0;
             mesh.flag3 = (flags & 0x08) != 0;
-            if (mesh.texture >= textureCount) Refuse(k, j, "texture " + std::to_string(mesh.texture) + " beyond the texture table");
+            if (mesh.texture >= textureCount) {
+                Refuse(k, j, "texture " + std::to_string(mesh.texture) + " beyond the texture table");
+            }
             // A new batch starts wherever the texture or a drawing flag changes.
             if (j > 0) {
                 const FfmMesh& previous = object.meshes.back();

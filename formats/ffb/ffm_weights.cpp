@@ -111,7 +111,9 @@ private:
             slots.assign(1, influence);
             return;
         }
-        if (slots.size() >= kMaxInfluences) Refuse("gives vertex " + std::to_string(vertex) + " more than 50 influences");
+        if (slots.size() >= kMaxInfluences) {
+            Refuse("gives vertex " + std::to_string(vertex) + " more than 50 influences");
+        }
         slots.push_back(influence);
     }
 

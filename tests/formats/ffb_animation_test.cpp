@@ -81,8 +81,8 @@ TEST(FfbAnimation, ChannelCodesScaleByCurve) {
         EXPECT_EQ(t.scale.keys[f].value.x, 1.0f);
         EXPECT_EQ(t.scale.keys[f].value.y, 0.5f);
         EXPECT_FLOAT_EQ(t.scale.keys[f].value.z, translations[f] / 10 / 4096);
-        const Quat q = QuatFromEuler(t.rotation.keys[f].value.x, t.rotation.keys[f].value.y, t.rotation.keys[f].value.z);
-        EXPECT_EQ(t.rotation.keys[f].quat, q);
+        const Vec4& euler = t.rotation.keys[f].value;
+        EXPECT_EQ(t.rotation.keys[f].quat, QuatFromEuler(euler.x, euler.y, euler.z));
     }
 }
 

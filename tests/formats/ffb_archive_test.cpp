@@ -72,7 +72,8 @@ void ExpectSameModel(const Model& a, const Model& b) {
 
 TEST(FfbArchive, MembersAreFoundByTheirExactName) {
     const std::vector<uint8_t> tar =
-        testing::PackTar({{"a.txt", Bytes("first")}, {"model.ffm", Bytes(std::string(700, 'm'))}, {"1.ffa", Bytes("x")}});
+        testing::PackTar({{"a.txt", Bytes("first")}, {"model.ffm", Bytes(std::string(700, 'm'))},
+                          {"1.ffa", Bytes("x")}});
     EXPECT_EQ(MemberText(tar, "a.txt"), "first");
     EXPECT_EQ(MemberText(tar, "model.ffm"), std::string(700, 'm'));
     EXPECT_EQ(MemberText(tar, "1.ffa"), "x");
@@ -96,7 +97,8 @@ TEST(FfbArchive, AChecksumNotWrittenAsSixOctalDigitsEndsTheSearch) {
 }
 
 TEST(FfbArchive, TheSearchIsBoundedByTheBytesRead) {
-    const std::vector<uint8_t> tar = testing::PackTar({{"a", Bytes("1")}, {"empty", {}}, {"long", Bytes(std::string(600, 'z'))}});
+    const std::vector<uint8_t> tar =
+        testing::PackTar({{"a", Bytes("1")}, {"empty", {}}, {"long", Bytes(std::string(600, 'z'))}});
     std::span<const uint8_t> image(tar);
     // "empty"'s header ends at 1536: only a header strictly inside the data is examined.
     EXPECT_EQ(MemberText(image.first(1536), "empty"), "<none>");

@@ -36,13 +36,15 @@ Skinned Skin(const Shape& shape, const std::vector<Mat4>& world) {
     const auto skin = [&](const std::vector<SkinEntry>& singles, const std::vector<SkinGroup>& groups,
                           const std::vector<SkinEntry>& influences, std::vector<Vec4>& out, float w) {
         for (const SkinEntry& e : singles) {
-            out[static_cast<size_t>(e.index)] = world[static_cast<size_t>(e.bone)].Transform({e.value.x, e.value.y, e.value.z, w});
+            const Mat4& m = world[static_cast<size_t>(e.bone)];
+            out[static_cast<size_t>(e.index)] = m.Transform({e.value.x, e.value.y, e.value.z, w});
         }
         for (const SkinGroup& g : groups) {
             Vec4 sum;
             for (int k = 0; k < g.influenceCount; ++k) {
                 const SkinEntry& e = influences[static_cast<size_t>(g.firstInfluence + k)];
-                sum = sum + world[static_cast<size_t>(e.bone)].Transform({e.value.x, e.value.y, e.value.z, w * e.value.w});
+                const Mat4& m = world[static_cast<size_t>(e.bone)];
+                sum = sum + m.Transform({e.value.x, e.value.y, e.value.z, w * e.value.w});
             }
             out[static_cast<size_t>(g.index)] = sum;
         }
@@ -53,7 +55,9 @@ Skinned Skin(const Shape& shape, const std::vector<Mat4>& world) {
 }
 
 float Dot(const Vec4& a, const Vec4& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-Vec4 Cross(const Vec4& a, const Vec4& b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x, 0}; }
+Vec4 Cross(const Vec4& a, const Vec4& b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x, 0};
+}
 
 TEST(FfbDemo, HasASkeletonWeightsATextureAndAnimationsThatPlayOnOpening) {
     const auto model = FfbLoader().Load(kDemoPath);

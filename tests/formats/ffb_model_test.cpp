@@ -51,7 +51,9 @@ void ExpectRefused(const FfmDesc& desc, const std::string& reason) {
     }
 }
 
-std::vector<int32_t> Positions(const Triangle& t) { return {t.positionIndex[0], t.positionIndex[1], t.positionIndex[2]}; }
+std::vector<int32_t> Positions(const Triangle& t) {
+    return {t.positionIndex[0], t.positionIndex[1], t.positionIndex[2]};
+}
 
 TEST(FfbModel, TexelWordsDecodeToSixteenthsWithComplementedNegatives) {
     EXPECT_EQ(DecodeTexel(0x0010), 1.0f);
