@@ -18,5 +18,7 @@ enum ExitStatus : int {
 using Arguments = std::vector<std::string>;
 
 int RunInfo(const Arguments& args);
+int RunRender(const Arguments& args);
+int RunPose(const Arguments& args);
 
 }  // namespace vertigon
