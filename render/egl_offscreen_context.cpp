@@ -124,6 +124,11 @@ void EglOffscreenContext::MakeCurrent() {
 
 void EglOffscreenContext::Present() { glFlush(); }
 
+void EglOffscreenContext::Finish() {
+    MakeCurrent();
+    glFinish();
+}
+
 void EglOffscreenContext::AllocateStorage() {
     glBindRenderbuffer(GL_RENDERBUFFER, colourBuffer_);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width_, height_);

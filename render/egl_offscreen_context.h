@@ -25,6 +25,8 @@ public:
 
     int width() const { return width_; }
     int height() const { return height_; }
+    // Waits until every command given so far has finished.
+    void Finish();
     // Waits for the drawing to finish and reads the colour buffer, top row first.
     RgbImage ReadPixels();
 
