@@ -72,11 +72,15 @@ void main() {
     vec3 L = normalize(lightPosition - position);
     float diffuseLight = max(dot(L, N), 0.0);
     vec3 diffuse = Kd * lightColor * diffuseLight * inColor.rgb * texel.rgb;
-    vec3 V = normalize(eyePosition - position);
-    vec3 H = normalize(L + V);
-    float specularLight = pow(max(dot(H, N), 0.0), shininess);
-    if (diffuseLight <= 0.0) specularLight = 0.0;
-    vec3 specular = Ks * lightColor * specularLight;
+    // The specular term; skipped where it is zero anyway (Ks is 0 for every material, and the
+    // term is 0 where the light is behind the surface), which spares a power per pixel.
+    vec3 specular = vec3(0.0);
+    if (diffuseLight > 0.0 && Ks != vec3(0.0)) {
+        vec3 V = normalize(eyePosition - position);
+        vec3 H = normalize(L + V);
+        float specularLight = pow(max(dot(H, N), 0.0), shininess);
+        specular = Ks * lightColor * specularLight;
+    }
 
     color.rgb = emissive + ambient + diffuse + specular;
     color.a = texel.a * inColor.a;
@@ -104,11 +108,15 @@ void main() {
     vec3 L = normalize(lightPosition - position);
     float diffuseLight = max(dot(L, N), 0.0);
     vec3 diffuse = Kd * lightColor * diffuseLight * inColor.rgb;
-    vec3 V = normalize(eyePosition - position);
-    vec3 H = normalize(L + V);
-    float specularLight = pow(max(dot(H, N), 0.0), shininess);
-    if (diffuseLight <= 0.0) specularLight = 0.0;
-    vec3 specular = Ks * lightColor * specularLight;
+    // The specular term; skipped where it is zero anyway (Ks is 0 for every material, and the
+    // term is 0 where the light is behind the surface), which spares a power per pixel.
+    vec3 specular = vec3(0.0);
+    if (diffuseLight > 0.0 && Ks != vec3(0.0)) {
+        vec3 V = normalize(eyePosition - position);
+        vec3 H = normalize(L + V);
+        float specularLight = pow(max(dot(H, N), 0.0), shininess);
+        specular = Ks * lightColor * specularLight;
+    }
 
     color.rgb = emissive + ambient + diffuse + specular;
     color.a = texel.a * inColor.a;
