@@ -26,7 +26,8 @@ public:
 };
 
 // A context owned by someone else (the viewer's GL canvas): the device only asks it to become
-// current and to present.
+// current and to present. The canvas must offer an OpenGL 3.3 core profile, double buffering and
+// a depth buffer (16 bits is what the viewer has always used); Renderer::Resize follows its size.
 class CallbackGlContext final : public GlContext {
 public:
     CallbackGlContext(std::function<void()> makeCurrent, std::function<void()> present)

@@ -353,5 +353,27 @@ TEST(Draw, AViewportResizeKeepsTheSquareSquare) {
     EXPECT_NEAR(down, 57, 2);  // 200 units at distance 400: 200 x 1.7926 / 800 x 128
 }
 
+TEST(Draw, ModelsAndEntriesThatOutliveTheRendererStopDrawingSafely) {
+    // The viewer may tear its window down before the scene and the loaded models go.
+    auto context = std::make_unique<EglOffscreenContext>(32, 32);
+    auto renderer = std::make_unique<Renderer>(*context, 32, 32);
+    auto model = PaletteQuadModel(true);
+    Scene scene;
+    scene.CreateRootAndCamera();
+    scene.root->AddChild(std::make_unique<ModelEntry>(*model));
+    scene.UpdateTree();
+    scene.Render();
+    ASSERT_NE(model->deviceTextures[0], nullptr);
+
+    renderer.reset();
+    context.reset();
+    EXPECT_EQ(GetSceneRenderer(), nullptr);
+    scene.UpdateTree();
+    scene.Render();  // nothing to draw with: nothing happens
+    scene.root.reset();
+    model.reset();  // shader sets and textures skip their GL calls
+    EXPECT_EQ(CreateDeviceTexture(testing::SolidTexture(1, 1, {0, 0, 0, 0})), nullptr) << "factories uninstalled";
+}
+
 }  // namespace
 }  // namespace vertigon
