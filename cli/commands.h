@@ -20,5 +20,6 @@ using Arguments = std::vector<std::string>;
 int RunInfo(const Arguments& args);
 int RunRender(const Arguments& args);
 int RunPose(const Arguments& args);
+int RunEeRun(const Arguments& args);
 
 }  // namespace vertigon

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <span>
+
 #include "formats/model_loader.h"
 
 namespace vertigon {
@@ -13,5 +16,10 @@ public:
     const char* GetFilterString() const override;
     const char* GetName() const override { return "FfbLoader"; }
 };
+
+// The model in an archive already in memory (decompressed): model.ffm, then the four animation
+// groups from "1.ffa" to "4.ffa", a missing member leaving its group empty. Throws FormatError
+// when there is no model.ffm or a member is malformed.
+std::unique_ptr<Model> LoadFfbArchive(std::span<const uint8_t> image);
 
 }  // namespace vertigon

@@ -1,5 +1,6 @@
 #include "formats/ps2/gs_memory.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace vertigon {
@@ -41,11 +42,15 @@ constexpr uint8_t kPsmt8ColumnByte[64] = {
 
 constexpr uint64_t kPages = GsMemoryImage::kBytes / GsMemoryImage::kPageBytes;
 
+// Number of pages from page 0 up to the last one a w x h image touches.
+uint64_t PagesSpanned(uint32_t w, uint32_t h, uint32_t pageWidth, uint32_t pageHeight, uint64_t pagesPerRow) {
+    if (w == 0 || h == 0) return 0;
+    return (w - 1) / pageWidth + uint64_t{(h - 1) / pageHeight} * pagesPerRow + 1;
+}
+
 // Every address of a pixel lies inside its page, so the image fits when the last page does.
 bool PagesFit(uint32_t w, uint32_t h, uint32_t pageWidth, uint32_t pageHeight, uint64_t pagesPerRow) {
-    if (w == 0 || h == 0) return true;
-    const uint64_t lastPage = (w - 1) / pageWidth + uint64_t{(h - 1) / pageHeight} * pagesPerRow;
-    return lastPage < kPages;
+    return PagesSpanned(w, h, pageWidth, pageHeight, pagesPerRow) <= kPages;
 }
 
 uint64_t Psmct32WordAddress(uint32_t x, uint32_t y, uint32_t bw) {
@@ -91,6 +96,11 @@ bool GsMemoryImage::ReadPsmt8(std::span<uint8_t> destination, uint32_t w, uint32
     return true;
 }
 
+void GsMemoryImage::ClearPages(uint64_t pageCount) {
+    const uint64_t bytes = std::min(pageCount, kPages) * kPageBytes;
+    std::memset(memory_.data(), 0, static_cast<size_t>(bytes));
+}
+
 GsMemoryImage& SharedGsMemory() {
     static GsMemoryImage image;
     return image;
@@ -102,6 +112,7 @@ bool UnswizzlePsmt8(GsMemoryImage& gs, std::span<const uint8_t> words, uint32_t 
     constexpr uint32_t kMaxSide = 0x8000;
     if (w > kMaxSide || hr > kMaxSide) return false;
     indices.assign(uint64_t{w} * 2 * hr * 2, 0);
+    gs.ClearPages(std::max(PagesSpanned(w, hr, 64, 32, writeWidth), PagesSpanned(w * 2, hr * 2, 128, 64, readWidth / 2)));
     return gs.WritePsmct32(words, w, hr, writeWidth) && gs.ReadPsmt8(indices, w * 2, hr * 2, readWidth);
 }
 

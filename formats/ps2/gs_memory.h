@@ -23,6 +23,9 @@ public:
     // false, reading nothing, when the destination is too short or an address would pass the end.
     bool ReadPsmt8(std::span<uint8_t> destination, uint32_t w, uint32_t h, uint32_t bw) const;
 
+    // Zeroes the first `pageCount` pages (at most the whole memory).
+    void ClearPages(uint64_t pageCount);
+
     std::span<const uint8_t> bytes() const { return memory_; }
 
 private:
@@ -33,7 +36,9 @@ private:
 GsMemoryImage& SharedGsMemory();
 
 // Unswizzles a W x Hr word upload into a 2W x 2Hr index image through `gs`, with the buffer
-// widths `writeWidth` and `readWidth` (64-pixel units). Returns false when the upload does not fit.
+// widths `writeWidth` and `readWidth` (64-pixel units). The pages involved are cleared first, so
+// pixels the upload does not cover read as 0 whatever an earlier texture left behind. Returns
+// false when the upload does not fit.
 bool UnswizzlePsmt8(GsMemoryImage& gs, std::span<const uint8_t> words, uint32_t w, uint32_t hr,
                     uint32_t writeWidth, uint32_t readWidth, std::vector<uint8_t>& indices);
 

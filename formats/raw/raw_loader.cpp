@@ -1,9 +1,24 @@
 #include "formats/raw/raw_loader.h"
 
+#include "formats/byte_reader.h"
 #include "formats/file_io.h"
 #include "formats/load_error.h"
+#include "formats/raw/raw_chunks.h"
+#include "formats/raw/raw_geometry.h"
+#include "formats/raw/raw_material_map.h"
+#include "formats/raw/raw_textures.h"
 
 namespace vertigon {
+
+namespace {
+
+const RawChunk& RequireChunk(const RawChunk& root, const char* tag) {
+    const RawChunk* chunk = FindChunk(root, tag);
+    if (!chunk) throw FormatError(std::string("the file has no ") + tag + " chunk");
+    return *chunk;
+}
+
+}  // namespace
 
 bool RawLoader::CanLoad(const std::string& path) { return HasExtension(path, ".raw"); }
 
@@ -11,8 +26,27 @@ FileKind RawLoader::GetFileKind(const std::string&) { return FileKindModel; }
 
 const char* RawLoader::GetFilterString() const { return "Final Fantasy XII Model (*.RAW)|*.RAW"; }
 
-std::unique_ptr<Model> RawLoader::Load(const std::string&) {
-    throw UnsupportedError("RAW models are not supported yet");
+std::unique_ptr<Model> RawLoader::Load(const std::string& path) { return LoadRawModel(ReadWholeFile(path)); }
+
+std::unique_ptr<Model> LoadRawModel(std::span<const uint8_t> bytes) {
+    const ByteReader file(bytes);
+    const RawChunk root = ReadRawChunkTree(file);
+    const RawChunk& geometry = RequireChunk(root, "@FDM");
+    const RawChunk& materials = RequireChunk(root, "@FOR");
+    const RawChunk& images = RequireChunk(root, "@FTE");
+    const RawChunk& palettes = RequireChunk(root, "@FCT");
+
+    auto model = std::make_unique<Model>();
+    // One root bone at the origin carries the whole model.
+    Bone& rootBone = model->bones.emplace_back();
+    rootBone.parent = -1;
+    rootBone.rotation = QuatFromEuler(0, 0, 0);
+
+    const RawMaterialMap map = ReadRawMaterialMap(file, materials);
+    ReadRawPalettes(file, palettes, *model);
+    ReadRawTextures(file, images, *model);
+    ReadRawGeometry(file, geometry, map, images.count, *model);
+    return model;
 }
 
 }  // namespace vertigon

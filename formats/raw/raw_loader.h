@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <span>
+
 #include "formats/model_loader.h"
 
 namespace vertigon {
@@ -13,5 +16,8 @@ public:
     const char* GetFilterString() const override;
     const char* GetName() const override { return "RawLoader"; }
 };
+
+// Builds the model held by a RAW file's bytes; throws LoadError when there is none.
+std::unique_ptr<Model> LoadRawModel(std::span<const uint8_t> file);
 
 }  // namespace vertigon

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/fixtures/byte_writer.h"
+#include "tests/fixtures/gs_swizzle.h"
 
 namespace vertigon {
 namespace {
@@ -12,20 +13,6 @@ std::vector<uint8_t> CountingWords(uint32_t count) {
     testing::ByteWriter out;
     for (uint32_t i = 0; i < count; ++i) out.U32(i);
     return out.Take();
-}
-
-// Closed-form statement of where linear pixel (x, y) of an 8-bit texture lives in its upload,
-// when the texture was uploaded as 32-bit words of half its width and half its height over a
-// buffer as wide as the texture. Derived from the GS column layout: 16 x 16 blocks, columns of
-// 16 x 4 pixels in which every other column swaps its row pairs, four bytes of one word spread
-// over two rows and two 8-pixel halves.
-uint32_t StoredByteOfPixel(uint32_t x, uint32_t y, uint32_t width) {
-    const uint32_t blockLocation = (y & ~0xFu) * width + (x & ~0xFu) * 2;
-    const uint32_t swapSelector = (((y + 2) >> 2) & 1) * 4;
-    const uint32_t posY = (((y & ~3u) >> 1) + (y & 1)) & 7;
-    const uint32_t columnLocation = posY * width * 2 + ((x + swapSelector) & 7) * 4;
-    const uint32_t byteNumber = ((y >> 1) & 1) + ((x >> 2) & 2);
-    return blockLocation + columnLocation + byteNumber;
 }
 
 TEST(GsMemory, DocumentedFirstPixelsOfAPage) {
@@ -52,7 +39,7 @@ TEST(GsMemory, UnswizzleMatchesTheIndependentLayoutStatement) {
         int mismatches = 0;
         for (uint32_t y = 0; y < 2 * h; ++y) {
             for (uint32_t x = 0; x < width; ++x) {
-                if (indices[y * width + x] != stored[StoredByteOfPixel(x, y, width)]) ++mismatches;
+                if (indices[y * width + x] != stored[testing::StoredByteOfPixel(x, y, width)]) ++mismatches;
             }
         }
         EXPECT_EQ(mismatches, 0) << "upload width " << w;
@@ -71,6 +58,21 @@ TEST(GsMemory, UploadsThatWouldLeaveTheImageAreRejectedUntouched) {
     std::vector<uint8_t> out(128 * 128);
     EXPECT_FALSE(gs.ReadPsmt8(out, 128, 128, 1200));
     EXPECT_TRUE(gs.ReadPsmt8(out, 128, 128, 2));
+}
+
+TEST(GsMemory, LeftoversOfAnEarlierUploadNeverShowThrough) {
+    // Three rows do not fill the last column pair, so part of the read lies outside the upload.
+    const std::vector<uint8_t> words = CountingWords(64 * 3);
+    GsMemoryImage fresh;
+    std::vector<uint8_t> expected;
+    ASSERT_TRUE(UnswizzlePsmt8(fresh, words, 64, 3, 1, 2, expected));
+
+    GsMemoryImage used;
+    const std::vector<uint8_t> junk(64 * 64 * 4, 0xEE);
+    ASSERT_TRUE(used.WritePsmct32(junk, 64, 64, 1));
+    std::vector<uint8_t> indices;
+    ASSERT_TRUE(UnswizzlePsmt8(used, words, 64, 3, 1, 2, indices));
+    EXPECT_EQ(indices, expected);
 }
 
 TEST(GsMemory, ShortBuffersAreRejected) {

@@ -1,0 +1,136 @@
+#include "ee/interpreter.h"
+
+#include "ee/cop0.h"
+#include "ee/fault.h"
+#include "ee/fpu.h"
+#include "ee/integer.h"
+#include "ee/load_store.h"
+#include "ee/memory.h"
+#include "ee/vu0.h"
+
+namespace vertigon {
+namespace {
+
+uint64_t& RtOf(EeState& s, uint32_t op) { return s.gpr[Rt(op)].lower; }
+uint64_t RsOf(const EeState& s, uint32_t op) { return s.gpr[Rs(op)].lower; }
+int64_t SignedRsOf(const EeState& s, uint32_t op) { return static_cast<int64_t>(RsOf(s, op)); }
+
+// J and JAL: the target keeps the top four bits of the delay slot's address.
+uint32_t JumpTarget(const EeState& s, uint32_t op) { return (s.pc & 0xF0000000) | (JumpIndex(op) << 2); }
+
+void Jump(EeState& s, uint32_t op) { JumpTo(s, JumpTarget(s, op)); }
+void JumpAndLink(EeState& s, uint32_t op) { JumpAndLinkTo(s, JumpTarget(s, op), 31); }
+
+void BranchEqual(EeState& s, uint32_t op) { BranchIf(s, op, RsOf(s, op) == RtOf(s, op)); }
+void BranchNotEqual(EeState& s, uint32_t op) { BranchIf(s, op, RsOf(s, op) != RtOf(s, op)); }
+void BranchLessEqualZero(EeState& s, uint32_t op) { BranchIf(s, op, SignedRsOf(s, op) <= 0); }
+void BranchGreaterZero(EeState& s, uint32_t op) { BranchIf(s, op, SignedRsOf(s, op) > 0); }
+void BranchEqualLikely(EeState& s, uint32_t op) { BranchLikelyIf(s, op, RsOf(s, op) == RtOf(s, op)); }
+void BranchNotEqualLikely(EeState& s, uint32_t op) { BranchLikelyIf(s, op, RsOf(s, op) != RtOf(s, op)); }
+void BranchLessEqualZeroLikely(EeState& s, uint32_t op) { BranchLikelyIf(s, op, SignedRsOf(s, op) <= 0); }
+
+// ADDI behaves as ADDIU: no overflow exception exists here.
+void AddImmediate(EeState& s, uint32_t op) {
+    RtOf(s, op) = SignExtend32(static_cast<uint32_t>(RsOf(s, op)) + static_cast<uint32_t>(SignedImmediate(op)));
+}
+void SetLessThanImmediate(EeState& s, uint32_t op) {
+    RtOf(s, op) = SignedRsOf(s, op) < static_cast<int64_t>(SignedImmediate(op)) ? 1 : 0;
+}
+void SetLessThanImmediateUnsigned(EeState& s, uint32_t op) {
+    RtOf(s, op) = RsOf(s, op) < SignExtendedImmediate(op) ? 1 : 0;
+}
+void AndImmediate(EeState& s, uint32_t op) { RtOf(s, op) = RsOf(s, op) & Immediate(op); }
+void OrImmediate(EeState& s, uint32_t op) { RtOf(s, op) = RsOf(s, op) | Immediate(op); }
+void XorImmediate(EeState& s, uint32_t op) { RtOf(s, op) = RsOf(s, op) ^ Immediate(op); }
+void LoadUpperImmediate(EeState& s, uint32_t op) { RtOf(s, op) = SignExtend32(Immediate(op) << 16); }
+void DoubleAddImmediate(EeState& s, uint32_t op) { RtOf(s, op) = RsOf(s, op) + SignExtendedImmediate(op); }
+
+void Execute(EeState& s, uint32_t op) {
+    switch (Opcode(op)) {
+        case 0x00: ExecuteSpecial(s, op); return;
+        case 0x01: ExecuteRegimm(s, op); return;
+        case 0x02: Jump(s, op); return;
+        case 0x03: JumpAndLink(s, op); return;
+        case 0x04: BranchEqual(s, op); return;
+        case 0x05: BranchNotEqual(s, op); return;
+        case 0x06: BranchLessEqualZero(s, op); return;
+        case 0x07: BranchGreaterZero(s, op); return;
+        case 0x08: AddImmediate(s, op); return;  // ADDI
+        case 0x09: AddImmediate(s, op); return;  // ADDIU
+        case 0x0A: SetLessThanImmediate(s, op); return;
+        case 0x0B: SetLessThanImmediateUnsigned(s, op); return;
+        case 0x0C: AndImmediate(s, op); return;
+        case 0x0D: OrImmediate(s, op); return;
+        case 0x0E: XorImmediate(s, op); return;
+        case 0x0F: LoadUpperImmediate(s, op); return;
+        case 0x10: ExecuteCop0(s, op); return;
+        case 0x11: ExecuteCop1(s, op); return;
+        case 0x12: ExecuteCop2(s, op); return;
+        case 0x14: BranchEqualLikely(s, op); return;
+        case 0x15: BranchNotEqualLikely(s, op); return;
+        case 0x16: BranchLessEqualZeroLikely(s, op); return;
+        case 0x19: DoubleAddImmediate(s, op); return;
+        case 0x1A: LoadDoubleLeft(s, op); return;
+        case 0x1B: LoadDoubleRight(s, op); return;
+        case 0x1C: ExecuteMmi(s, op); return;
+        case 0x1E: LoadQuad(s, op); return;
+        case 0x1F: StoreQuad(s, op); return;
+        case 0x20: LoadByte(s, op); return;
+        case 0x21: LoadHalf(s, op); return;
+        case 0x22: LoadWordLeft(s, op); return;
+        case 0x23: LoadWord(s, op); return;
+        case 0x24: LoadByteUnsigned(s, op); return;
+        case 0x25: LoadHalfUnsigned(s, op); return;
+        case 0x26: LoadWordRight(s, op); return;
+        case 0x27: LoadWordUnsigned(s, op); return;
+        case 0x28: StoreByte(s, op); return;
+        case 0x29: StoreHalf(s, op); return;
+        case 0x2A: StoreWordLeft(s, op); return;
+        case 0x2B: StoreWord(s, op); return;
+        case 0x2C: StoreDoubleLeft(s, op); return;
+        case 0x2D: StoreDoubleRight(s, op); return;
+        case 0x2E: StoreWordRight(s, op); return;
+        case 0x2F: return;  // CACHE
+        case 0x31: LoadWordToFpu(s, op); return;
+        case 0x36: LoadQuadToVu0(s, op); return;
+        case 0x37: LoadDouble(s, op); return;
+        case 0x39: StoreWordFromFpu(s, op); return;
+        case 0x3E: StoreQuadFromVu0(s, op); return;
+        case 0x3F: StoreDouble(s, op); return;
+        default: ThrowEeFault("Unknown opcode family %X!\n", op & 0xFC000000);
+    }
+}
+
+// Undoes the depth count however the delay slot ends, faults included.
+struct DelaySlotDepth {
+    explicit DelaySlotDepth(EeState& s) : state(s) { ++state.delaySlotDepth; }
+    ~DelaySlotDepth() { --state.delaySlotDepth; }
+    EeState& state;
+};
+
+}  // namespace
+
+void Step(EeState& s) {
+    s.vf[0] = VuVector{{0.0f, 0.0f, 0.0f, 1.0f}};
+    const uint32_t op = ReadWord(s, s.pc);
+    s.pc += 4;
+    if (op == 0) return;  // SLL r0, r0, 0
+    Execute(s, op);
+}
+
+void RunDelaySlot(EeState& s) {
+    DelaySlotDepth depth(s);
+    if (s.delaySlotDepth > kMaxDelaySlotNesting)
+        ThrowEeFault("Too many nested delay slots at %X\n", s.pc);
+    Step(s);
+}
+
+void CallNativeHook(EeState& s, uint32_t op) {
+    const uint32_t index = CodeField(op);
+    if (index >= s.nativeHooks.size() || !s.nativeHooks[index].function)
+        ThrowEeFault("Unknown native hook %X!\n", index);
+    s.nativeHooks[index].function(s);
+    s.pc = static_cast<uint32_t>(s.gpr[31].lower);
+}
+
+}  // namespace vertigon

@@ -1,0 +1,34 @@
+#include "ee/state.h"
+
+#include <new>
+
+#include "ee/memory.h"
+
+namespace vertigon {
+namespace {
+
+// calloc hands out zero-filled pages lazily, so a fresh 32 MiB memory costs little until used.
+HostBlock AllocateZeroed(size_t size) {
+    auto* block = static_cast<uint8_t*>(std::calloc(size, 1));
+    if (!block) throw std::bad_alloc();
+    return HostBlock(block);
+}
+
+}  // namespace
+
+EeState::EeState() : output(&DefaultEeOutput()) { ResetMemory(); }
+
+void EeState::ResetMemory() {
+    mainBlock_ = AllocateZeroed(size_t{kMainMemorySize} + kBlockSlack);
+    scratchBlock_ = AllocateZeroed(size_t{kScratchpadSize} + kBlockSlack);
+    mainBase = mainBlock_.get();
+    scratchBase = scratchBlock_.get();
+}
+
+void InstallNativeHook(EeState& state, uint32_t address, NativeHookFunction function) {
+    const auto index = static_cast<uint32_t>(state.nativeHooks.size());
+    WriteWord(state, address, index * 64 + 0x0D);
+    state.nativeHooks.push_back(NativeHook{address, 0, function});
+}
+
+}  // namespace vertigon

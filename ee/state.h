@@ -1,0 +1,137 @@
+// The record of the emulated EE (MIPS R5900): registers of the CPU and its coprocessors, the
+// emulated memory blocks, the hardware-register backing words and the native-hook table.
+// Only one instance is used by the viewer; tests make their own.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "ee/output.h"
+
+namespace vertigon {
+
+constexpr uint32_t kMainMemorySize = 0x2000000;  // 32 MiB
+constexpr uint32_t kScratchpadSize = 0x4000;     // 16 KiB
+// Bytes allocated past the end of each block: an access may start at a block's last byte and
+// run up to 15 bytes on (unaligned words, quadwords), which must stay inside the host block.
+constexpr uint32_t kBlockSlack = 16;
+constexpr uint32_t kVu0MemorySize = 0x1000;  // 4 KiB each for micro code and data
+
+// A 128-bit register. Scalar instructions use `lower`; quadword and MMI instructions both.
+struct Reg128 {
+    uint64_t upper = 0;
+    uint64_t lower = 0;
+
+    // 32-bit lane i, lane 0 being bits 0-31.
+    uint32_t Word(int i) const {
+        const uint64_t half = i < 2 ? lower : upper;
+        return static_cast<uint32_t>(half >> (32 * (i & 1)));
+    }
+    void SetWord(int i, uint32_t value) {
+        uint64_t& half = i < 2 ? lower : upper;
+        const int shift = 32 * (i & 1);
+        half = (half & ~(0xFFFFFFFFull << shift)) | (static_cast<uint64_t>(value) << shift);
+    }
+    bool operator==(const Reg128&) const = default;
+};
+
+// A VU0 vector register or the accumulator: x, y, z, w.
+struct alignas(16) VuVector {
+    float c[4] = {0, 0, 0, 0};
+};
+
+class EeState;
+// A routine of the loaded program replaced by host code: reads its arguments from the emulated
+// registers and memory and writes its results back.
+using NativeHookFunction = void (*)(EeState&);
+
+struct NativeHook {
+    uint32_t address = 0;
+    uint32_t zero = 0;
+    NativeHookFunction function = nullptr;
+};
+
+// Backing store of the hardware-register window (type 0), indexed by offset / 16, and the two
+// blocks that quadword writes to offsets 0x4000 and 0x5000 fill.
+struct HwRegisters {
+    std::array<uint32_t, 0x1000> words{};
+    std::array<uint8_t, 16> quad4000{};
+    std::array<uint8_t, 16> quad5000{};
+};
+
+// State of a running VU0 micro program.
+struct Vu0MicroControl {
+    uint32_t delayState = 0;  // 0 none, 1 branch just decoded, 2 its delay pair executed
+    bool endPending = false;  // the previous pair carried the E bit
+    bool stop = false;
+};
+
+struct FreeDeleter {
+    void operator()(uint8_t* p) const { std::free(p); }
+};
+using HostBlock = std::unique_ptr<uint8_t, FreeDeleter>;
+
+class EeState {
+public:
+    // Every register zero, fresh zero-filled memory blocks, no hooks.
+    EeState();
+    EeState(const EeState&) = delete;
+    EeState& operator=(const EeState&) = delete;
+
+    // Replaces both memory blocks with fresh zero-filled ones.
+    void ResetMemory();
+
+    // Filled by LoadProgramImage: the image's ELF header and a copy of its program-header table
+    // (empty when the image has none).
+    std::array<uint8_t, 52> elfHeader{};
+    std::vector<uint8_t> programHeaders;
+
+    uint32_t sa = 0;
+    Reg128 hi;  // upper half is HI1
+    Reg128 lo;  // upper half is LO1
+    std::array<uint64_t, 32> cop0{};
+    std::array<Reg128, 32> gpr{};
+    std::array<float, 32> fpr{};
+
+    uint8_t* scratchBase = nullptr;
+    uint8_t* mainBase = nullptr;
+    uint32_t pc = 0;
+
+    float q = 0;
+    uint32_t vu0BranchTarget = 0;
+    uint16_t macFlags = 0;
+    VuVector acc;
+    std::array<VuVector, 32> vf{};
+    uint32_t vu0MicroPc = 0;
+    std::array<uint32_t, 32> vi{};
+    alignas(16) std::array<uint8_t, kVu0MemorySize> vu0MicroMemory{};
+    alignas(16) std::array<uint8_t, kVu0MemorySize> vu0DataMemory{};
+
+    std::vector<NativeHook> nativeHooks;  // a hook's index is its position
+    uint8_t fpuCondition = 0;
+    uint64_t cycleCounter = 0;  // advanced only by the frame run loop
+    HwRegisters hwRegisters;
+    Vu0MicroControl vu0Control;
+
+    // Where messages go (see ee/output.h).
+    EeOutputSink* output;
+    // How many delay slots are being executed inside one another right now.
+    int delaySlotDepth = 0;
+
+private:
+    HostBlock mainBlock_;
+    HostBlock scratchBlock_;
+};
+
+// Puts a BREAK with code field = the new hook's index at `address` (through WriteWord) and
+// appends the hook to the table.
+void InstallNativeHook(EeState& state, uint32_t address, NativeHookFunction function);
+
+inline uint64_t SignExtend32(uint32_t value) {
+    return static_cast<uint64_t>(static_cast<int64_t>(static_cast<int32_t>(value)));
+}
+
+}  // namespace vertigon

@@ -1,0 +1,25 @@
+// model.ffm, the model member of an FFB archive: textures with their palettes, the skeleton,
+// and one skinned mesh object per Shape.
+#pragma once
+
+#include <cstdint>
+
+#include "formats/byte_reader.h"
+#include "formats/ffb/ffb_budget.h"
+#include "scene/model.h"
+
+namespace vertigon {
+
+// A texture coordinate word in texels: 11 integer bits and 4 fraction bits above them; a word
+// with bit 15 set is the bitwise complement of the negated value.
+float DecodeTexel(uint16_t word);
+
+// Console alpha (128 = opaque) to 8-bit alpha, rounded: round(a / 128 x 255), kept to 8 bits.
+uint8_t FfmAlpha(uint8_t consoleAlpha);
+
+// Decodes the member into `model`: textures, bones, one Lod with one Shape per object and one
+// DrawGroup listing them all, and the FFB placement (turned by pi about x, scaled by 1/128).
+// Throws FormatError for anything that does not fit the member or its tables.
+void DecodeFfmModel(const ByteReader& ffm, Model& model, DecodeBudget& budget);
+
+}  // namespace vertigon

@@ -1,0 +1,17 @@
+// Builds a Model from the bytes of an MDLX file (a "BAR" archive whose entry 0 holds the
+// skeleton and geometry and entry 1 the textures).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "scene/model.h"
+
+namespace vertigon {
+
+// The model of the file, without its companion file. Throws FormatError when the file does not
+// hold what it claims.
+std::unique_ptr<Model> BuildMdlxModel(std::span<const uint8_t> file);
+
+}  // namespace vertigon

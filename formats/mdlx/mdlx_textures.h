@@ -1,0 +1,16 @@
+// The texture entry of an MDLX model: palettes and 8-bit textures stored as an image of the
+// console's graphics memory.
+#pragma once
+
+#include <cstdint>
+
+#include "formats/byte_reader.h"
+#include "scene/model.h"
+
+namespace vertigon::mdlx {
+
+// Reads the textures and palettes of the entry at `entry` into the model. Throws FormatError
+// when the entry does not hold what it claims or an upload does not fit the graphics memory.
+void ReadTextures(const ByteReader& file, uint64_t entry, Model& model);
+
+}  // namespace vertigon::mdlx

@@ -1,0 +1,203 @@
+#include "formats/raw/raw_geometry.h"
+
+#include <cstdio>
+
+#include "formats/load_error.h"
+#include "formats/raw/raw_packet.h"
+
+namespace vertigon {
+
+namespace {
+
+constexpr float kPositionScale = 40.0f;
+constexpr float kNormalScale = 1.0f / 256.0f;
+constexpr uint16_t kFlagEmit = 0;
+
+[[noreturn]] void Refuse(const char* format, unsigned a, unsigned b, unsigned c = 0) {
+    char text[160];
+    std::snprintf(text, sizeof text, format, a, b, c);
+    throw FormatError(text);
+}
+
+class GeometryBuilder {
+public:
+    GeometryBuilder(const ByteReader& file, const RawChunk& chunk, const RawMaterialMap& map, uint32_t imageCount,
+                    Model& model)
+        : file_(file),
+          start_(chunk.offset),
+          map_(map),
+          imageCount_(imageCount),
+          paletteCount_(static_cast<uint32_t>(model.paletteCount())),
+          model_(model),
+          // Records may be shared, which multiplies what a small file describes. Every shape,
+          // mesh, packet, vertex and strip entry takes several bytes of a real file, so one
+          // unit of work per file byte leaves room for honest sharing and stops blow-ups.
+          workLeft_(file.size() + 1024) {}
+
+    void Build(uint64_t data) {
+        const uint32_t lodCount = file_.U16(data);
+        if (lodCount > RawMaterialMap::kLists) {
+            Refuse("the file has %u levels of detail; at most %u are supported", lodCount, RawMaterialMap::kLists);
+        }
+        file_.RequireArray(data + 4, lodCount, 4);
+        model_.lods.resize(lodCount);
+        for (uint32_t i = 0; i < lodCount; ++i) {
+            BuildLod(i, ByteReader::Add(start_, file_.U32(data + 4 + 4 * uint64_t{i})), model_.lods[i]);
+        }
+    }
+
+private:
+    void Spend(uint64_t units) {
+        if (units > workLeft_) throw FormatError("the geometry names far more records than the file holds");
+        workLeft_ -= units;
+    }
+
+    void BuildLod(uint32_t index, uint64_t record, Lod& lod) {
+        char name[32];
+        std::snprintf(name, sizeof name, "Lod %u", index);
+        lod.name = name;
+
+        const uint32_t shapeCount = file_.U32(record);
+        file_.RequireArray(record + 4, shapeCount, 2);
+        if (shapeCount > RawMaterialMap::kShapes) {
+            Refuse("Lod %u has %u shapes; at most %u are supported", index, shapeCount, RawMaterialMap::kShapes);
+        }
+        Spend(shapeCount);
+        lod.shapes.resize(shapeCount);
+        for (uint32_t s = 0; s < shapeCount; ++s) {
+            BuildShape(s, ByteReader::Add(start_, file_.U16(record + 4 + 2 * uint64_t{s})), lod.shapes[s]);
+        }
+
+        DrawGroup group;
+        for (int32_t shape : map_.lists[index]) {
+            if (static_cast<uint32_t>(shape) >= shapeCount) {
+                Refuse("Lod %u draws shape %u of %u", index, static_cast<unsigned>(shape), shapeCount);
+            }
+            group.shapeIndices.push_back(shape);
+        }
+        lod.drawGroups.push_back(std::move(group));
+    }
+
+    void BuildShape(uint32_t shapeIndex, uint64_t record, Shape& shape) {
+        const uint32_t meshCount = file_.U16(record);
+        const bool mirrored = (file_.U8(record + 4) & 1) != 0;
+        file_.RequireArray(record + 12, meshCount, 2);
+        Spend(meshCount);
+        shape.batches.resize(meshCount);
+        for (uint32_t m = 0; m < meshCount; ++m) {
+            Batch& batch = shape.batches[m];
+            AddMaterials(shapeIndex, batch);
+            BuildMesh(ByteReader::Add(start_, file_.U16(record + 12 + 2 * uint64_t{m})), mirrored, shape, batch);
+        }
+    }
+
+    // Material j of every batch of shape s comes from MaterialMap list j.
+    void AddMaterials(uint32_t shapeIndex, Batch& batch) {
+        batch.materials.resize(RawMaterialMap::kLists);
+        for (int j = 0; j < RawMaterialMap::kLists; ++j) {
+            Material& material = batch.materials[j];
+            const RawMaterialMap::Slot* slot = map_.Find(j, shapeIndex);
+            if (!slot) {
+                material.hidden = true;
+                continue;
+            }
+            if (slot->textureIndex >= imageCount_) {
+                Refuse("shape %u uses texture image %u of %u", shapeIndex, slot->textureIndex, imageCount_);
+            }
+            if (slot->paletteIndex >= paletteCount_) {
+                Refuse("shape %u uses palette %u of %u", shapeIndex, slot->paletteIndex, paletteCount_);
+            }
+            material.shaderSet = CreateShaderSet();
+            material.textureIndex = static_cast<int32_t>(paletteCount_ * slot->textureIndex + slot->paletteIndex);
+            material.lit = true;
+            material.doubleSided = true;
+        }
+    }
+
+    void BuildMesh(uint64_t record, bool mirrored, Shape& shape, Batch& batch) {
+        const uint64_t table = ByteReader::Add(start_, file_.U16(record + 4));
+        const uint32_t packetCount = file_.U16(record + 6);
+        file_.RequireArray(table, packetCount, 2);
+        Spend(packetCount);
+        for (uint32_t p = 0; p < packetCount; ++p) {
+            const uint64_t descriptorAt = ByteReader::Add(start_, file_.U16(table + 2 * uint64_t{p}));
+            const RawPacketDescriptor descriptor = ReadRawPacketDescriptor(file_, descriptorAt, start_);
+            Spend(uint64_t{descriptor.vertexCount} + descriptor.stripCount);
+            DecodeRawPacket(file_, descriptor, packet_);
+            AddPacket(mirrored, shape, batch);
+        }
+    }
+
+    void AddPacket(bool mirrored, Shape& shape, Batch& batch) {
+        const auto n = static_cast<int32_t>(packet_.positions.size());
+        const auto first = static_cast<int32_t>(shape.positionSingles.size());
+        AddVertices(first, 1.0f, shape);
+        if (mirrored) AddVertices(first + n, -1.0f, shape);
+
+        // A window over the last three strip entries; an entry flagged 0 closes a triangle.
+        const std::vector<RawStripEntry>& strip = packet_.strip;
+        for (size_t k = 2; k < strip.size(); ++k) {
+            if (strip[k].flag != kFlagEmit) continue;
+            const RawStripEntry* corners[3] = {&strip[k - 2], &strip[k - 1], &strip[k]};
+            Triangle triangle = MakeTriangle(corners, first);
+            batch.triangles.push_back(triangle);
+            if (mirrored) {
+                for (int c = 0; c < 3; ++c) {
+                    triangle.positionIndex[c] += n;
+                    triangle.normalIndex[c] += n;
+                }
+                batch.triangles.push_back(triangle);
+            }
+        }
+    }
+
+    void AddVertices(int32_t first, float xSign, Shape& shape) {
+        const size_t n = packet_.positions.size();
+        for (size_t i = 0; i < n; ++i) {
+            const int32_t index = first + static_cast<int32_t>(i);
+            const Vec3& p = packet_.positions[i];
+            const Vec3& q = packet_.normals[i];
+            const Vec4 position{xSign * p.x * kPositionScale, p.y * kPositionScale, p.z * kPositionScale, 1.0f};
+            const Vec4 normal{xSign * q.x * kNormalScale, q.y * kNormalScale, q.z * kNormalScale, 1.0f};
+            shape.positionSingles.push_back({index, 0, position});
+            shape.normalSingles.push_back({index, 0, normal});
+        }
+    }
+
+    Triangle MakeTriangle(const RawStripEntry* const (&corners)[3], int32_t first) const {
+        Triangle triangle;
+        for (int c = 0; c < 3; ++c) {
+            const RawStripEntry& e = *corners[c];
+            const auto vertexCount = static_cast<unsigned>(packet_.positions.size());
+            const auto coordCount = static_cast<unsigned>(packet_.coords.size());
+            if (e.vertex >= vertexCount) Refuse("a strip names vertex %u of a packet of %u", e.vertex, vertexCount);
+            if (e.coord >= coordCount) Refuse("a strip names coordinate %u of a packet of %u", e.coord, coordCount);
+            triangle.positionIndex[c] = first + e.vertex;
+            triangle.normalIndex[c] = first + e.vertex;
+            triangle.u[c] = packet_.coords[e.coord][0];
+            triangle.v[c] = packet_.coords[e.coord][1];
+            static constexpr std::array<uint8_t, 4> kOpaqueWhite = {255, 255, 255, 255};
+            const auto& colour = e.colour < packet_.colours.size() ? packet_.colours[e.colour] : kOpaqueWhite;
+            for (int b = 0; b < 4; ++b) triangle.colour[c][b] = colour[b];
+        }
+        return triangle;
+    }
+
+    const ByteReader& file_;
+    const uint64_t start_;
+    const RawMaterialMap& map_;
+    const uint32_t imageCount_;
+    const uint32_t paletteCount_;
+    Model& model_;
+    uint64_t workLeft_;
+    RawPacket packet_;  // decoding storage shared by every packet
+};
+
+}  // namespace
+
+void ReadRawGeometry(const ByteReader& file, const RawChunk& chunk, const RawMaterialMap& map, uint32_t imageCount,
+                     Model& model) {
+    GeometryBuilder(file, chunk, map, imageCount, model).Build(chunk.dataOffset());
+}
+
+}  // namespace vertigon

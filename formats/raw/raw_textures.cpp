@@ -1,0 +1,102 @@
+#include "formats/raw/raw_textures.h"
+
+#include <cstdio>
+
+#include "formats/load_error.h"
+#include "formats/ps2/gs_memory.h"
+
+namespace vertigon {
+
+namespace {
+
+// Every image is multiplied by every palette, so a small file can ask for a great deal of
+// pixel memory; no real model comes near these limits.
+constexpr uint64_t kMaxTextureCount = 4096;
+constexpr uint64_t kMaxTextureBytes = uint64_t{256} << 20;
+
+constexpr uint64_t kPaletteEntryBytes = 16;
+constexpr uint64_t kImageTableOffset = 16;  // from the data start; the 16 bytes before it are not read
+constexpr uint64_t kImageEntryBytes = 32;
+
+struct ImageEntry {
+    uint32_t widthWords = 0;
+    uint32_t heightRows = 0;
+    uint64_t pixelOffset = 0;
+};
+
+ImageEntry ReadImageEntry(const ByteReader& file, const RawChunk& chunk, uint32_t k) {
+    const uint64_t entry = chunk.dataOffset() + kImageTableOffset + kImageEntryBytes * k;
+    ImageEntry image;
+    image.widthWords = file.U16(entry + 10);
+    image.heightRows = file.U16(entry + 12);
+    image.pixelOffset = ByteReader::Add(chunk.offset, file.U32(entry + 24));
+    return image;
+}
+
+}  // namespace
+
+void ReadRawPalettes(const ByteReader& file, const RawChunk& chunk, Model& model) {
+    const uint64_t table = chunk.dataOffset();
+    file.RequireArray(table, chunk.count, kPaletteEntryBytes);
+    model.AllocatePalettes(chunk.count);
+    for (uint32_t p = 0; p < chunk.count; ++p) {
+        const uint64_t at = ByteReader::Add(chunk.offset, file.U32(table + kPaletteEntryBytes * p + 12));
+        const auto stored = file.Bytes(at, kPaletteBytes);
+        auto slot = model.PaletteSlot(static_cast<int32_t>(p));
+        std::copy(stored.begin(), stored.end(), slot.begin());
+        ConvertPalette(std::span<const uint8_t, kPaletteBytes>(stored.data(), kPaletteBytes),
+                       slot.subspan<kPaletteBytes, kPaletteBytes>());
+    }
+}
+
+void ReadRawTextures(const ByteReader& file, const RawChunk& chunk, Model& model) {
+    const uint32_t imageCount = chunk.count;
+    const uint64_t paletteCount = static_cast<uint64_t>(model.paletteCount());
+    file.RequireArray(chunk.dataOffset() + kImageTableOffset, imageCount, kImageEntryBytes);
+
+    // Check the whole cost before decoding anything.
+    const uint64_t textureCount = uint64_t{imageCount} * paletteCount;
+    if (textureCount > kMaxTextureCount) throw FormatError("the file asks for more than 4096 textures");
+    uint64_t totalBytes = 0;
+    for (uint32_t k = 0; k < imageCount; ++k) {
+        const ImageEntry image = ReadImageEntry(file, chunk, k);
+        file.RequireArray(image.pixelOffset, uint64_t{image.widthWords} * image.heightRows, 4);
+        // A 2W x 2H texture of 4 bytes per pixel for every palette.
+        totalBytes += uint64_t{image.widthWords} * image.heightRows * 16 * paletteCount;
+        if (totalBytes > kMaxTextureBytes) throw FormatError("the textures would take more than 256 MiB");
+    }
+
+    model.textures.resize(textureCount);
+    std::vector<uint8_t> indices;
+    for (uint32_t k = 0; k < imageCount; ++k) {
+        const ImageEntry image = ReadImageEntry(file, chunk, k);
+        const uint32_t w = image.widthWords;
+        const uint32_t h = image.heightRows;
+        const auto words = file.Bytes(image.pixelOffset, uint64_t{w} * h * 4);
+        // Buffer widths twice those of the MDLX format: W div 32 to write, W div 16 to read.
+        if (!UnswizzlePsmt8(SharedGsMemory(), words, w, h, w / 32, w / 16, indices)) {
+            char text[120];
+            std::snprintf(text, sizeof text, "texture image %u (%u x %u words) does not fit the graphics memory", k, w,
+                          h);
+            throw FormatError(text);
+        }
+        for (uint64_t p = 0; p < paletteCount; ++p) {
+            const auto palette = model.ConvertedPalette(static_cast<int32_t>(p));
+            Texture& texture = model.textures[paletteCount * k + p];
+            texture.width = static_cast<int32_t>(2 * w);
+            texture.height = static_cast<int32_t>(2 * h);
+            texture.pixels.resize(indices.size() * 4);
+            uint8_t* out = texture.pixels.data();
+            for (uint8_t index : indices) {
+                const uint8_t* bgra = &palette[index * 4u];
+                out[0] = bgra[0];
+                out[1] = bgra[1];
+                out[2] = bgra[2];
+                out[3] = ExpandConsoleAlpha(bgra[3]);
+                out += 4;
+            }
+        }
+    }
+}
+
+}  // namespace vertigon

@@ -1,0 +1,18 @@
+// The "@FCT" palettes and the "@FTE" texture images of a RAW file: every image is decoded once
+// through the GS memory and then coloured with every palette.
+#pragma once
+
+#include "formats/byte_reader.h"
+#include "formats/raw/raw_chunks.h"
+#include "scene/model.h"
+
+namespace vertigon {
+
+// Fills the model's palette slots from the "@FCT" chunk.
+void ReadRawPalettes(const ByteReader& file, const RawChunk& chunk, Model& model);
+
+// Fills the model's textures from the "@FTE" chunk: Texture Np x k + p is image k coloured with
+// palette p, where Np is the model's palette count. Call after ReadRawPalettes.
+void ReadRawTextures(const ByteReader& file, const RawChunk& chunk, Model& model);
+
+}  // namespace vertigon
