@@ -152,9 +152,16 @@ ViewSession::ViewSession(Model& model, const ViewOptions& options) : time_(optio
     controls.UpdateCamera(*scene.camera);
 
     entry = scene.root->AddChild(std::make_unique<ModelEntry>(model));
-    if (options.flags) entry->flags = *options.flags;
     FrameStep = 0.0f;
     entry->SelectAnimation(options.group, options.index);
+    if (options.flags) {
+        // The viewer opens every model with the start-up flags and draws it before anyone can
+        // switch; flat shading then keeps the normals of that first pose. Switching marks the
+        // pose dirty, as the viewer's menu does.
+        scene.UpdateTree();
+        entry->flags = *options.flags;
+        entry->poseDirty = true;
+    }
 }
 
 void ViewSession::Settle() {

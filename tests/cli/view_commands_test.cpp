@@ -168,6 +168,16 @@ TEST(RenderCommand, FlagsReplaceTheDisplaySwitches) {
     EXPECT_GT(red, 40);
 }
 
+TEST(RenderCommand, FlatShadingAskedForKeepsTheNormalsOfTheFirstFrame) {
+    OffscreenTool tool;
+    ShapeBuilder shape;
+    AddSquare(shape, shape.AddBatch(MakeMaterial(true)), 0, 0, 0, 100);
+    auto model = MakeModel(shape.Take());
+    tool.options.flags = FlagTexture | FlagFlat;
+    const RgbImage image = tool.Render(*model);
+    EXPECT_TRUE(White(image.At(80, 60))) << "lit head-on, not left without normals";
+}
+
 TEST(PoseCommand, PrintsEveryBonesWorldMatrixAfterTheAdvance) {
     auto model = SlidingModel();
     ViewOptions options;
