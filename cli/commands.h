@@ -18,6 +18,8 @@ enum ExitStatus : int {
 using Arguments = std::vector<std::string>;
 
 int RunInfo(const Arguments& args);
+int RunRender(const Arguments& args);
+int RunPose(const Arguments& args);
 int RunEeRun(const Arguments& args);
 
 }  // namespace vertigon

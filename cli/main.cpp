@@ -18,6 +18,19 @@ constexpr const char* kUsage =
     "      shapes, batches and materials, placement and animation groups. --full adds the\n"
     "      skin lists of every shape and the triangles of every batch.\n"
     "\n"
+    "  render FILE -o OUT.png [--size WxH] [--yaw R] [--pitch R] [--distance D]\n"
+    "         [--pan X,Y,Z] [--animation G:I] [--time T] [--flags HEX]\n"
+    "      Render the frame the viewer would show for FILE offscreen into a PNG: 1392x893\n"
+    "      by default, the start-up camera turned by --yaw and --pitch (radians), at\n"
+    "      --distance from the target --pan; animation 0 of group 1 when present, or the\n"
+    "      one chosen with --animation, advanced as after T x 25 ms of the viewer's clock\n"
+    "      (--time T); the display flags in hexadecimal, switched after the first frame as\n"
+    "      in the viewer (default 7: textures on; add 8 flat shading, 10 wireframe).\n"
+    "\n"
+    "  pose FILE [--animation G:I] [--time T]\n"
+    "      Print as JSON the world matrix (rows of row-vector form) of every bone of FILE\n"
+    "      after the same animation choice and advance.\n"
+    "\n"
     "  ee-run ELF --entry ADDR --stop ADDR [--max-steps N] [--set REG=VALUE]...\n"
     "         [--dump ADDR:LEN]...\n"
     "      Load the ELF's loadable segments into a fresh emulated memory (p_paddr as the\n"
@@ -33,8 +46,9 @@ constexpr const char* kUsage =
     "  --help\n"
     "      Show this text.\n"
     "\n"
-    "Exit status: 0 success; 1 the file could not be read or is malformed; 2 no loader\n"
-    "accepts the file or it is not a model (an .mset animation opens only beside its\n"
+    "Exit status: 0 success; 1 the file could not be read or is malformed, the chosen\n"
+    "animation does not exist, or no offscreen OpenGL context or PNG could be made; 2 no\n"
+    "loader accepts the file or it is not a model (an .mset animation opens only beside its\n"
     "model); 64 a wrong command line.\n";
 
 }  // namespace
@@ -50,6 +64,8 @@ int main(int argc, char** argv) {
     const std::string command = argv[1];
     const vertigon::Arguments args(argv + 2, argv + argc);
     if (command == "info") return vertigon::RunInfo(args);
+    if (command == "render") return vertigon::RunRender(args);
+    if (command == "pose") return vertigon::RunPose(args);
     if (command == "ee-run") return vertigon::RunEeRun(args);
     std::fprintf(stderr, "vertigon-cli: unknown command '%s' (see vertigon-cli --help)\n", command.c_str());
     return vertigon::kExitUsage;

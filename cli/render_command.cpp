@@ -1,0 +1,47 @@
+#include <cstdio>
+
+#include "cli/commands.h"
+#include "cli/load_for_cli.h"
+#include "cli/view_commands.h"
+#include "render/render_error.h"
+#include "render/renderer.h"
+
+namespace vertigon {
+
+RgbImage RenderModelView(Model& model, const ViewOptions& options, EglOffscreenContext& context) {
+    ViewSession session(model, options);
+    session.Settle();
+    session.scene.Render();
+    return context.ReadPixels();
+}
+
+int RunRender(const Arguments& args) {
+    ViewOptions options;
+    std::string error;
+    if (!ParseViewOptions(args, true, &options, &error)) {
+        std::fprintf(stderr, "vertigon-cli render: %s\n", error.c_str());
+        return kExitUsage;
+    }
+    try {
+        // The device exists before the model is loaded, so that its materials get real shader
+        // sets; the model goes before the device, the device before its context.
+        EglOffscreenContext context(options.width, options.height);
+        Renderer renderer(context, options.width, options.height);
+        LoaderRegistry registry;
+        int status = kExitOk;
+        Model* model = OpenModelForCli(registry, options.path, &status);
+        if (!model) return status;
+        if (options.animationChosen && !HasAnimation(*model, options.group, options.index)) {
+            std::fprintf(stderr, "vertigon-cli render: %s has no animation %d:%d\n", options.path.c_str(),
+                         options.group, options.index);
+            return kExitFailed;
+        }
+        WritePng(RenderModelView(*model, options, context), options.output);
+    } catch (const RenderError& e) {
+        std::fprintf(stderr, "vertigon-cli render: %s\n", e.what());
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+}  // namespace vertigon

@@ -1,0 +1,174 @@
+#include "cli/view_options.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+namespace vertigon {
+
+namespace {
+
+bool ParseFloat(const std::string& text, float* value) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    errno = 0;
+    const float v = std::strtof(text.c_str(), &end);
+    if (*end != '\0' || errno == ERANGE || !std::isfinite(v)) return false;
+    *value = v;
+    return true;
+}
+
+bool ParseInt(const std::string& text, int32_t* value) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    errno = 0;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (*end != '\0' || errno == ERANGE || v < INT32_MIN || v > INT32_MAX) return false;
+    *value = static_cast<int32_t>(v);
+    return true;
+}
+
+// "A<sep>B" split at the first separator; the text is a copy, as a or b may be its source.
+bool SplitPair(std::string text, char separator, std::string* a, std::string* b) {
+    const size_t at = text.find(separator);
+    if (at == std::string::npos) return false;
+    *a = text.substr(0, at);
+    *b = text.substr(at + 1);
+    return true;
+}
+
+bool ParseHexFlags(std::string text, int32_t* value) {
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text = text.substr(2);
+    if (text.empty() || text.size() > 8 || text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+        return false;
+    }
+    *value = static_cast<int32_t>(std::strtoul(text.c_str(), nullptr, 16));
+    return true;
+}
+
+}  // namespace
+
+bool ParseViewOptions(const Arguments& args, bool render, ViewOptions* options, std::string* error) {
+    ViewOptions o;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool takesValue = arg == "-o" || arg == "--size" || arg == "--yaw" || arg == "--pitch" ||
+                                arg == "--distance" || arg == "--pan" || arg == "--animation" || arg == "--time" ||
+                                arg == "--flags";
+        if (!takesValue) {
+            if (o.path.empty() && !arg.empty() && arg[0] != '-') {
+                o.path = arg;
+                continue;
+            }
+            *error = "unexpected argument '" + arg + "'";
+            return false;
+        }
+        if (i + 1 >= args.size()) {
+            *error = arg + " needs a value";
+            return false;
+        }
+        const std::string& value = args[++i];
+        const std::string bad = "bad value '" + value + "' for " + arg;
+        std::string a, b, c;
+        float f = 0;
+        if (arg == "-o" && render) {
+            o.output = value;
+        } else if (arg == "--size" && render) {
+            int32_t w = 0, h = 0;
+            if (!SplitPair(value, 'x', &a, &b) || !ParseInt(a, &w) || !ParseInt(b, &h) || w < 1 || h < 1 ||
+                w > ViewOptions::kMaxSide || h > ViewOptions::kMaxSide) {
+                *error = bad + " (WIDTHxHEIGHT, each 1 to 16384)";
+                return false;
+            }
+            o.width = w;
+            o.height = h;
+        } else if ((arg == "--yaw" || arg == "--pitch" || arg == "--distance") && render) {
+            if (!ParseFloat(value, &f) || (arg == "--distance" && f < 0)) {
+                *error = bad;
+                return false;
+            }
+            (arg == "--yaw" ? o.yaw : arg == "--pitch" ? o.pitch : o.distance) = f;
+        } else if (arg == "--pan" && render) {
+            Vec3 pan;
+            if (!SplitPair(value, ',', &a, &b) || !SplitPair(b, ',', &b, &c) || !ParseFloat(a, &pan.x) ||
+                !ParseFloat(b, &pan.y) || !ParseFloat(c, &pan.z)) {
+                *error = bad + " (X,Y,Z)";
+                return false;
+            }
+            o.pan = pan;
+        } else if (arg == "--animation") {
+            if (!SplitPair(value, ':', &a, &b) || !ParseInt(a, &o.group) || !ParseInt(b, &o.index) || o.group < 0 ||
+                o.index < 0) {
+                *error = bad + " (GROUP:INDEX)";
+                return false;
+            }
+            o.animationChosen = true;
+        } else if (arg == "--time") {
+            if (!ParseFloat(value, &o.time) || o.time < 0) {
+                *error = bad + " (a time of 0 or more)";
+                return false;
+            }
+        } else if (arg == "--flags" && render) {
+            int32_t flags = 0;
+            if (!ParseHexFlags(value, &flags)) {
+                *error = bad + " (hexadecimal)";
+                return false;
+            }
+            o.flags = flags;
+        } else {
+            *error = "unexpected argument '" + arg + "'";
+            return false;
+        }
+    }
+    if (o.path.empty()) {
+        *error = "a model file is required";
+        return false;
+    }
+    if (render && o.output.empty()) {
+        *error = "an output file is required (-o OUT.png)";
+        return false;
+    }
+    *options = o;
+    return true;
+}
+
+bool HasAnimation(const Model& model, int32_t group, int32_t index) {
+    if (group < 0 || group >= model.animationGroupCount()) return false;
+    const AnimationGroup& animations = model.animationGroups[static_cast<size_t>(group)];
+    return index >= 0 && index < animations.animationCount() && animations.animations[static_cast<size_t>(index)];
+}
+
+ViewSession::ViewSession(Model& model, const ViewOptions& options) : time_(options.time) {
+    scene.CreateRootAndCamera();
+    scene.SetViewportSize(options.width, options.height);
+    if (options.yaw) controls.yaw = *options.yaw;
+    if (options.pitch) controls.pitch = *options.pitch;
+    if (options.distance) controls.distance = *options.distance;
+    if (options.pan) {
+        controls.panX = options.pan->x;
+        controls.panY = options.pan->y;
+        controls.panZ = options.pan->z;
+    }
+    controls.UpdateCamera(*scene.camera);
+
+    entry = scene.root->AddChild(std::make_unique<ModelEntry>(model));
+    FrameStep = 0.0f;
+    entry->SelectAnimation(options.group, options.index);
+    if (options.flags) {
+        // The viewer opens every model with the start-up flags and draws it before anyone can
+        // switch; flat shading then keeps the normals of that first pose. Switching marks the
+        // pose dirty, as the viewer's menu does.
+        scene.UpdateTree();
+        entry->flags = *options.flags;
+        entry->poseDirty = true;
+    }
+}
+
+void ViewSession::Settle() {
+    FrameStep = time_;
+    scene.UpdateTree();
+    FrameStep = 0.0f;
+    scene.UpdateTree();
+}
+
+}  // namespace vertigon

@@ -1,0 +1,60 @@
+// What vertigon-cli render and pose share: their command line, and the scene the viewer would
+// show for a model (start-up camera moved by the orbit controls, one entry with its display
+// flags, the start-up animation or the chosen one advanced by a time).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "cli/commands.h"
+#include "scene/model.h"
+#include "scene/orbit_controls.h"
+#include "scene/scene_graph.h"
+
+namespace vertigon {
+
+struct ViewOptions {
+    static constexpr int kDefaultWidth = 1392;
+    static constexpr int kDefaultHeight = 893;
+    static constexpr int kMaxSide = 16384;
+
+    std::string path;
+    std::string output;  // render only
+    int width = kDefaultWidth;
+    int height = kDefaultHeight;
+    std::optional<float> yaw, pitch, distance;
+    std::optional<Vec3> pan;
+    // The viewer starts animation 0 of group 1 when there is one; a chosen one must exist.
+    bool animationChosen = false;
+    int32_t group = 1;
+    int32_t index = 0;
+    float time = 0.0f;  // FrameStep of the one advancing redraw
+    std::optional<int32_t> flags;
+};
+
+// Parses the arguments after the command name. `render` enables -o (then required), --size,
+// the camera options and --flags; without it only the file, --animation and --time are taken. Returns false with a message for a wrong command line.
+bool ParseViewOptions(const Arguments& args, bool render, ViewOptions* options, std::string* error);
+
+// Whether the model has a non-null animation `index` in group `group`.
+bool HasAnimation(const Model& model, int32_t group, int32_t index);
+
+// The viewer's scene for one model. Construction selects the animation; Settle runs the redraw
+// that advances it by `time` and one more with a zero step, so that the bones and the render
+// records hold the pose at that time (a redraw shows the pose of the one before it).
+class ViewSession {
+public:
+    ViewSession(Model& model, const ViewOptions& options);
+
+    void Settle();
+
+    Scene scene;
+    OrbitControls controls;
+    ModelEntry* entry = nullptr;
+
+private:
+    float time_;
+};
+
+}  // namespace vertigon

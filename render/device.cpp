@@ -1,0 +1,382 @@
+#include "render/device.h"
+
+#include <epoxy/gl.h>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+#include <cstring>
+#include <limits>
+#include <string>
+
+#include "render/render_error.h"
+#include "render/shader_programs.h"
+#include "render/shader_sets.h"
+#include "scene/model.h"
+
+namespace vertigon {
+
+namespace {
+
+GLenum BlendFactorToGl(BlendFactor factor) {
+    return factor == BlendFactor::SourceAlpha ? GL_SRC_ALPHA : GL_ONE_MINUS_SRC_ALPHA;
+}
+
+// Software rasterisers (Mesa's llvmpipe) free and reallocate megabytes of binning and vertex
+// memory every frame. glibc hands the top of the heap back to the kernel whenever more than
+// 128 KiB of it is free, so every frame would fault all of it in again, which costs more than
+// the drawing itself. Keeping up to 256 MiB of freed heap for reuse avoids that.
+void KeepFreedHeapForReuse() {
+#if defined(__GLIBC__)
+    static const bool done = [] { return mallopt(M_TRIM_THRESHOLD, 256 << 20) == 1; }();
+    (void)done;
+#endif
+}
+
+void DrainGlErrors() {
+    while (glGetError() != GL_NO_ERROR) {
+    }
+}
+
+}  // namespace
+
+// ---- GlTexture ----
+
+GlTexture::~GlTexture() {
+    if (device_->alive()) glDeleteTextures(1, &name_);
+}
+
+// ---- VertexStreams ----
+
+VertexStreams::VertexStreams(std::shared_ptr<Device> device, int32_t vertexCount)
+    : device_(std::move(device)), vertexCount_(vertexCount < 0 ? 0 : vertexCount) {
+    if (!device_->alive()) return;
+    glGenVertexArrays(1, &vertexArray_);
+    glBindVertexArray(vertexArray_);
+    glGenBuffers(kVertexStreamCount, buffers_);
+    // Every stream starts zeroed, so a shape without normals draws with zero normals.
+    const std::vector<uint8_t> zeros(static_cast<size_t>(vertexCount_) * kStreamStride[StreamPositions], 0);
+    for (int s = 0; s < kVertexStreamCount; ++s) {
+        glBindBuffer(GL_ARRAY_BUFFER, buffers_[s]);
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(static_cast<size_t>(vertexCount_) * kStreamStride[s]),
+                     zeros.data(), GL_DYNAMIC_DRAW);
+    }
+    // The vertex declaration: x, y, z of positions and normals, u, v, and D3DCOLOR colours whose
+    // bytes B, G, R, A reach the program as r, g, b, a.
+    glBindBuffer(GL_ARRAY_BUFFER, buffers_[StreamPositions]);
+    glVertexAttribPointer(StreamPositions, 3, GL_FLOAT, GL_FALSE, 16, nullptr);
+    glBindBuffer(GL_ARRAY_BUFFER, buffers_[StreamUvs]);
+    glVertexAttribPointer(StreamUvs, 2, GL_FLOAT, GL_FALSE, 8, nullptr);
+    glBindBuffer(GL_ARRAY_BUFFER, buffers_[StreamNormals]);
+    glVertexAttribPointer(StreamNormals, 3, GL_FLOAT, GL_FALSE, 16, nullptr);
+    glBindBuffer(GL_ARRAY_BUFFER, buffers_[StreamColours]);
+    glVertexAttribPointer(StreamColours, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, 4, nullptr);
+    for (int s = 0; s < kVertexStreamCount; ++s) glEnableVertexAttribArray(static_cast<GLuint>(s));
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
+VertexStreams::~VertexStreams() {
+    if (!device_->alive() || vertexArray_ == 0) return;
+    glDeleteBuffers(kVertexStreamCount, buffers_);
+    glDeleteVertexArrays(1, &vertexArray_);
+}
+
+void VertexStreams::Write(VertexStream stream, const void* data) {
+    if (!device_->alive() || vertexArray_ == 0) return;
+    glBindBuffer(GL_ARRAY_BUFFER, buffers_[stream]);
+    // Respecifying the whole store lets the driver hand out fresh memory instead of waiting for
+    // draws still reading the old contents.
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(static_cast<size_t>(vertexCount_) * kStreamStride[stream]),
+                 data, GL_DYNAMIC_DRAW);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
+// ---- Device ----
+
+struct Device::LinkedProgram {
+    GLuint program = 0;
+    GLint modelViewProj = -1;
+    GLint globalAmbient = -1, lightPosition = -1, eyePosition = -1;
+    GLint Ke = -1, Ka = -1, Kd = -1, Ks = -1, lightColor = -1, shininess = -1;
+};
+
+Device::Device(GlContext& context, int width, int height, const RendererOptions& options)
+    : context_(context), options_(options), width_(width), height_(height) {
+    KeepFreedHeapForReuse();
+    context_.MakeCurrent();
+    const int version = epoxy_gl_version();
+    if (version < 33) {
+        throw RenderError("the OpenGL context offers version " + std::to_string(version / 10) + "." +
+                          std::to_string(version % 10) + "; 3.3 core is required");
+    }
+    BindTarget();
+    GLint depthBits = 0;
+    const GLenum depthAttachment = context_.Framebuffer() != 0 ? GL_DEPTH_ATTACHMENT : GL_DEPTH;
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, depthAttachment, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE,
+                                          &depthBits);
+    DrainGlErrors();
+    // A depth bias is a fraction of the 0..1 depth range; OpenGL counts in steps of the buffer.
+    if (depthBits <= 0 || depthBits > 24) depthBits = 24;
+    depthUnitsPerBias_ = static_cast<float>((1u << depthBits) - 1u);
+
+    // Direct3D's defaults: depth test less-or-equal with writes, counter-clockwise faces culled,
+    // solid fill, no blending.
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glDepthMask(GL_TRUE);
+    glFrontFace(GL_CCW);
+    SetCullMode(CullMode::CounterClockwise);
+    SetFillMode(FillMode::Solid);
+    glDisable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ZERO);
+    ApplyDepthBias();
+}
+
+Device::~Device() {
+    if (alive_) Shutdown();
+}
+
+void Device::Shutdown() {
+    if (!alive_) return;
+    MakeCurrent();
+    wire_.reset();
+    for (auto& [key, linked] : linked_) glDeleteProgram(linked->program);
+    linked_.clear();
+    glUseProgram(0);
+    activeProgram_ = 0;
+    alive_ = false;
+}
+
+void Device::MakeCurrent() {
+    if (alive_) context_.MakeCurrent();
+}
+
+void Device::BindTarget() {
+    glBindFramebuffer(GL_FRAMEBUFFER, context_.Framebuffer());
+    glViewport(0, 0, width_, height_);
+}
+
+void Device::Resize(int width, int height) {
+    if (!alive_ || width <= 0 || height <= 0) return;
+    width_ = width;
+    height_ = height;
+    MakeCurrent();
+    context_.Resize(width, height);
+    BindTarget();
+}
+
+void Device::Clear(uint32_t argb, float depth, uint32_t stencil) {
+    if (!alive_) return;
+    MakeCurrent();
+    BindTarget();
+    const auto channel = [argb](int shift) { return static_cast<float>((argb >> shift) & 0xFF) / 255.0f; };
+    glClearColor(channel(16), channel(8), channel(0), channel(24));
+    glClearDepth(depth);
+    glClearStencil(static_cast<GLint>(stencil));
+    glDepthMask(GL_TRUE);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+}
+
+void Device::BeginScene() {}
+
+void Device::EndScene() {}
+
+void Device::Present() {
+    if (alive_) context_.Present();
+}
+
+void Device::SetCullMode(CullMode mode) {
+    if (!alive_) return;
+    // Direct3D names the winding a face shows on screen, as OpenGL's front-face rule does with
+    // counter-clockwise front faces.
+    switch (mode) {
+        case CullMode::None:
+            glDisable(GL_CULL_FACE);
+            break;
+        case CullMode::Clockwise:
+            glEnable(GL_CULL_FACE);
+            glCullFace(GL_BACK);
+            break;
+        case CullMode::CounterClockwise:
+            glEnable(GL_CULL_FACE);
+            glCullFace(GL_FRONT);
+            break;
+    }
+}
+
+void Device::SetFillMode(FillMode mode) {
+    if (!alive_) return;
+    glPolygonMode(GL_FRONT_AND_BACK, mode == FillMode::Wireframe ? GL_LINE : GL_FILL);
+}
+
+void Device::SetDepthBias(float bias) {
+    depthBias_ = bias;
+    ApplyDepthBias();
+}
+
+void Device::SetSlopeScaleDepthBias(float bias) {
+    slopeScaleDepthBias_ = bias;
+    ApplyDepthBias();
+}
+
+void Device::ApplyDepthBias() {
+    if (!alive_) return;
+    if (depthBias_ == 0.0f && slopeScaleDepthBias_ == 0.0f) {
+        glDisable(GL_POLYGON_OFFSET_FILL);
+        glDisable(GL_POLYGON_OFFSET_LINE);
+        return;
+    }
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glEnable(GL_POLYGON_OFFSET_LINE);
+    glPolygonOffset(slopeScaleDepthBias_, depthBias_ * depthUnitsPerBias_);
+}
+
+void Device::SetBlendFactors(BlendFactor source, BlendFactor destination) {
+    if (alive_) glBlendFunc(BlendFactorToGl(source), BlendFactorToGl(destination));
+}
+
+void Device::SetAlphaBlendEnable(bool enable) {
+    if (!alive_) return;
+    if (enable) {
+        glEnable(GL_BLEND);
+    } else {
+        glDisable(GL_BLEND);
+    }
+}
+
+std::unique_ptr<DeviceTexture> Device::CreateTexture(const Texture& texture) {
+    if (!alive_ || texture.width <= 0 || texture.height <= 0) return nullptr;
+    const uint64_t bytes = static_cast<uint64_t>(texture.width) * static_cast<uint64_t>(texture.height) * 4u;
+    if (bytes != texture.pixels.size()) return nullptr;
+    MakeCurrent();
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    if (texture.width > maxSize || texture.height > maxSize) return nullptr;
+
+    DrainGlErrors();
+    GLint previous = 0;
+    glActiveTexture(GL_TEXTURE0);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    // Memory order B, G, R, A: the layout of an A8R8G8B8 surface. Rows go top to bottom, and
+    // texture coordinate v = 0 names the first row, as in Direct3D.
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, texture.width, texture.height, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                 texture.pixels.data());
+    const bool failed = glGetError() != GL_NO_ERROR;
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
+    if (failed) {
+        glDeleteTextures(1, &name);
+        DrainGlErrors();
+        return nullptr;
+    }
+    return std::make_unique<GlTexture>(shared_from_this(), name);
+}
+
+void Device::SetTexture(const DeviceTexture* texture) {
+    if (!alive_) return;
+    // Every device texture of this program comes from CreateTexture above.
+    const GLuint name = texture ? static_cast<const GlTexture*>(texture)->name() : 0;
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, name);
+}
+
+void Device::ForgetProgram(const void* program) {
+    for (auto it = linked_.begin(); it != linked_.end();) {
+        if (it->first.first == program || it->first.second == program) {
+            if (alive_) glDeleteProgram(it->second->program);
+            if (activeProgram_ == it->second->program) activeProgram_ = 0;
+            it = linked_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (vertexProgram_ == program) vertexProgram_ = nullptr;
+    if (fragmentProgram_ == program) fragmentProgram_ = nullptr;
+}
+
+const Device::LinkedProgram* Device::Link(VertexProgram& vertex, FragmentProgram& fragment) {
+    const auto key = std::make_pair<const VertexProgram*, const FragmentProgram*>(&vertex, &fragment);
+    if (auto it = linked_.find(key); it != linked_.end()) return it->second.get();
+
+    auto linked = std::make_unique<LinkedProgram>();
+    const GLuint program = glCreateProgram();
+    glAttachShader(program, vertex.shader());
+    glAttachShader(program, fragment.shader());
+    glLinkProgram(program);
+    GLint ok = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (ok != GL_TRUE) {
+        GLint length = 0;
+        glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
+        std::string log(static_cast<size_t>(length > 0 ? length : 0), '\0');
+        if (length > 0) glGetProgramInfoLog(program, length, nullptr, log.data());
+        while (!log.empty() && log.back() == '\0') log.pop_back();
+        FailShaderStep("Loading program", vertex.name() + " with " + fragment.name() + " did not link", log);
+    }
+    linked->program = program;
+    linked->modelViewProj = glGetUniformLocation(program, "ModelViewProj");
+    linked->globalAmbient = glGetUniformLocation(program, "globalAmbient");
+    linked->lightPosition = glGetUniformLocation(program, "lightPosition");
+    linked->eyePosition = glGetUniformLocation(program, "eyePosition");
+    linked->Ke = glGetUniformLocation(program, "Ke");
+    linked->Ka = glGetUniformLocation(program, "Ka");
+    linked->Kd = glGetUniformLocation(program, "Kd");
+    linked->Ks = glGetUniformLocation(program, "Ks");
+    linked->lightColor = glGetUniformLocation(program, "lightColor");
+    linked->shininess = glGetUniformLocation(program, "shininess");
+    const GLint sampler = glGetUniformLocation(program, "texture");
+    glUseProgram(program);
+    activeProgram_ = program;
+    if (sampler >= 0) glUniform1i(sampler, 0);
+    return (linked_[key] = std::move(linked)).get();
+}
+
+void Device::DrawTriangleList(const VertexStreams& streams, int32_t primitiveCount) {
+    if (!alive_ || !vertexProgram_ || !fragmentProgram_ || primitiveCount <= 0) return;
+    if (static_cast<int64_t>(primitiveCount) * 3 > streams.vertexCount()) return;
+    const LinkedProgram* linked = Link(*vertexProgram_, *fragmentProgram_);
+    if (activeProgram_ != linked->program) {
+        glUseProgram(linked->program);
+        activeProgram_ = linked->program;
+    }
+    if (linked->modelViewProj >= 0) {
+        // modelViewProj holds the transpose of M; read row by row it is M's transpose, which
+        // applied to a column vector equals the row vector times M.
+        glUniformMatrix4fv(linked->modelViewProj, 1, GL_TRUE, &vertexProgram_->modelViewProj.m[0][0]);
+    }
+    const FragmentUniforms& v = fragmentProgram_->values;
+    const auto put = [](GLint location, const Vec3& value) {
+        if (location >= 0) glUniform3f(location, value.x, value.y, value.z);
+    };
+    put(linked->globalAmbient, v.globalAmbient);
+    put(linked->lightPosition, v.lightPosition);
+    put(linked->eyePosition, v.eyePosition);
+    put(linked->Ke, v.Ke);
+    put(linked->Ka, v.Ka);
+    put(linked->Kd, v.Kd);
+    put(linked->lightColor, v.lightColor);
+    put(linked->Ks, v.Ks);
+    if (linked->shininess >= 0) glUniform1f(linked->shininess, v.shininess);
+    CheckShaderError("bind program");
+
+    glBindVertexArray(streams.vertexArray());
+    glDrawArrays(GL_TRIANGLES, 0, primitiveCount * 3);
+    glBindVertexArray(0);
+}
+
+WireShaderSet& Device::wireShaderSet() {
+    if (!wire_) wire_ = std::make_unique<WireShaderSet>(*this);
+    return *wire_;
+}
+
+}  // namespace vertigon

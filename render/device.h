@@ -1,0 +1,179 @@
+// A small graphics device over OpenGL 3.3 core that shows what Direct3D 9 would show for the
+// same calls: row-vector matrices, depth 0 to 1 with near-plane clipping at 0, the same faces
+// culled, depth bias in depth-buffer units, A8R8G8B8 textures, four vertex streams drawn as
+// non-indexed triangle lists.
+//
+// Everything that owns a GL object holds the device through a shared pointer. When the renderer
+// shuts the device down, the device deletes what it owns and goes dead: objects that outlive it
+// (a model's textures, a scene entry's buffers) then skip their GL calls.
+//
+// GL headers stay out of this header so that the viewer's canvas headers can be included with it.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "render/gl_context.h"
+#include "scene/math.h"
+#include "scene/render_hooks.h"
+
+namespace vertigon {
+
+struct Texture;
+class VertexProgram;
+class FragmentProgram;
+class WireShaderSet;
+
+struct RendererOptions {
+    // Choose the low-pixel-profile program variants (textures unlit, lit batches red), as the
+    // viewer does on hardware with only the oldest pixel shader profiles.
+    bool lowPixelProfile = false;
+};
+
+enum class CullMode : int32_t { None = 1, Clockwise = 2, CounterClockwise = 3 };
+enum class FillMode : int32_t { Wireframe = 2, Solid = 3 };
+enum class BlendFactor : int32_t { SourceAlpha = 5, InverseSourceAlpha = 6 };
+
+// The four vertex streams of one batch: positions (16 bytes per vertex, x, y, z read), texture
+// coordinates (8), normals (16, x, y, z read) and colours (4 bytes B, G, R, A).
+enum VertexStream : int { StreamPositions = 0, StreamUvs = 1, StreamNormals = 2, StreamColours = 3 };
+inline constexpr int kVertexStreamCount = 4;
+inline constexpr size_t kStreamStride[kVertexStreamCount] = {16, 8, 16, 4};
+
+// The five programs every material shader set shares, with the number of sets using them.
+struct SharedPrograms {
+    int32_t instanceCount = 0;
+    std::unique_ptr<FragmentProgram> litTextured;
+    std::unique_ptr<FragmentProgram> textured;
+    std::unique_ptr<FragmentProgram> white;
+    std::unique_ptr<FragmentProgram> litUntextured;
+    std::unique_ptr<VertexProgram> vertex;
+};
+
+class Device;
+
+// An A8R8G8B8 texture on the device, linear filtering, no mipmaps.
+class GlTexture final : public DeviceTexture {
+public:
+    GlTexture(std::shared_ptr<Device> device, uint32_t name) : device_(std::move(device)), name_(name) {}
+    ~GlTexture() override;
+    GlTexture(const GlTexture&) = delete;
+    GlTexture& operator=(const GlTexture&) = delete;
+
+    uint32_t name() const { return name_; }
+
+private:
+    std::shared_ptr<Device> device_;
+    uint32_t name_;
+};
+
+class VertexStreams {
+public:
+    // Buffers for `vertexCount` vertices; the normal stream starts zeroed.
+    VertexStreams(std::shared_ptr<Device> device, int32_t vertexCount);
+    ~VertexStreams();
+    VertexStreams(const VertexStreams&) = delete;
+    VertexStreams& operator=(const VertexStreams&) = delete;
+
+    // Rewrites one whole stream: vertexCount x its stride bytes.
+    void Write(VertexStream stream, const void* data);
+    int32_t vertexCount() const { return vertexCount_; }
+    uint32_t vertexArray() const { return vertexArray_; }
+
+private:
+    std::shared_ptr<Device> device_;
+    int32_t vertexCount_;
+    uint32_t vertexArray_ = 0;
+    uint32_t buffers_[kVertexStreamCount] = {};
+};
+
+class Device : public std::enable_shared_from_this<Device> {
+public:
+    // Makes the context current and checks it offers OpenGL 3.3 (throws RenderError if not).
+    Device(GlContext& context, int width, int height, const RendererOptions& options);
+    ~Device();
+    Device(const Device&) = delete;
+    Device& operator=(const Device&) = delete;
+
+    bool alive() const { return alive_; }
+    // Deletes every GL object the device owns; afterwards all calls do nothing.
+    void Shutdown();
+
+    void MakeCurrent();
+    void Resize(int width, int height);
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+    // ---- frame ----
+    // Whole target: colour (packed A8R8G8B8), depth and stencil.
+    void Clear(uint32_t argb, float depth, uint32_t stencil);
+    void BeginScene();
+    void EndScene();
+    void Present();
+
+    // ---- render states ----
+    void SetCullMode(CullMode mode);
+    void SetFillMode(FillMode mode);
+    // In depth-buffer units of the 0..1 range, negative toward the viewer.
+    void SetDepthBias(float bias);
+    void SetSlopeScaleDepthBias(float bias);
+    void SetBlendFactors(BlendFactor source, BlendFactor destination);
+    void SetAlphaBlendEnable(bool enable);
+
+    // ---- textures ----
+    // Null when the texture is malformed or the device refuses it.
+    std::unique_ptr<DeviceTexture> CreateTexture(const Texture& texture);
+    // Stage 0, linear filtering, no mipmaps; null unbinds.
+    void SetTexture(const DeviceTexture* texture);
+
+    // ---- programs and drawing ----
+    void SetVertexProgram(VertexProgram* program) { vertexProgram_ = program; }
+    void SetFragmentProgram(FragmentProgram* program) { fragmentProgram_ = program; }
+    // Drops the linked pairs that use a program being destroyed.
+    void ForgetProgram(const void* program);
+    // Draws `primitiveCount` triangles from vertex 0 with the bound programs.
+    void DrawTriangleList(const VertexStreams& streams, int32_t primitiveCount);
+
+    SharedPrograms& sharedPrograms() { return shared_; }
+    // The wireframe overlay's shader set, made on first use.
+    WireShaderSet& wireShaderSet();
+    bool lowPixelProfile() const { return options_.lowPixelProfile; }
+
+    // ---- transform state, written by the camera every frame ----
+    Mat4 world = Mat4::Identity();
+    Mat4 view = Mat4::Identity();
+    Mat4 projection = Mat4::Identity();
+    Vec3 eyePosition;
+    // The display flags of the entry being drawn.
+    const int32_t* currentFlags = nullptr;
+
+    // A reusable staging area for stream writes.
+    std::vector<uint8_t>& scratch() { return scratch_; }
+
+private:
+    struct LinkedProgram;
+    const LinkedProgram* Link(VertexProgram& vertex, FragmentProgram& fragment);
+    void ApplyDepthBias();
+    void BindTarget();
+
+    GlContext& context_;
+    RendererOptions options_;
+    bool alive_ = true;
+    int width_;
+    int height_;
+    float depthUnitsPerBias_ = 65535.0f;
+    float depthBias_ = 0.0f;
+    float slopeScaleDepthBias_ = 0.0f;
+    VertexProgram* vertexProgram_ = nullptr;
+    FragmentProgram* fragmentProgram_ = nullptr;
+    uint32_t activeProgram_ = 0;
+    std::map<std::pair<const VertexProgram*, const FragmentProgram*>, std::unique_ptr<LinkedProgram>> linked_;
+    SharedPrograms shared_;
+    std::unique_ptr<WireShaderSet> wire_;
+    std::vector<uint8_t> scratch_;
+};
+
+}  // namespace vertigon

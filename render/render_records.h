@@ -1,0 +1,70 @@
+// The renderer's records for one Lod of one scene entry: skinned arrays and bounding boxes per
+// shape, four vertex streams per batch, and the drawing of the Lod's draw groups with the
+// entry's display flags.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "render/device.h"
+#include "scene/model.h"
+#include "scene/scene_graph.h"
+#include "scene/scene_renderer.h"
+
+namespace vertigon {
+
+// What a batch draws with for one draw group: the material's shader set (not owned) and, filled
+// at each draw, the model's device-texture slot.
+struct RenderMaterial {
+    bool textured = false;
+    bool lit = false;
+    ShaderSet* shaderSet = nullptr;
+    const std::unique_ptr<DeviceTexture>* textureSlot = nullptr;
+};
+
+struct RenderShape;
+
+struct RenderBatch {
+    std::vector<std::unique_ptr<RenderMaterial>> materials;  // null where the material has no shader set
+    const Batch* batch = nullptr;
+    std::unique_ptr<VertexStreams> buffers;  // 3 vertices per triangle
+    bool constantStreamsWritten = false;     // uvs and colours never change after the first fill
+};
+
+struct RenderShape {
+    const Shape* shape = nullptr;
+    std::vector<Vec4> skinnedPositions;
+    std::vector<Vec4> skinnedNormals;  // empty when the shape has no normals
+    Bounds bounds;
+    std::vector<RenderBatch> batches;
+};
+
+class RenderLod final : public LodRenderRecord {
+public:
+    RenderLod(std::shared_ptr<Device> device, ModelEntry& entry, int32_t lodIndex);
+    ~RenderLod() override;
+
+    void Skin() override;
+    void Draw() override;
+    Bounds GetBounds() const override { return bounds_; }
+
+    const std::vector<RenderShape>& shapes() const { return shapes_; }
+
+private:
+    std::shared_ptr<Device> device_;
+    ModelEntry& entry_;
+    Model& model_;
+    const Lod& lod_;
+    std::vector<RenderShape> shapes_;
+    Bounds bounds_;
+};
+
+// The steps of skinning and drawing, in the order the renderer runs them.
+void SkinShape(Device& device, const ModelEntry& entry, RenderShape& shape);
+void FillBatchBuffers(Device& device, const ModelEntry& entry, const RenderShape& shape, RenderBatch& batch);
+void DrawLod(Device& device, const ModelEntry& entry, const Lod& lod, std::vector<RenderShape>& shapes);
+void DrawShape(Device& device, const ModelEntry& entry, RenderShape& shape, int32_t group);
+void DrawBatch(Device& device, const ModelEntry& entry, RenderBatch& batch, int32_t group);
+void DrawBuffers(Device& device, const VertexStreams& buffers);
+
+}  // namespace vertigon

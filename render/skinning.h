@@ -1,0 +1,27 @@
+// Skinning on the processor: a shape's skin lists transformed by the bone world matrices. Pure
+// arithmetic, no device.
+#pragma once
+
+#include <span>
+
+#include "scene/animation.h"
+#include "scene/model.h"
+#include "scene/scene_renderer.h"
+
+namespace vertigon {
+
+// Positions: every single stores value x bone world (rows 0-3) at its index; every group stores
+// the sum over its influences. Entries whose index, bone or influence range falls outside the
+// arrays are skipped.
+void SkinPositions(const Shape& shape, std::span<const Bone> bones, std::span<Vec4> out);
+
+// Normals: as positions with rows 0-2 only (w ignored), then every stored normal of non-zero
+// length is scaled to unit length (x, y, z; w untouched).
+void SkinNormals(const Shape& shape, std::span<const Bone> bones, std::span<Vec4> out);
+
+// The box of the positions (x, y, z); empty input gives the empty box with centre 0.
+Bounds BoundsOf(std::span<const Vec4> positions);
+// The box around several boxes, centre recomputed.
+Bounds Enclose(const Bounds& a, const Bounds& b);
+
+}  // namespace vertigon

@@ -1,0 +1,64 @@
+#include "scene/orbit_controls.h"
+
+#include <numbers>
+
+#include "scene/scene_graph.h"
+
+namespace vertigon {
+
+void OrbitControls::Zoom(int rotation, Camera& camera) {
+    const double d = distance;
+    distance = static_cast<float>(d - (d / 400.0) * (rotation / 10.0));
+    if (distance < 0.0f) distance = 0.0f;
+    UpdateCamera(camera);
+}
+
+bool OrbitControls::Motion(const OrbitMotion& motion, Camera& camera) {
+    // A window with no area has no meaningful pointer fraction.
+    const bool dragging = motion.alt && (motion.left || motion.middle);
+    if (!dragging || motion.width <= 0 || motion.height <= 0) {
+        rotating = false;
+        panning = false;
+        return false;
+    }
+    const double fx = static_cast<double>(motion.x) / motion.width;
+    const double fy = static_cast<double>(motion.y) / motion.height;
+    if (motion.left) {
+        const float ax = static_cast<float>(fx * std::numbers::pi * 2.0);
+        const float ay = static_cast<float>(fy * std::numbers::pi * 2.0);
+        if (rotating) {
+            yaw = yaw + (rotateAnchorX - ax);
+            pitch = pitch + (rotateAnchorY - ay);
+        }
+        rotateAnchorX = ax;
+        rotateAnchorY = ay;
+        rotating = true;
+    } else {
+        const double s = distance / 400.0;
+        const float px = static_cast<float>(fx * 600.0 * s);
+        const float py = static_cast<float>(fy * -400.0 * s);
+        if (panning) {
+            const Vec4 d = panMatrix.Transform({panAnchorX - px, panAnchorY - py, 0.0f, 1.0f});
+            panX = panX + d.x;
+            panY = panY + d.y;
+            panZ = panZ - d.z;
+        }
+        panAnchorX = px;
+        panAnchorY = py;
+        panning = true;
+    }
+    UpdateCamera(camera);
+    return true;
+}
+
+void OrbitControls::UpdateCamera(Camera& camera) {
+    orbitMatrix = EulerRotation({pitch, yaw, 0.0f, 0.0f});
+    panMatrix = EulerRotation({-pitch, -yaw, 0.0f, 0.0f});
+    const Vec4 offset = orbitMatrix.Transform({0.0f, 0.0f, distance, 1.0f});
+    const Vec4 up = orbitMatrix.Transform({0.0f, 0.1f, 0.0f, 0.0f});
+    camera.SetTarget({panX, panY, panZ, 1.0f});
+    camera.SetUp(up);
+    camera.position = {offset.x, offset.y, offset.z, 1.0f};
+}
+
+}  // namespace vertigon

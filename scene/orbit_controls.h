@@ -1,0 +1,46 @@
+// The orbit camera the view drives with the mouse: yaw and pitch about the target, a distance
+// from it, and a pan of the target. Pure arithmetic, shared by the viewer and the command-line
+// tool; the caller repaints when an operation reports that the camera changed.
+#pragma once
+
+#include "scene/math.h"
+
+namespace vertigon {
+
+class Camera;
+
+// One mouse-motion event: position in client pixels, client size, Alt and the buttons held.
+struct OrbitMotion {
+    int x = 0, y = 0;
+    int width = 0, height = 0;
+    bool alt = false;
+    bool left = false;
+    bool middle = false;
+};
+
+struct OrbitControls {
+    static constexpr float kStartDistance = 400.0f;
+
+    float yaw = 0.0f;    // about y, radians
+    float pitch = 0.0f;  // about x, radians
+    float distance = kStartDistance;  // never below 0
+    float panX = 0.0f, panY = 0.0f, panZ = 0.0f;  // the camera target
+    bool rotating = false;
+    bool panning = false;
+    float rotateAnchorX = 0.0f, rotateAnchorY = 0.0f;
+    float panAnchorX = 0.0f, panAnchorY = 0.0f;
+    Mat4 orbitMatrix = Mat4::Identity();  // EulerRotation((pitch, yaw, 0))
+    Mat4 panMatrix = Mat4::Identity();    // EulerRotation((-pitch, -yaw, 0))
+
+    // Wheel rotation r (120 per notch on common mice): the distance shrinks by the fraction
+    // r / 4000 (3 % per notch), never below 0. Updates the camera.
+    void Zoom(int rotation, Camera& camera);
+    // Alt + left drag turns, Alt + middle drag pans; the first event of a drag only records the
+    // anchor. Returns whether the camera was updated.
+    bool Motion(const OrbitMotion& motion, Camera& camera);
+    // Recomputes both matrices and places the camera: target = pan, up turned with the orbit,
+    // eye offset (0, 0, distance) turned with the orbit.
+    void UpdateCamera(Camera& camera);
+};
+
+}  // namespace vertigon

@@ -1,0 +1,59 @@
+// What the scene asks of the renderer: per-Lod render records for each scene entry, and the
+// steps of a frame. The scene knows only this interface; the renderer installs itself through
+// SetSceneRenderer once a device exists. Without one, entries get no render records and frames
+// draw nothing, so the scene works on a machine without any GPU.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "scene/math.h"
+
+namespace vertigon {
+
+class ModelEntry;
+
+// Axis-aligned box of skinned positions; an empty box runs from 1,000,000 down to -1,000,000.
+struct Bounds {
+    Vec3 min{1000000.0f, 1000000.0f, 1000000.0f};
+    Vec3 max{-1000000.0f, -1000000.0f, -1000000.0f};
+    Vec3 centre;
+};
+
+// The renderer's records for one Lod of one scene entry.
+class LodRenderRecord {
+public:
+    virtual ~LodRenderRecord() = default;
+    // Re-skins every shape from the entry's bone matrices and rewrites the vertex buffers.
+    virtual void Skin() = 0;
+    // Draws the Lod with the entry's display flags.
+    virtual void Draw() = 0;
+    // The box of the last skinned pose.
+    virtual Bounds GetBounds() const = 0;
+};
+
+class SceneRenderer {
+public:
+    virtual ~SceneRenderer() = default;
+
+    // Builds the records for Lod `lodIndex` of the entry's model.
+    virtual std::unique_ptr<LodRenderRecord> CreateLodRecord(ModelEntry& entry, int32_t lodIndex) = 0;
+    // The flags word of the entry being drawn; read while drawing.
+    virtual void SetCurrentFlags(const int32_t* flags) = 0;
+
+    // Clears colour (packed A8R8G8B8) and depth of the whole target.
+    virtual void Clear(uint32_t argb, float depth, uint32_t stencil) = 0;
+    // Cull counter-clockwise faces; blend with source alpha over inverse source alpha.
+    virtual void SetFrameStates() = 0;
+    // The camera's matrices and eye position, read by the shader programs.
+    virtual void SetTransforms(const Mat4& world, const Mat4& view, const Mat4& projection, const Vec3& eye) = 0;
+    virtual void BeginScene() = 0;
+    virtual void EndScene() = 0;
+    virtual void Present() = 0;
+};
+
+// Null uninstalls. Entries made while no renderer is installed get no render records.
+void SetSceneRenderer(SceneRenderer* renderer);
+SceneRenderer* GetSceneRenderer();
+
+}  // namespace vertigon

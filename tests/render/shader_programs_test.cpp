@@ -1,0 +1,174 @@
+#include "render/shader_programs.h"
+
+#include <epoxy/gl.h>
+
+#include <cstdio>
+#include <set>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "render/egl_offscreen_context.h"
+#include "render/renderer.h"
+#include "render/shader_sets.h"
+
+namespace vertigon {
+namespace {
+
+std::set<std::string> ActiveUniforms(const char* vertexName, const char* fragmentName) {
+    EglOffscreenContext context(8, 8);
+    Renderer renderer(context, 8, 8);
+    auto vertex = CreateVertexProgram(renderer.device(), FindShaderSource(vertexName));
+    auto fragment = CreateFragmentProgram(renderer.device(), FindShaderSource(fragmentName));
+    const GLuint program = glCreateProgram();
+    glAttachShader(program, vertex->shader());
+    glAttachShader(program, fragment->shader());
+    glLinkProgram(program);
+    GLint linked = 0, count = 0;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    EXPECT_EQ(linked, GL_TRUE) << vertexName << " with " << fragmentName;
+    glGetProgramiv(program, GL_ACTIVE_UNIFORMS, &count);
+    std::set<std::string> names;
+    for (GLint i = 0; i < count; ++i) {
+        char name[64];
+        GLint size = 0;
+        GLenum type = 0;
+        glGetActiveUniform(program, static_cast<GLuint>(i), sizeof name, nullptr, &size, &type, name);
+        names.insert(name);
+    }
+    glDeleteProgram(program);
+    return names;
+}
+
+TEST(ShaderPrograms, TheLitProgramsReadEveryLightingParameterByItsName) {
+    const std::set<std::string> expected = {"ModelViewProj", "lightPosition", "eyePosition", "globalAmbient",
+                                            "lightColor",    "shininess",     "Ke",          "Ka",
+                                            "Kd",            "Ks",            "texture"};
+    EXPECT_EQ(ActiveUniforms("PixelLightingVertex", "LitTexturedFragment"), expected);
+    EXPECT_EQ(ActiveUniforms("PixelLightingVertex", "LitFragment"), expected);
+    std::set<std::string> vertexLighting = expected;
+    vertexLighting.insert("LightPosition");
+    EXPECT_EQ(ActiveUniforms("VertexLightingVertex", "LitFragment"), vertexLighting);
+    EXPECT_EQ(ActiveUniforms("TransformOnlyVertex", "SolidRedFragment"), std::set<std::string>{"ModelViewProj"});
+}
+
+TEST(ShaderPrograms, MaterialSetsShareFiveProgramsUntilTheLastSetGoes) {
+    EglOffscreenContext context(8, 8);
+    Renderer renderer(context, 8, 8);
+    SharedPrograms& shared = renderer.device().sharedPrograms();
+    auto first = CreateShaderSet();
+    auto second = CreateShaderSet();
+    EXPECT_EQ(shared.instanceCount, 2);
+    FragmentProgram* litTextured = shared.litTextured.get();
+    ASSERT_NE(litTextured, nullptr);
+    EXPECT_EQ(litTextured->name(), "LitTexturedFragment");
+    EXPECT_EQ(shared.litUntextured->name(), "LitFragment");
+    EXPECT_EQ(shared.vertex->name(), "PixelLightingVertex");
+
+    auto& material = static_cast<MaterialShaderSet&>(*second);
+    const std::pair<bool, bool> choices[] = {{true, true}, {false, true}, {true, false}, {false, false}};
+    const char* expected[] = {"LitTexturedFragment", "LitFragment", "TexturedFragment", "WhiteFragment"};
+    for (size_t i = 0; i < 4; ++i) {
+        material.Bind(choices[i].first, choices[i].second);
+        EXPECT_EQ(material.fragment()->name(), expected[i]);
+    }
+    first.reset();
+    EXPECT_EQ(shared.litTextured.get(), litTextured) << "still shared by the second set";
+    second.reset();
+    EXPECT_EQ(shared.instanceCount, 0);
+    EXPECT_EQ(shared.litTextured, nullptr);
+    EXPECT_EQ(shared.vertex, nullptr);
+}
+
+TEST(ShaderPrograms, TheLowPixelProfileChoosesTheSimplerVariants) {
+    EglOffscreenContext context(8, 8);
+    RendererOptions options;
+    options.lowPixelProfile = true;
+    Renderer renderer(context, 8, 8, options);
+    auto set = CreateShaderSet();
+    SharedPrograms& shared = renderer.device().sharedPrograms();
+    EXPECT_EQ(shared.litTextured->name(), "TexturedFragment");
+    EXPECT_EQ(shared.textured->name(), "TexturedFragment");
+    EXPECT_EQ(shared.white->name(), "WhiteFragment");
+    EXPECT_EQ(shared.litUntextured->name(), "LowProfileLitFragment");
+    EXPECT_EQ(shared.vertex->name(), "VertexLightingVertex");
+}
+
+TEST(ShaderPrograms, BindVertexProgramPassesViewWorldProjectionTransposed) {
+    EglOffscreenContext context(8, 8);
+    Renderer renderer(context, 8, 8);
+    Device& device = renderer.device();
+    device.view = Mat4::Translation({1, 2, 3, 1});
+    device.world = Mat4::Scale({2, 2, 2, 1});
+    device.projection = PerspectiveRH(45, 1.5f, 10, 10000);
+    auto program = CreateVertexProgram(device, FindShaderSource("TransformOnlyVertex"));
+    BindVertexProgram(device, *program);
+    Mat4 m = device.projection;
+    m.MultiplyBefore(device.world);
+    m.MultiplyBefore(device.view);
+    m.Transpose();
+    EXPECT_EQ(program->modelViewProj, m);
+    // The transposed matrix applied to a column vector is the row vector times M.
+    const Vec4 p{5, 6, 7, 1};
+    Mat4 rowForm = program->modelViewProj;
+    rowForm.Transpose();
+    const Vec4 byRows = device.projection.Transform(device.world.Transform(device.view.Transform(p)));
+    const Vec4 byM = rowForm.Transform(p);
+    EXPECT_NEAR(byM.x, byRows.x, 1e-3f);
+    EXPECT_NEAR(byM.z, byRows.z, 1e-3f);
+    EXPECT_NEAR(byM.w, byRows.w, 1e-3f);
+}
+
+void CompileBrokenProgram() {
+    EglOffscreenContext context(8, 8);
+    Renderer renderer(context, 8, 8);
+    const ShaderSource broken{"BrokenFragment", ShaderStage::Fragment, "", "void main() { undeclared = 1.0; }\n"};
+    CreateFragmentProgram(renderer.device(), broken);
+}
+
+TEST(ShaderProgramsDeathTest, ACompileErrorPrintsTheStepAndTheLogAndEndsWithStatusOne) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(CompileBrokenProgram(), ::testing::ExitedWithCode(1),
+                "^: Creating program from file: BrokenFragment did not compile\n.*undeclared");
+}
+
+TEST(ShaderProgramsDeathTest, AnInstalledReporterReceivesTheMessageAndTheLog) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            SetShaderErrorReporter([](const std::string& message, const std::string& log) {
+                std::fprintf(stderr, "[box Error] %s[box Error] %s\n", message.c_str(),
+                             log.empty() ? "no log" : "log");
+            });
+            CompileBrokenProgram();
+        },
+        ::testing::ExitedWithCode(1),
+        "\\[box Error\\] : Creating program from file: BrokenFragment did not compile\n\\[box Error\\] log");
+}
+
+void LinkMismatchedPrograms() {
+    EglOffscreenContext context(8, 8);
+    Renderer renderer(context, 8, 8);
+    Device& device = renderer.device();
+    // The two stages disagree on the type of COLOR0.
+    const ShaderSource vertex{"PlainVertex", ShaderStage::Vertex, "",
+                              "layout(location = 0) in vec4 position;\nout vec3 COLOR0;\n"
+                              "void main() { gl_Position = position; COLOR0 = position.xyz; }\n"};
+    const ShaderSource fragment{"NeedsColourFragment", ShaderStage::Fragment, "",
+                                "in vec4 COLOR0;\nout vec4 color;\nvoid main() { color = COLOR0; }\n"};
+    auto v = CreateVertexProgram(device, vertex);
+    auto f = CreateFragmentProgram(device, fragment);
+    VertexStreams streams(device.shared_from_this(), 3);
+    BindVertexProgram(device, *v);
+    BindFragmentProgram(device, *f);
+    device.DrawTriangleList(streams, 1);
+}
+
+TEST(ShaderProgramsDeathTest, ALinkErrorNamesTheLoadingStep) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(LinkMismatchedPrograms(), ::testing::ExitedWithCode(1),
+                "^: Loading program: PlainVertex with NeedsColourFragment did not link\n");
+}
+
+}  // namespace
+}  // namespace vertigon
