@@ -142,6 +142,12 @@ void Device::Shutdown() {
     if (!alive_) return;
     MakeCurrent();
     wire_.reset();
+    boneLines_.reset();
+    if (lineArray_ != 0) {
+        glDeleteBuffers(1, &lineBuffer_);
+        glDeleteVertexArrays(1, &lineArray_);
+        lineArray_ = lineBuffer_ = 0;
+    }
     for (auto& [key, linked] : linked_) glDeleteProgram(linked->program);
     linked_.clear();
     glUseProgram(0);
@@ -246,6 +252,15 @@ void Device::SetAlphaBlendEnable(bool enable) {
     }
 }
 
+void Device::SetDepthEnable(bool enable) {
+    if (!alive_) return;
+    if (enable) {
+        glEnable(GL_DEPTH_TEST);
+    } else {
+        glDisable(GL_DEPTH_TEST);
+    }
+}
+
 std::unique_ptr<DeviceTexture> Device::CreateTexture(const Texture& texture) {
     if (!alive_ || texture.width <= 0 || texture.height <= 0) return nullptr;
     const uint64_t bytes = static_cast<uint64_t>(texture.width) * static_cast<uint64_t>(texture.height) * 4u;
@@ -341,9 +356,8 @@ const Device::LinkedProgram* Device::Link(VertexProgram& vertex, FragmentProgram
     return (linked_[key] = std::move(linked)).get();
 }
 
-void Device::DrawTriangleList(const VertexStreams& streams, int32_t primitiveCount) {
-    if (!alive_ || !vertexProgram_ || !fragmentProgram_ || primitiveCount <= 0) return;
-    if (static_cast<int64_t>(primitiveCount) * 3 > streams.vertexCount()) return;
+bool Device::UseBoundPrograms() {
+    if (!vertexProgram_ || !fragmentProgram_) return false;
     const LinkedProgram* linked = Link(*vertexProgram_, *fragmentProgram_);
     if (activeProgram_ != linked->program) {
         glUseProgram(linked->program);
@@ -368,15 +382,78 @@ void Device::DrawTriangleList(const VertexStreams& streams, int32_t primitiveCou
     put(linked->Ks, v.Ks);
     if (linked->shininess >= 0) glUniform1f(linked->shininess, v.shininess);
     CheckShaderError("bind program");
+    return true;
+}
 
+void Device::DrawTriangleList(const VertexStreams& streams, int32_t primitiveCount) {
+    if (!alive_ || primitiveCount <= 0) return;
+    if (static_cast<int64_t>(primitiveCount) * 3 > streams.vertexCount()) return;
+    if (!UseBoundPrograms()) return;
     glBindVertexArray(streams.vertexArray());
     glDrawArrays(GL_TRIANGLES, 0, primitiveCount * 3);
     glBindVertexArray(0);
 }
 
+void Device::DrawLineList(const Vec4* points, int32_t lineCount) {
+    if (!alive_ || !points || lineCount <= 0 || lineCount > std::numeric_limits<int32_t>::max() / 2) return;
+    if (!UseBoundPrograms()) return;
+    if (lineArray_ == 0) {
+        glGenVertexArrays(1, &lineArray_);
+        glGenBuffers(1, &lineBuffer_);
+        glBindVertexArray(lineArray_);
+        glBindBuffer(GL_ARRAY_BUFFER, lineBuffer_);
+        glVertexAttribPointer(StreamPositions, 3, GL_FLOAT, GL_FALSE, 16, nullptr);
+        glEnableVertexAttribArray(StreamPositions);
+    }
+    const int32_t vertexCount = lineCount * 2;
+    glBindVertexArray(lineArray_);
+    glBindBuffer(GL_ARRAY_BUFFER, lineBuffer_);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(static_cast<size_t>(vertexCount) * sizeof(Vec4)), points,
+                 GL_STREAM_DRAW);
+    glDrawArrays(GL_LINES, 0, vertexCount);
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
 WireShaderSet& Device::wireShaderSet() {
     if (!wire_) wire_ = std::make_unique<WireShaderSet>(*this);
     return *wire_;
+}
+
+BoneLineShaderSet& Device::boneLineShaderSet() {
+    if (!boneLines_) boneLines_ = std::make_unique<BoneLineShaderSet>(*this);
+    return *boneLines_;
+}
+
+RgbImage Device::ReadPixels() {
+    if (!alive_) return {};
+    MakeCurrent();
+    return ReadFramebufferPixels(context_.Framebuffer(), width_, height_);
+}
+
+RgbImage ReadFramebufferPixels(uint32_t framebuffer, int width, int height) {
+    RgbImage image;
+    if (width <= 0 || height <= 0) return image;
+    image.width = width;
+    image.height = height;
+    const size_t row = static_cast<size_t>(width) * 4;
+    std::vector<uint8_t> rgba(row * static_cast<size_t>(height));
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    if (framebuffer == 0) glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    // OpenGL's first row is the bottom one.
+    image.pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* source = rgba.data() + row * static_cast<size_t>(height - 1 - y);
+        uint8_t* target = image.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(width) * 3;
+        for (int x = 0; x < width; ++x) {
+            target[x * 3 + 0] = source[x * 4 + 0];
+            target[x * 3 + 1] = source[x * 4 + 1];
+            target[x * 3 + 2] = source[x * 4 + 2];
+        }
+    }
+    return image;
 }
 
 }  // namespace vertigon

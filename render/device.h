@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "render/gl_context.h"
+#include "render/rgb_image.h"
 #include "scene/math.h"
 #include "scene/render_hooks.h"
 
@@ -26,6 +27,7 @@ struct Texture;
 class VertexProgram;
 class FragmentProgram;
 class WireShaderSet;
+class BoneLineShaderSet;
 
 struct RendererOptions {
     // Choose the low-pixel-profile program variants (textures unlit, lit batches red), as the
@@ -122,6 +124,8 @@ public:
     void SetSlopeScaleDepthBias(float bias);
     void SetBlendFactors(BlendFactor source, BlendFactor destination);
     void SetAlphaBlendEnable(bool enable);
+    // Depth test and depth writes together, as Direct3D's z-enable switch.
+    void SetDepthEnable(bool enable);
 
     // ---- textures ----
     // Null when the texture is malformed or the device refuses it.
@@ -136,10 +140,15 @@ public:
     void ForgetProgram(const void* program);
     // Draws `primitiveCount` triangles from vertex 0 with the bound programs.
     void DrawTriangleList(const VertexStreams& streams, int32_t primitiveCount);
+    // Draws `lineCount` lines, each from two consecutive points (x, y, z read), with the bound
+    // programs.
+    void DrawLineList(const Vec4* points, int32_t lineCount);
 
     SharedPrograms& sharedPrograms() { return shared_; }
     // The wireframe overlay's shader set, made on first use.
     WireShaderSet& wireShaderSet();
+    // The skeleton overlay's shader set, made on first use.
+    BoneLineShaderSet& boneLineShaderSet();
     bool lowPixelProfile() const { return options_.lowPixelProfile; }
 
     // ---- transform state, written by the camera every frame ----
@@ -150,6 +159,9 @@ public:
     // The display flags of the entry being drawn.
     const int32_t* currentFlags = nullptr;
 
+    // The colour buffer of the target drawn into (a window's back buffer), top row first.
+    RgbImage ReadPixels();
+
     // A reusable staging area for stream writes.
     std::vector<uint8_t>& scratch() { return scratch_; }
 
@@ -157,6 +169,9 @@ private:
     struct LinkedProgram;
     const LinkedProgram* Link(VertexProgram& vertex, FragmentProgram& fragment);
     void ApplyDepthBias();
+    // Links and activates the bound programs and uploads their uniforms; false when a program
+    // is missing.
+    bool UseBoundPrograms();
     void BindTarget();
 
     GlContext& context_;
@@ -173,7 +188,13 @@ private:
     std::map<std::pair<const VertexProgram*, const FragmentProgram*>, std::unique_ptr<LinkedProgram>> linked_;
     SharedPrograms shared_;
     std::unique_ptr<WireShaderSet> wire_;
+    std::unique_ptr<BoneLineShaderSet> boneLines_;
+    uint32_t lineArray_ = 0;
+    uint32_t lineBuffer_ = 0;
     std::vector<uint8_t> scratch_;
 };
+
+// Reads a framebuffer of the current context (0: the window's back buffer) as a person sees it.
+RgbImage ReadFramebufferPixels(uint32_t framebuffer, int width, int height);
 
 }  // namespace vertigon

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "render/device.h"
 #include "render/render_error.h"
 
 namespace vertigon {
@@ -148,26 +149,7 @@ void EglOffscreenContext::Resize(int width, int height) {
 
 RgbImage EglOffscreenContext::ReadPixels() {
     MakeCurrent();
-    RgbImage image;
-    image.width = width_;
-    image.height = height_;
-    const size_t row = static_cast<size_t>(width_) * 4;
-    std::vector<uint8_t> rgba(row * static_cast<size_t>(height_));
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    // OpenGL's first row is the bottom one.
-    image.pixels.resize(static_cast<size_t>(width_) * static_cast<size_t>(height_) * 3);
-    for (int y = 0; y < height_; ++y) {
-        const uint8_t* source = rgba.data() + row * static_cast<size_t>(height_ - 1 - y);
-        uint8_t* target = image.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(width_) * 3;
-        for (int x = 0; x < width_; ++x) {
-            target[x * 3 + 0] = source[x * 4 + 0];
-            target[x * 3 + 1] = source[x * 4 + 1];
-            target[x * 3 + 2] = source[x * 4 + 2];
-        }
-    }
-    return image;
+    return ReadFramebufferPixels(framebuffer_, width_, height_);
 }
 
 }  // namespace vertigon

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "render/bone_lines.h"
 #include "render/shader_programs.h"
 #include "render/shader_sets.h"
 #include "render/skinning.h"
@@ -142,7 +143,10 @@ void FillBatchBuffers(Device& device, const ModelEntry& entry, const RenderShape
 // ---- drawing ----
 
 void RenderLod::Draw() {
-    if (device_->alive()) DrawLod(*device_, entry_, lod_, shapes_);
+    if (!device_->alive()) return;
+    DrawLod(*device_, entry_, lod_, shapes_);
+    const int32_t flags = device_->currentFlags ? *device_->currentFlags : entry_.flags;
+    if (flags & FlagBones) DrawBoneLines(*device_, entry_.bones);
 }
 
 void DrawLod(Device& device, const ModelEntry& entry, const Lod& lod, std::vector<RenderShape>& shapes) {

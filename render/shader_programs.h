@@ -32,6 +32,8 @@ struct ShaderSource {
 // TexturedFragment, LitFragment, WhiteFragment, LowProfileLitFragment, PixelLightingVertex,
 // VertexLightingVertex).
 const std::vector<ShaderSource>& ShaderSources();
+// The skeleton overlay's fragment program (one bright yellow), kept apart from the nine.
+const ShaderSource& BoneLineFragmentSource();
 // Throws std::out_of_range for an unknown name.
 const ShaderSource& FindShaderSource(std::string_view name);
 // The complete GLSL text: version line, shared helpers, the program.

@@ -78,4 +78,16 @@ void WireShaderSet::Bind(bool, bool) {
     BindFragmentProgram(device_, *fragment_);
 }
 
+BoneLineShaderSet::BoneLineShaderSet(Device& device)
+    : device_(device),
+      fragment_(CreateFragmentProgram(device, BoneLineFragmentSource())),
+      vertex_(CreateVertexProgram(device, FindShaderSource("TransformOnlyVertex"))) {}
+
+BoneLineShaderSet::~BoneLineShaderSet() = default;
+
+void BoneLineShaderSet::Bind(bool, bool) {
+    BindVertexProgram(device_, *vertex_);
+    BindFragmentProgram(device_, *fragment_);
+}
+
 }  // namespace vertigon

@@ -45,4 +45,19 @@ private:
     std::unique_ptr<VertexProgram> vertex_;
 };
 
+// The skeleton overlay: lines of one bright colour; its arguments are ignored.
+class BoneLineShaderSet final : public ShaderSet {
+public:
+    explicit BoneLineShaderSet(Device& device);
+    ~BoneLineShaderSet() override;
+
+    void Bind(bool textured, bool lit) override;
+    void Unbind() override {}
+
+private:
+    Device& device_;
+    std::unique_ptr<FragmentProgram> fragment_;
+    std::unique_ptr<VertexProgram> vertex_;
+};
+
 }  // namespace vertigon

@@ -189,7 +189,21 @@ void main() {
 }
 )";
 
+// The skeleton overlay: a colour that stands out from the red wireframe and grey background.
+constexpr const char* kBoneLineFragment = R"(
+out vec4 color;
+
+void main() {
+    color = vec4(1.0, 0.9, 0.1, 1.0);
+}
+)";
+
 }  // namespace
+
+const ShaderSource& BoneLineFragmentSource() {
+    static const ShaderSource source = {"BoneLineFragment", ShaderStage::Fragment, "", kBoneLineFragment};
+    return source;
+}
 
 const std::vector<ShaderSource>& ShaderSources() {
     static const std::vector<ShaderSource> sources = {
