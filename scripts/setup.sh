@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libwxgtk3.2-dev
   libepoxy-dev libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri
-  xvfb xauth
+  xvfb xauth libx11-dev
   binutils-mipsel-linux-gnu qemu-user
 )
 

@@ -1,0 +1,78 @@
+#include "app/command_line.h"
+
+#include <functional>
+
+namespace vertigon {
+
+namespace {
+
+struct OptionSpec {
+    const char* name;
+    const char* valueName;  // null for a switch
+    const char* help;
+    std::function<void(ViewerOptions&, const std::string&)> apply;
+};
+
+const std::vector<OptionSpec>& Options() {
+    static const std::vector<OptionSpec> options = {
+        {"--help", nullptr, "show this text and exit", [](ViewerOptions& o, const std::string&) { o.help = true; }},
+        {"--report-startup", nullptr, "print the milliseconds from start-up to the first frame on the screen",
+         [](ViewerOptions& o, const std::string&) { o.reportStartup = true; }},
+    };
+    return options;
+}
+
+const OptionSpec* FindOption(const std::string& name) {
+    for (const OptionSpec& option : Options()) {
+        if (name == option.name) return &option;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+bool ParseViewerCommandLine(const std::vector<std::string>& args, ViewerOptions* options, std::string* error) {
+    ViewerOptions parsed;
+    bool optionsEnded = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            parsed.paths.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const OptionSpec* option = FindOption(arg == "-h" ? "--help" : arg);
+        if (!option) {
+            *error = "unknown option '" + arg + "'";
+            return false;
+        }
+        std::string value;
+        if (option->valueName) {
+            if (i + 1 >= args.size()) {
+                *error = arg + " needs a value (" + option->valueName + ")";
+                return false;
+            }
+            value = args[++i];
+        }
+        option->apply(parsed, value);
+    }
+    *options = std::move(parsed);
+    return true;
+}
+
+std::string ViewerUsage() {
+    std::string text = "usage: vertigon [OPTION]... [MODEL]...\n\nOpens each MODEL in order; the last one stays shown.\n\n";
+    for (const OptionSpec& option : Options()) {
+        std::string left = std::string("  ") + option.name;
+        if (option.valueName) left += std::string(" ") + option.valueName;
+        if (left.size() < 22) left.resize(22, ' ');
+        text += left + " " + option.help + "\n";
+    }
+    text += "  --                   end of options; later arguments are model paths\n";
+    return text;
+}
+
+}  // namespace vertigon

@@ -1,0 +1,22 @@
+// The viewer's command line: options first (each named in one table row), then zero or more
+// model paths opened in order. "--" ends the options, for paths that start with '-'.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vertigon {
+
+struct ViewerOptions {
+    std::vector<std::string> paths;
+    bool help = false;
+    // Print the time from start-up to the first frame on the screen on standard error.
+    bool reportStartup = false;
+};
+
+// False with a message for an unknown option or a missing value.
+bool ParseViewerCommandLine(const std::vector<std::string>& args, ViewerOptions* options, std::string* error);
+
+std::string ViewerUsage();
+
+}  // namespace vertigon

@@ -1,0 +1,30 @@
+// The animation clock of the redraw: elapsed milliseconds of a monotonic 32-bit tick counter,
+// one FrameStep unit per 25 ms.
+#pragma once
+
+#include <cstdint>
+
+namespace vertigon {
+
+// Milliseconds of a monotonic clock, kept to 32 bits (wraps after about 49.7 days).
+uint32_t MonotonicMilliseconds();
+
+class FrameClock {
+public:
+    explicit FrameClock(uint32_t start) : last_(start) {}
+
+    // FrameStep for a paint at tick `now`: the unsigned 32-bit difference from the previous
+    // paint (true across a wrap of the counter) over 25, in double precision.
+    static float StepBetween(uint32_t last, uint32_t now) {
+        const uint32_t elapsed = now - last;
+        return static_cast<float>(static_cast<double>(elapsed) / 25.0);
+    }
+    float Step(uint32_t now) const { return StepBetween(last_, now); }
+    // After the paint: the next one counts from here.
+    void Mark(uint32_t now) { last_ = now; }
+
+private:
+    uint32_t last_;
+};
+
+}  // namespace vertigon

@@ -1,0 +1,4 @@
+// vertigon: the desktop viewer.
+#include "app/viewer_app.h"
+
+wxIMPLEMENT_APP(vertigon::ViewerApp);

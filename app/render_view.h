@@ -1,0 +1,70 @@
+// The window the model is drawn in: a GL canvas with an OpenGL 3.3 core context on which the
+// renderer lives exactly as long as the view. Idle events keep it repainting; every paint
+// advances the animation clock by the elapsed time and draws one scene frame. The mouse turns,
+// pans and zooms the orbit camera; a right click opens the model context menu.
+#pragma once
+
+#include <wx/glcanvas.h>
+
+#include <functional>
+#include <memory>
+
+#include "app/frame_clock.h"
+#include "render/gl_context.h"
+#include "render/renderer.h"
+
+namespace vertigon {
+
+class ViewerState;
+
+class RenderView final : public wxGLCanvas {
+public:
+    using CommandHandler = std::function<void(int id)>;
+
+    // `onCommand` receives the context menu's commands.
+    RenderView(wxWindow* parent, ViewerState& state, CommandHandler onCommand, const wxPoint& position,
+               const wxSize& size);
+    // The renderer (and with it the device) goes before the OpenGL context.
+    ~RenderView() override;
+
+    // Makes the context current and builds the renderer on it. The window must be realised
+    // (its frame shown). Throws RenderError when there is no OpenGL 3.3 core context.
+    void CreateRenderer();
+    Renderer* renderer() const { return renderer_.get(); }
+
+    // Called with the context current just before a finished frame is swapped to the screen,
+    // and just after. Tests read the frame in the first; start-up timing uses the second.
+    void SetBeforePresent(std::function<void()> hook) { beforePresent_ = std::move(hook); }
+    void SetAfterPresent(std::function<void()> hook) { afterPresent_ = std::move(hook); }
+    long presentedFrames() const { return presentedFrames_; }
+
+    // The view size in device pixels, as the renderer draws it.
+    int viewWidth() const { return viewWidth_; }
+    int viewHeight() const { return viewHeight_; }
+
+private:
+    void OnPaint(wxPaintEvent& event);
+    void OnIdle(wxIdleEvent& event);
+    void OnSize(wxSizeEvent& event);
+    void OnMouseWheel(wxMouseEvent& event);
+    void OnMotion(wxMouseEvent& event);
+    void OnLeftDown(wxMouseEvent& event);
+    void OnRightDown(wxMouseEvent& event);
+    void OnMenuCommand(wxCommandEvent& event);
+    void Present();
+    wxSize DeviceSize(const wxSize& logical) const;
+
+    ViewerState& state_;
+    CommandHandler onCommand_;
+    std::unique_ptr<wxGLContext> context_;
+    std::unique_ptr<CallbackGlContext> glContext_;
+    std::unique_ptr<Renderer> renderer_;
+    FrameClock clock_;
+    int viewWidth_;
+    int viewHeight_;
+    std::function<void()> beforePresent_;
+    std::function<void()> afterPresent_;
+    long presentedFrames_ = 0;
+};
+
+}  // namespace vertigon

@@ -1,0 +1,88 @@
+// The viewer's windows and what they share: builds them in start-up order, opens files, turns
+// menu and toolbar commands into ViewerState operations, and keeps the windows in step with
+// the shown model (animation list, tool states, texture and stats windows, status line).
+#pragma once
+
+// wx/weakref.h uses std::is_base_of without including its header.
+#include <type_traits>
+
+#include <wx/weakref.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/viewer_state.h"
+
+namespace vertigon {
+
+class AnimationBrowser;
+class MainFrame;
+class ModelDropTarget;
+class RenderView;
+class StatsWindow;
+class TextureViewer;
+
+class Viewer final : public ViewerUi {
+public:
+    Viewer();
+    ~Viewer() override;
+    Viewer(const Viewer&) = delete;
+    Viewer& operator=(const Viewer&) = delete;
+
+    // Registry, root and camera; the main frame with its render view and drop target; the
+    // animation browser. The frame is shown before the view's renderer is made (the OpenGL
+    // context needs a realised window), then every path is opened in order and the browser
+    // is shown. Returns false, after telling the user, when the view gets no OpenGL 3.3 core
+    // context.
+    bool Start(const std::vector<std::string>& paths);
+    // Called after every frame the view puts on the screen (set before Start).
+    void SetFramePresentedObserver(std::function<void(RenderView&)> observer) { framePresented_ = std::move(observer); }
+    // Replaces the shown model (File > Open, a drop, the command line).
+    void OpenFile(const std::string& path);
+    // The scene tree (and the shown model), then the registry; the device goes with the view.
+    void ReleaseScene();
+
+    // ---- commands ----
+    void OnSwitchTool(int id, bool pressed);
+    void OnViewTextureTool(bool pressed);
+    void OnContextCommand(int id);
+    void ShowTextureViewer();
+    void ShowStats();
+    void ShowAnimationBrowser();
+    void ChooseBackgroundColour();
+    void ChooseFile();
+    void ShowAbout();
+    // The file dialog's wildcard: the loaders' filter strings joined by '|'.
+    std::string FileDialogWildcard() const;
+
+    // ---- ViewerUi ----
+    void FillAnimations(Model* model) override;
+    void ShowStatus(const std::string& text) override;
+    void ShownModelChanged() override;
+    void SwitchesChanged() override;
+
+    ViewerState& state() { return state_; }
+    MainFrame* frame() const { return frame_; }
+    RenderView* view() const { return view_; }
+    AnimationBrowser* browser() const { return browser_; }
+    ModelDropTarget* dropTarget() const { return dropTarget_; }
+    TextureViewer* textureViewer() const { return textures_; }
+    StatsWindow* statsWindow() const { return stats_; }
+    bool textureViewerShown() const;
+
+private:
+    void CloseTextureViewer();
+
+    ViewerState state_{this};
+    // The toolkit owns the windows; the references go null when a window is destroyed.
+    wxWeakRef<MainFrame> frame_;
+    wxWeakRef<RenderView> view_;
+    wxWeakRef<AnimationBrowser> browser_;
+    wxWeakRef<TextureViewer> textures_;
+    wxWeakRef<StatsWindow> stats_;
+    ModelDropTarget* dropTarget_ = nullptr;  // owned by the view
+    std::function<void(RenderView&)> framePresented_;
+};
+
+}  // namespace vertigon

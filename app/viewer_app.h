@@ -1,0 +1,26 @@
+// The application object: parses the command line, starts the viewer, and at exit releases
+// the scene and the registry before the toolkit's own clean-up.
+#pragma once
+
+#include <wx/app.h>
+
+#include <chrono>
+#include <memory>
+
+#include "app/viewer.h"
+
+namespace vertigon {
+
+class ViewerApp final : public wxApp {
+public:
+    bool OnInit() override;
+    int OnRun() override;
+    int OnExit() override;
+
+private:
+    std::unique_ptr<Viewer> viewer_;
+    int earlyExitStatus_ = -1;  // set when the command line ends the program before any window
+    std::chrono::steady_clock::time_point started_;
+};
+
+}  // namespace vertigon

@@ -1,0 +1,193 @@
+// The viewer's handlers without any window: opening files, display switches, Lods, the
+// background colour and the status line's texts.
+#include "app/viewer_state.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/viewer_ids.h"
+#include "tests/fixtures/temp_dir.h"
+
+namespace vertigon {
+namespace {
+
+std::string Sample(const std::string& name) {
+    return (std::filesystem::path(VERTIGON_SOURCE_DIR) / "samples" / name).string();
+}
+
+// Records what the windows would be told.
+class RecordingUi final : public ViewerUi {
+public:
+    void FillAnimations(Model* model) override {
+        ++fills;
+        filledWith = model;
+    }
+    void ShowStatus(const std::string& text) override { status = text; }
+    void ShownModelChanged() override { ++modelChanges; }
+    void SwitchesChanged() override { ++switchChanges; }
+
+    int fills = 0;
+    Model* filledWith = nullptr;
+    std::string status;
+    int modelChanges = 0;
+    int switchChanges = 0;
+};
+
+int ChildCount(const SceneNode& node) {
+    int count = 0;
+    for (const SceneNode* child = node.firstChild(); child; child = child->nextSibling()) ++count;
+    return count;
+}
+
+class ViewerStateTest : public ::testing::Test {
+protected:
+    void SetUp() override { state.CreateCore(); }
+
+    RecordingUi ui;
+    ViewerState state{&ui};
+};
+
+TEST_F(ViewerStateTest, StartsWithTheCameraAloneAtDistanceFourHundred) {
+    ASSERT_NE(state.scene().camera, nullptr);
+    EXPECT_EQ(state.scene().camera->position, (Vec4{0, 0, 400, 1}));
+    EXPECT_EQ(ChildCount(*state.scene().root), 1);
+    EXPECT_EQ(state.current(), nullptr);
+    EXPECT_EQ(state.registry()->loaderCount(), 4);
+}
+
+TEST_F(ViewerStateTest, OpeningTwoFilesKeepsOnlyTheSecond) {
+    ASSERT_TRUE(state.OpenFile(Sample("demo.ffb")));
+    ASSERT_TRUE(state.OpenFile(Sample("winged_totem.raw")));
+    ASSERT_NE(state.current(), nullptr);
+    EXPECT_EQ(state.currentModel()->lodCount(), 2) << "the RAW sample is shown";
+    EXPECT_EQ(state.registry()->models().size(), 1u) << "the first model was released";
+    EXPECT_EQ(ChildCount(*state.scene().root), 2) << "camera and one entry";
+    EXPECT_EQ(state.scene().root->firstChild()->nextSibling(), state.current()) << "appended after the camera";
+    EXPECT_EQ(state.current()->position, (Vec4{0, 0, 0, 0}));
+    EXPECT_EQ(ui.fills, 2);
+    EXPECT_EQ(ui.filledWith, state.currentModel());
+    EXPECT_EQ(ui.status, "Opened winged_totem.raw");
+    EXPECT_EQ(ui.modelChanges, 2);
+}
+
+TEST_F(ViewerStateTest, OpeningStartsTheFirstAnimationOfTheSecondGroup) {
+    ASSERT_TRUE(state.OpenFile(Sample("demo.ffb")));
+    const Model& model = *state.currentModel();
+    ASSERT_GE(model.animationGroupCount(), 2);
+    EXPECT_TRUE(state.current()->playing);
+    EXPECT_EQ(state.current()->currentAnimation, model.animationGroups[1].animations[0].get());
+
+    ASSERT_TRUE(state.OpenFile(Sample("winged_totem.raw")));
+    EXPECT_FALSE(state.current()->playing) << "a model without animation groups stays in its rest pose";
+}
+
+TEST_F(ViewerStateTest, AFailedOpenLeavesAnEmptySceneAndSaysWhy) {
+    ASSERT_TRUE(state.OpenFile(Sample("demo.ffb")));
+    EXPECT_FALSE(state.OpenFile("/no/such/folder/model.xyz"));
+    EXPECT_EQ(state.current(), nullptr);
+    EXPECT_EQ(ChildCount(*state.scene().root), 1) << "only the camera is left";
+    EXPECT_TRUE(state.registry()->models().empty());
+    EXPECT_EQ(ui.fills, 2);
+    EXPECT_EQ(ui.filledWith, nullptr) << "the animation list is emptied";
+    EXPECT_EQ(ui.status, "Could not open model.xyz: no loader accepts this kind of file");
+}
+
+TEST_F(ViewerStateTest, FailureTextsNameTheCause) {
+    testing::TempDir dir;
+    EXPECT_FALSE(state.OpenFile(dir.Write("walk.mset", std::string("not read at all"))));
+    EXPECT_EQ(ui.status, "Could not open walk.mset: it is an animation file, which opens only beside its model");
+
+    EXPECT_FALSE(state.OpenFile(dir.Write("broken.raw", std::string(40, '\x7f'))));
+    EXPECT_EQ(ui.status.rfind("Could not open broken.raw: the file is damaged (", 0), 0u) << ui.status;
+
+    EXPECT_FALSE(state.OpenFile((dir.path() / "missing.ffb").string()));
+    EXPECT_EQ(ui.status.rfind("Could not open missing.ffb: ", 0), 0u) << ui.status;
+    EXPECT_GT(ui.status.size(), std::string("Could not open missing.ffb: ").size());
+}
+
+TEST_F(ViewerStateTest, ToolbarSwitchesSetOrClearTheirFlagOnlyWithAModel) {
+    EXPECT_FALSE(state.SetSwitch(kIdTextureToggle, true)) << "no model: nothing happens";
+    for (int id = kIdTextureToggle; id <= kIdWireframeToggle; ++id) EXPECT_FALSE(state.SwitchOn(id));
+
+    ASSERT_TRUE(state.OpenFile(Sample("demo.ffb")));
+    ModelEntry& entry = *state.current();
+    // A new entry has textures and blending on: their tools start pressed.
+    EXPECT_TRUE(state.SwitchOn(kIdTextureToggle));
+    EXPECT_TRUE(state.SwitchOn(kIdBlendingToggle));
+    EXPECT_FALSE(state.SwitchOn(kIdFlatToggle));
+    EXPECT_FALSE(state.SwitchOn(kIdBonesToggle));
+    EXPECT_FALSE(state.SwitchOn(kIdWireframeToggle));
+
+    EXPECT_TRUE(state.SetSwitch(kIdTextureToggle, false));
+    EXPECT_EQ(entry.flags & FlagTexture, 0);
+    EXPECT_TRUE(state.SetSwitch(kIdWireframeToggle, true));
+    EXPECT_EQ(entry.flags & FlagWireframe, FlagWireframe);
+    EXPECT_TRUE(state.SetSwitch(kIdBonesToggle, true));
+    EXPECT_EQ(entry.flags & FlagBones, FlagBones);
+
+    entry.poseDirty = false;
+    EXPECT_TRUE(state.SetSwitch(kIdFlatToggle, true));
+    EXPECT_EQ(entry.flags & FlagFlat, FlagFlat);
+    EXPECT_TRUE(entry.poseDirty) << "the flat switch re-skins at once";
+    EXPECT_EQ(ui.switchChanges, 4);
+    EXPECT_FALSE(state.SetSwitch(kIdMenuTexture, true)) << "a context-menu id is no tool";
+}
+
+TEST_F(ViewerStateTest, ContextMenuSwitchesToggleWithoutTouchingThePose) {
+    ASSERT_TRUE(state.OpenFile(Sample("demo.ffb")));
+    ModelEntry& entry = *state.current();
+    const int32_t start = entry.flags;
+    entry.poseDirty = false;
+    EXPECT_TRUE(state.ToggleSwitch(kIdMenuTexture));
+    EXPECT_EQ(entry.flags, start & ~FlagTexture);
+    EXPECT_TRUE(state.ToggleSwitch(kIdMenuTexture));
+    EXPECT_EQ(entry.flags, start) << "twice gives the first value back";
+    EXPECT_TRUE(state.ToggleSwitch(kIdMenuBones));
+    EXPECT_TRUE(state.ToggleSwitch(kIdMenuWireframe));
+    EXPECT_TRUE(state.ToggleSwitch(kIdMenuBlending));
+    EXPECT_EQ(entry.flags, (start | FlagBones | FlagWireframe) & ~FlagBlending);
+    EXPECT_FALSE(entry.poseDirty);
+    EXPECT_FALSE(state.ToggleSwitch(kIdFlatToggle)) << "a tool id is no menu switch";
+}
+
+TEST_F(ViewerStateTest, ShadingAndLodChoicesChangeTheEntry) {
+    EXPECT_FALSE(state.SetFlatShading(true));
+    EXPECT_FALSE(state.SelectLod(0));
+    ASSERT_TRUE(state.OpenFile(Sample("winged_totem.raw")));
+    ModelEntry& entry = *state.current();
+
+    entry.poseDirty = false;
+    EXPECT_TRUE(state.SetFlatShading(true));
+    EXPECT_EQ(entry.flags & FlagFlat, FlagFlat);
+    EXPECT_TRUE(entry.poseDirty);
+    EXPECT_TRUE(state.SwitchOn(kIdFlatToggle)) << "the flat tool follows";
+    EXPECT_TRUE(state.SetFlatShading(false));
+    EXPECT_EQ(entry.flags & FlagFlat, 0);
+
+    EXPECT_TRUE(state.SelectLod(1));
+    EXPECT_EQ(entry.lod, 1);
+    EXPECT_FALSE(state.SelectLod(2)) << "the model has two Lods";
+    EXPECT_FALSE(state.SelectLod(-1));
+    EXPECT_EQ(entry.lod, 1);
+}
+
+TEST_F(ViewerStateTest, TheChosenBackgroundBecomesTheClearColour) {
+    EXPECT_EQ(state.scene().PackedClearColour(), 0x007F7F7Fu) << "grey at start";
+    state.SetBackgroundColour(10, 200, 255);
+    EXPECT_EQ(state.scene().PackedClearColour(), 0x000AC8FFu);
+    state.SetBackgroundColour(0, 127, 1);
+    EXPECT_EQ(state.scene().PackedClearColour(), 0x00007F01u);
+}
+
+TEST_F(ViewerStateTest, TearingDownTwiceIsHarmless) {
+    ASSERT_TRUE(state.OpenFile(Sample("demo.ffb")));
+    state.TearDown();
+    EXPECT_EQ(state.current(), nullptr);
+    EXPECT_EQ(state.registry(), nullptr);
+    state.TearDown();
+    EXPECT_FALSE(state.OpenFile(Sample("demo.ffb"))) << "nothing opens after the registry is gone";
+}
+
+}  // namespace
+}  // namespace vertigon
