@@ -63,6 +63,14 @@ bool ParseViewerCommandLine(const std::vector<std::string>& args, ViewerOptions*
     return true;
 }
 
+bool AsksForHelp(const std::vector<std::string>& args) {
+    for (const std::string& arg : args) {
+        if (arg == "--") return false;
+        if (arg == "--help" || arg == "-h") return true;
+    }
+    return false;
+}
+
 std::string ViewerUsage() {
     std::string text = "usage: vertigon [OPTION]... [MODEL]...\n\nOpens each MODEL in order; the last one stays shown.\n\n";
     for (const OptionSpec& option : Options()) {

@@ -19,4 +19,7 @@ bool ParseViewerCommandLine(const std::vector<std::string>& args, ViewerOptions*
 
 std::string ViewerUsage();
 
+// Whether --help or -h stands before any "--": answered before the toolkit needs a display.
+bool AsksForHelp(const std::vector<std::string>& args);
+
 }  // namespace vertigon

@@ -6,11 +6,12 @@
 namespace vertigon {
 
 StatsWindow::StatsWindow(wxWindow* parent)
-    : wxFrame(parent, wxID_ANY, "Model stats", wxDefaultPosition, wxSize(420, 320),
+    : wxFrame(parent, wxID_ANY, "Model stats", wxDefaultPosition, wxSize(500, 320),
               wxDEFAULT_FRAME_STYLE | wxFRAME_FLOAT_ON_PARENT),
-      list_(new wxListCtrl(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxLC_REPORT | wxLC_SINGLE_SEL)) {
+      list_(new wxListCtrl(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                           wxLC_REPORT | wxLC_SINGLE_SEL | wxLC_NO_HEADER)) {
     list_->AppendColumn("", wxLIST_FORMAT_LEFT, 170);
-    list_->AppendColumn("", wxLIST_FORMAT_LEFT, 230);
+    list_->AppendColumn("", wxLIST_FORMAT_LEFT, 310);
 }
 
 void StatsWindow::ShowModel(const Model& model) {

@@ -225,6 +225,10 @@ TEST(CommandLine, PathsAreKeptInOrderAndOptionsAreNamed) {
     EXPECT_FALSE(ParseViewerCommandLine({"--fullscreen"}, &options, &error));
     EXPECT_EQ(error, "unknown option '--fullscreen'");
     EXPECT_NE(ViewerUsage().find("--report-startup"), std::string::npos);
+
+    EXPECT_TRUE(AsksForHelp({"a.ffb", "--help"}));
+    EXPECT_FALSE(AsksForHelp({"--", "-h"}));
+    EXPECT_FALSE(AsksForHelp({"a.ffb"}));
 }
 
 TEST(FrameClock, OneStepPerTwentyFiveMillisecondsAcrossACounterWrap) {

@@ -15,6 +15,7 @@
 #include "app/model_drop_target.h"
 #include "app/render_view.h"
 #include "app/stats_window.h"
+#include "app/status_line.h"
 #include "app/texture_viewer.h"
 #include "app/viewer.h"
 #include "app/viewer_ids.h"
@@ -315,6 +316,10 @@ TEST_F(ViewerWindowTest, ADropOfThreeFilesOpensTheFirst) {
     EXPECT_EQ(viewer->state().registry()->models().size(), 1u);
     EXPECT_EQ(StatusText(*viewer), "Opened winged_totem.raw");
     EXPECT_TRUE(viewer->dropTarget()->OnDropFiles(0, 0, wxArrayString())) << "an empty drop is harmless";
+
+    // Other parts of the program write the status line through one function.
+    ShowStatusText("program image missing");
+    EXPECT_EQ(StatusText(*viewer), "program image missing");
 }
 
 TEST_F(ViewerWindowTest, TextureAndStatsWindowsShowTheShownModel) {
