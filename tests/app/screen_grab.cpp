@@ -1,6 +1,7 @@
 #include "tests/app/screen_grab.h"
 
 #include <X11/Xlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
 namespace vertigon::testing {
@@ -32,6 +33,57 @@ RgbImage GrabScreen() {
     }
     XCloseDisplay(display);
     return image;
+}
+
+namespace {
+
+long WindowPid(Display* display, Window window) {
+    const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", True);
+    if (pidAtom == 0) return -1;
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    long pid = -1;
+    if (XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &remaining,
+                           &data) == Success &&
+        data && count == 1 && format == 32) {
+        pid = static_cast<long>(*reinterpret_cast<unsigned long*>(data));
+    }
+    if (data) XFree(data);
+    return pid;
+}
+
+}  // namespace
+
+bool RequestWindowClose(const std::string& title, long pid) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return false;
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    bool sent = false;
+    // Without a window manager the toolkit's top-level windows are children of the root.
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+        for (unsigned int i = 0; i < count && !sent; ++i) {
+            char* name = nullptr;
+            const bool named = XFetchName(display, children[i], &name) && name && title == name;
+            if (name) XFree(name);
+            if (!named || WindowPid(display, children[i]) != pid) continue;
+            XEvent event{};
+            event.xclient.type = ClientMessage;
+            event.xclient.window = children[i];
+            event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+            event.xclient.format = 32;
+            event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+            event.xclient.data.l[1] = CurrentTime;
+            sent = XSendEvent(display, children[i], False, NoEventMask, &event) != 0;
+        }
+        if (children) XFree(children);
+    }
+    XFlush(display);
+    XCloseDisplay(display);
+    return sent;
 }
 
 }  // namespace vertigon::testing
