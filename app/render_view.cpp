@@ -98,7 +98,8 @@ void RenderView::OnIdle(wxIdleEvent& event) {
 }
 
 void RenderView::OnSize(wxSizeEvent& event) {
-    const wxSize size = DeviceSize(event.GetSize());
+    // The event carries the outer size; the drawable is the client area inside the border.
+    const wxSize size = DeviceSize(GetClientSize());
     if (renderer_) renderer_->Resize(size.GetWidth(), size.GetHeight());
     viewWidth_ = size.GetWidth();
     viewHeight_ = size.GetHeight();

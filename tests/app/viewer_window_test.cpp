@@ -117,6 +117,13 @@ TEST_F(ViewerWindowTest, StartedWithNoPathShowsTheGreySceneAndNoAnimation) {
     EXPECT_EQ(tree.GetChildrenCount(tree.GetRootItem()), 0u);
     EXPECT_TRUE(viewer->browser()->IsShown());
     for (int id = kIdTextureToggle; id <= kIdViewTexture; ++id) EXPECT_FALSE(ToolPressed(*viewer, id)) << id;
+
+    const std::string wildcard = viewer->FileDialogWildcard();
+    EXPECT_EQ(wildcard.rfind("Final Fantasy X / X2 Model (*.FFB)|*.FFB|Kingdom Hearts Model (*.MDLS)|", 0), 0u);
+    EXPECT_EQ(wildcard.substr(wildcard.size() - 37), "Final Fantasy XII Model (*.RAW)|*.RAW");
+    const wxSize client = viewer->view()->GetClientSize();
+    EXPECT_EQ(frame.width, client.GetWidth()) << "the device draws the client area";
+    EXPECT_EQ(frame.height, client.GetHeight());
 }
 
 TEST_F(ViewerWindowTest, AFailedOpenEmptiesTheViewAndTheBrowserAndSaysWhy) {
