@@ -25,15 +25,22 @@ constexpr uintmax_t kMaxFileSize = 2 * kProgramImageSize;
 
 std::string SizeText(uintmax_t bytes) { return std::to_string(bytes) + " bytes"; }
 
-std::vector<uint8_t> Inflate(const std::string& path, const std::vector<uint8_t>& stream) {
+std::vector<uint8_t> Inflate(const std::string& path, std::vector<uint8_t>& stream) {
     // One byte more than needed tells a longer image from an exact one.
     std::vector<uint8_t> image(kProgramImageSize + 1);
-    uLongf length = static_cast<uLongf>(image.size());
-    const int status = uncompress(image.data(), &length, stream.data(), static_cast<uLong>(stream.size()));
-    if (status == Z_BUF_ERROR && length == image.size())
-        Refuse(path, "it inflates to more than " + SizeText(kProgramImageSize));
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK) Refuse(path, "zlib cannot start");
+    z.next_in = stream.data();
+    z.avail_in = static_cast<uInt>(stream.size());
+    z.next_out = image.data();
+    z.avail_out = static_cast<uInt>(image.size());
+    const int status = inflate(&z, Z_FINISH);
+    const size_t length = image.size() - z.avail_out;
+    const bool outputFull = z.avail_out == 0;
+    inflateEnd(&z);
+    if (status == Z_BUF_ERROR && outputFull) Refuse(path, "it inflates to more than " + SizeText(kProgramImageSize));
     if (status == Z_BUF_ERROR) Refuse(path, "its zlib stream is cut short");
-    if (status != Z_OK) Refuse(path, "it is neither an ELF executable nor a zlib stream of one");
+    if (status != Z_STREAM_END) Refuse(path, "it is neither an ELF executable nor a zlib stream of one");
     if (length != kProgramImageSize)
         Refuse(path, "it inflates to " + SizeText(length) + ", not " + SizeText(kProgramImageSize));
     image.resize(length);
