@@ -54,7 +54,7 @@ bool ParseViewOptions(const Arguments& args, bool render, ViewOptions* options, 
         const std::string& arg = args[i];
         const bool takesValue = arg == "-o" || arg == "--size" || arg == "--yaw" || arg == "--pitch" ||
                                 arg == "--distance" || arg == "--pan" || arg == "--animation" || arg == "--time" ||
-                                arg == "--flags";
+                                arg == "--flags" || arg == "--ee-image";
         if (!takesValue) {
             if (o.path.empty() && !arg.empty() && arg[0] != '-') {
                 o.path = arg;
@@ -108,6 +108,8 @@ bool ParseViewOptions(const Arguments& args, bool render, ViewOptions* options, 
                 *error = bad + " (a time of 0 or more)";
                 return false;
             }
+        } else if (arg == "--ee-image") {
+            o.eeImage = value;
         } else if (arg == "--flags" && render) {
             int32_t flags = 0;
             if (!ParseHexFlags(value, &flags)) {
