@@ -64,7 +64,8 @@ void BM_RunFrameRoutine100Bones(benchmark::State& bench) {
         steps += run.steps;
         benchmark::DoNotOptimize(harness.poseOutput.data());
     }
-    bench.counters["steps/call"] = benchmark::Counter(static_cast<double>(steps) / static_cast<double>(bench.iterations()));
+    const double calls = static_cast<double>(bench.iterations());
+    bench.counters["steps/call"] = benchmark::Counter(static_cast<double>(steps) / calls);
     bench.counters["steps/s"] = benchmark::Counter(static_cast<double>(steps), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_RunFrameRoutine100Bones)->Unit(benchmark::kMicrosecond);

@@ -112,9 +112,9 @@ std::span<const uint8_t> EeHarness::ModelSource() const {
 RunResult EeHarness::RunSetupRoutine(std::span<const uint8_t> animation) {
     const std::span<const uint8_t> model = ModelSource();
     if (!FitsAt(kAnimationBlock, animation.size()))
-        return Refused("animation block of " + std::to_string(animation.size()) + " bytes does not fit emulated memory");
+        return Refused("animation block of " + std::to_string(animation.size()) + " bytes does not fit in memory");
     if (!FitsAt(kModelBlock, model.size()))
-        return Refused("model block of " + std::to_string(model.size()) + " bytes does not fit emulated memory");
+        return Refused("model block of " + std::to_string(model.size()) + " bytes does not fit in memory");
 
     EeState& s = *state_;
     return Guarded(s, [&](RunResult& result) {

@@ -1,6 +1,8 @@
 #include "formats/mdls/mdls_loader.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "formats/byte_reader.h"
 #include "formats/file_io.h"
@@ -18,6 +20,23 @@ bool Opens(const std::string& path) {
     if (!file) return false;
     std::fclose(file);
     return true;
+}
+
+// The model's path with ".mset" for its extension; on a case-sensitive file system, failing
+// that, the same name with the extension in any case ("HERO.MSET" beside "HERO.MDLS").
+std::string CompanionPath(const std::string& modelPath) {
+    const std::string exact = ReplaceExtension(modelPath, ".mset");
+    std::error_code error;
+    if (std::filesystem::exists(exact, error)) return exact;
+    const std::filesystem::path wanted(exact);
+    const std::filesystem::path folder = wanted.has_parent_path() ? wanted.parent_path() : ".";
+    const std::string stem = wanted.stem().string();
+    std::filesystem::directory_iterator entry(folder, error);
+    for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
+        const std::filesystem::path name = entry->path().filename();
+        if (name.stem().string() == stem && HasExtension(name.string(), ".mset")) return entry->path().string();
+    }
+    return exact;
 }
 
 // The companion's animations as one group "generic"; nothing when it cannot be used.
@@ -66,7 +85,7 @@ std::unique_ptr<Model> MdlsLoader::Load(const std::string& path) {
     std::unique_ptr<Model> model = ReadMdlsModel(reader);
     const size_t modelBlockSize = MdlsModelBlockSize(reader);
     if (EeHarness* harness = emulator_->harness()) harness->SetModelSource(file, modelBlockSize);
-    AttachAnimations(*model, ReplaceExtension(path, ".mset"), MdlsAnimationSource{emulator_, file, modelBlockSize, {}});
+    AttachAnimations(*model, CompanionPath(path), MdlsAnimationSource{emulator_, file, modelBlockSize, {}});
     return model;
 }
 

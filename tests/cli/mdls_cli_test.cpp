@@ -48,7 +48,10 @@ std::string WriteModelPair(const TempDir& dir) {
     d.bones[1].parentField = 0;
     MdlsStream stream;
     stream.Slot(1, 1)
-        .Vertices(0, {{1, {-30, -30, 0}, 0, 0}, {1, {-30, 30, 0}, 0, 1}, {1, {30, -30, 0}, 1, 0}, {1, {30, 30, 0}, 1, 1}})
+        .Vertices(0, {{1, {-30, -30, 0}, 0, 0},
+                      {1, {-30, 30, 0}, 0, 1},
+                      {1, {30, -30, 0}, 1, 0},
+                      {1, {30, 30, 0}, 1, 1}})
         .End();
     MdlsMesh mesh;
     mesh.stream = stream.bytes;

@@ -154,7 +154,7 @@ TEST_F(HarnessTest, SetupPreparesTheRootMatrixControlRecordAndRelocatedBlocks) {
         EXPECT_EQ(Word(*harness_, kAnimationBlock + testing::kTestAnimationPointerFields[i]),
                   testing::kTestAnimationPointerValues[i] + kAnimationBlock);
     }
-    EXPECT_EQ(Word(*harness_, kAnimationBlock + 0x40), block_[0x40] | block_[0x41] << 8 | block_[0x42] << 16 | block_[0x43] << 24);
+    EXPECT_EQ(Word(*harness_, kAnimationBlock + 0x40), LoadHost<uint32_t>(block_.data() + 0x40));  // not relocated
 
     // What the image's set-up routine read through those pointers, and the registers it got.
     EXPECT_EQ(Word(*harness_, kControlRecord + testing::kTestControlBoneCount), 3u);

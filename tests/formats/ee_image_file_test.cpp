@@ -34,6 +34,11 @@ std::vector<uint8_t> ElfOfSize(size_t size) {
     return bytes;
 }
 
+// The refusal expected for `path`.
+std::string Refused(const std::string& path, const std::string& why) {
+    return "EE program image " + path + " refused: " + why;
+}
+
 std::string RefusalOf(const std::string& path) {
     try {
         ReadEeImage(path);
@@ -82,19 +87,19 @@ TEST(EeImageFile, PlainAndCompressedImagesOfTheRightSizeAreTaken) {
 TEST(EeImageFile, AnythingElseIsRefusedInOneLine) {
     TempDir dir;
     const std::string shortPlain = dir.Write("short.bin", ElfOfSize(kProgramImageSize - 1));
-    EXPECT_EQ(RefusalOf(shortPlain), "EE program image " + shortPlain + " refused: it is 3782595 bytes, not 3782596 bytes");
+    EXPECT_EQ(RefusalOf(shortPlain), Refused(shortPlain, "it is 3782595 bytes, not 3782596 bytes"));
     const std::string oneMore = dir.Write("one-more.bin", Compress(ElfOfSize(kProgramImageSize + 1)));
-    EXPECT_EQ(RefusalOf(oneMore), "EE program image " + oneMore + " refused: it inflates to 3782597 bytes, not 3782596 bytes");
+    EXPECT_EQ(RefusalOf(oneMore), Refused(oneMore, "it inflates to 3782597 bytes, not 3782596 bytes"));
     const std::string longPacked = dir.Write("long.bin", Compress(ElfOfSize(kProgramImageSize + 100)));
-    EXPECT_EQ(RefusalOf(longPacked), "EE program image " + longPacked + " refused: it inflates to more than 3782596 bytes");
+    EXPECT_EQ(RefusalOf(longPacked), Refused(longPacked, "it inflates to more than 3782596 bytes"));
     const std::string shortPacked = dir.Write("small.bin", Compress(ElfOfSize(1000)));
-    EXPECT_EQ(RefusalOf(shortPacked), "EE program image " + shortPacked + " refused: it inflates to 1000 bytes, not 3782596 bytes");
+    EXPECT_EQ(RefusalOf(shortPacked), Refused(shortPacked, "it inflates to 1000 bytes, not 3782596 bytes"));
     std::vector<uint8_t> cut = Compress(ElfOfSize(kProgramImageSize));
     cut.resize(cut.size() / 2);
     const std::string cutPath = dir.Write("cut.bin", cut);
-    EXPECT_EQ(RefusalOf(cutPath), "EE program image " + cutPath + " refused: its zlib stream is cut short");
+    EXPECT_EQ(RefusalOf(cutPath), Refused(cutPath, "its zlib stream is cut short"));
     const std::string text = dir.Write("notes.txt", std::string("not an image"));
-    EXPECT_EQ(RefusalOf(text), "EE program image " + text + " refused: it is neither an ELF executable nor a zlib stream of one");
+    EXPECT_EQ(RefusalOf(text), Refused(text, "it is neither an ELF executable nor a zlib stream of one"));
     EXPECT_NE(RefusalOf((dir.path() / "missing.bin").string()).find("cannot open"), std::string::npos);
 }
 

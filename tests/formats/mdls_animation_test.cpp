@@ -63,6 +63,18 @@ TEST(MdlsAnimations, OffsetsUpToTheEndMarkMakeOneAnimationEachTheLastRunningToTh
     EXPECT_EQ(first, 0x120u);
 }
 
+TEST(MdlsAnimations, TheCompanionIsFoundWhateverTheCaseOfItsExtension) {
+    TempDir dir;
+    const std::string model = dir.Write("HERO.MDLS", WriteMdls(Bones(1)));
+    dir.Write("HERO.MSET", WriteMset(ThreeOffsets()));
+    dir.Write("HEROINE.mset", WriteMset(MsetDescription{}));
+    MdlsLoader loader(WithoutImage());
+    EXPECT_EQ(OnlyGroup(*loader.Load(model)).animationCount(), 3);
+    // The exact lower-case name comes first.
+    dir.Write("HERO.mset", WriteMset(MsetDescription{}));
+    EXPECT_EQ(OnlyGroup(*loader.Load(model)).animationCount(), 0);
+}
+
 TEST(MdlsAnimations, EntryZeroWithoutTheMotionMagicPointsToItsMotionBlock) {
     MsetDescription m;
     m.motionMagic = false;
@@ -147,7 +159,8 @@ TEST(MdlsAnimations, ARefusedImageIsReportedWhenTheLoaderIsMadeAndOnlyThen) {
     options.eeImagePath = dir.Write("short.bin", std::vector<uint8_t>{0x7F, 'E', 'L', 'F', 1, 1, 1, 0});
     MdlsLoader loader(options);
     ASSERT_EQ(status.messages.size(), 1u);
-    EXPECT_EQ(status.messages[0], "EE program image " + options.eeImagePath + " refused: it is 8 bytes, not 3782596 bytes");
+    EXPECT_EQ(status.messages[0],
+              "EE program image " + options.eeImagePath + " refused: it is 8 bytes, not 3782596 bytes");
     const auto model = LoadMdlsFiles(loader, WriteMdls(Bones(1)), WriteMset(ThreeOffsets()));
     PoseTarget target = RestTarget(1);
     Emulated(*model, 0).Rewind();
@@ -264,7 +277,8 @@ TEST_F(EmulatedPoses, AFaultingFrameRoutineKeepsTheLastPoseAndIsReportedOnce) {
     for (size_t b = 0; b < 3; ++b) EXPECT_EQ(target.bones[b].world, posed.bones[b].world);
     EXPECT_TRUE(target.poseDirty);  // never posed by this animation: the scene's pose stands
     ASSERT_EQ(status.messages.size(), 1u);
-    EXPECT_EQ(status.messages[0], "animation anim0001 stopped: its frame routine faulted: Unknown opcode family CC000000!");
+    EXPECT_EQ(status.messages[0],
+              "animation anim0001 stopped: its frame routine faulted: Unknown opcode family CC000000!");
     EXPECT_EQ(sink_.text(), "Init EE memory...\nUnknown opcode family CC000000!\n");
     // One failed run, then nothing more until rewound.
     const uint64_t afterFirst = emulator_->harness()->state().cycleCounter;

@@ -28,7 +28,9 @@ MdlsDescription Everything() {
         .Vertices(1, {At(0, 0, 0, 0, 0, 0), At(1, 0, 0, 1, 1, 0), At(0, 1, 0, 0, 0, 1), At(1, 1, 0, 1, 1, 1)})
         .Record(0x55, 24)
         .Weighted({0, 257, 256, 1})
-        .WeightedVertices(0, {{{{1, 0, 0, 0.5f}, {1, 0, 0, 0.5f}}, 0, 0}, {{{0, 1, 0, 1}}, 1, 0}, {{{0, 0, 1, 1}}, 0, 1}})
+        .WeightedVertices(0, {{{{1, 0, 0, 0.5f}, {1, 0, 0, 0.5f}}, 0, 0},
+                              {{{0, 1, 0, 1}}, 1, 0},
+                              {{{0, 0, 1, 1}}, 0, 1}})
         .End();
     MdlsStream second;
     second.UnmarkedBlock(2).Vertices(1, {At(2, 0, 0, 1), At(3, 0, 0, 1), At(2, 1, 0, 0)}).End();
