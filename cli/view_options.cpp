@@ -158,11 +158,12 @@ ViewSession::ViewSession(Model& model, const ViewOptions& options) : time_(optio
     entry->SelectAnimation(options.group, options.index);
     if (options.flags) {
         // The viewer opens every model with the start-up flags and draws it before anyone can
-        // switch; flat shading then keeps the normals of that first pose. Switching marks the
-        // pose dirty, as the viewer's menu does.
+        // switch; flat shading then keeps the normals of that first pose. The switch re-skins
+        // the pose on show: recomputing it from the local transforms would drop a pose that an
+        // emulated animation wrote as world matrices, which the viewer restores one redraw later.
         scene.UpdateTree();
         entry->flags = *options.flags;
-        entry->poseDirty = true;
+        entry->skinDirty = true;
     }
 }
 

@@ -169,6 +169,11 @@ TEST(CliMdls, TheDrawnSquareMovesWithTheEmulatedBone) {
     EXPECT_NEAR(atRest.first, 80 - 29.5 * 0.269, 1.5);
     EXPECT_NEAR(atRest.second, 80 + 30.5 * 0.269, 1.5);
     EXPECT_NEAR(moved.first - atRest.first, 100 * 0.269, 2.0);
+
+    // Switching display flags re-skins the pose shown; it never falls back to the rest pose.
+    options.flags = 0x0F;
+    EXPECT_EQ(whiteColumns(0), atRest);
+    EXPECT_EQ(whiteColumns(20), moved);
 }
 
 }  // namespace
