@@ -10,9 +10,13 @@ namespace vertigon {
 int RunInfo(const Arguments& args) {
     bool full = false;
     std::string path;
-    for (const std::string& arg : args) {
+    LoaderOptions options;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (arg == "--full") {
             full = true;
+        } else if (arg == "--ee-image" && i + 1 < args.size()) {
+            options.eeImagePath = args[++i];
         } else if (path.empty() && (arg.empty() || arg[0] != '-')) {
             path = arg;
         } else {
@@ -25,7 +29,7 @@ int RunInfo(const Arguments& args) {
         return kExitUsage;
     }
 
-    LoaderRegistry registry;
+    LoaderRegistry registry(options);
     int status = kExitOk;
     Model* model = OpenModelForCli(registry, path, &status);
     if (!model) return status;

@@ -5,6 +5,7 @@
 
 #include "cli/commands.h"
 #include "ee/output.h"
+#include "formats/status_report.h"
 
 namespace {
 
@@ -17,6 +18,7 @@ constexpr const char* kUsage =
     "      textures (size and crc32 of the B,G,R,A pixels), levels of detail with their\n"
     "      shapes, batches and materials, placement and animation groups. --full adds the\n"
     "      skin lists of every shape and the triangles of every batch.\n"
+
     "\n"
     "  render FILE -o OUT.png [--size WxH] [--yaw R] [--pitch R] [--distance D]\n"
     "         [--pan X,Y,Z] [--animation G:I] [--time T] [--flags HEX]\n"
@@ -44,6 +46,13 @@ constexpr const char* kUsage =
     "      The emulator's own messages go to standard error. Exit status 0 at the stop\n"
     "      address, 1 on an emulator fault, 3 when N steps (default 100000000) are done.\n"
     "\n"
+    "  --ee-image PATH\n"
+    "      With every command that opens a model: the game's program image that MDLS\n"
+    "      animations run in (an ELF of 3782596 bytes, plain or zlib-compressed). Without\n"
+    "      it, $XDG_DATA_HOME/vertigon/ee-image.bin (XDG_DATA_HOME defaulting to\n"
+    "      ~/.local/share), then ee-image.bin beside vertigon-cli are used. Without any,\n"
+    "      MDLS models load but their animations keep the rest pose.\n"
+    "\n"
     "  --help\n"
     "      Show this text.\n"
     "\n"
@@ -62,6 +71,9 @@ int main(int argc, char** argv) {
     }
     // Standard output carries JSON; the emulator's messages go to standard error.
     vertigon::SetDefaultEeOutput(vertigon::StandardErrorSink());
+    vertigon::SetStatusReporter([](std::string_view message) {
+        std::fprintf(stderr, "vertigon-cli: %.*s\n", static_cast<int>(message.size()), message.data());
+    });
     const std::string command = argv[1];
     const vertigon::Arguments args(argv + 2, argv + argc);
     if (command == "info") return vertigon::RunInfo(args);

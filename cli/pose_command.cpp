@@ -55,7 +55,7 @@ int RunPose(const Arguments& args) {
         std::fprintf(stderr, "vertigon-cli pose: %s\n", error.c_str());
         return kExitUsage;
     }
-    LoaderRegistry registry;
+    LoaderRegistry registry(LoaderOptions{options.eeImage});
     int status = kExitOk;
     Model* model = OpenModelForCli(registry, options.path, &status);
     if (!model) return status;

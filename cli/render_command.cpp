@@ -27,7 +27,7 @@ int RunRender(const Arguments& args) {
         // sets; the model goes before the device, the device before its context.
         EglOffscreenContext context(options.width, options.height);
         Renderer renderer(context, options.width, options.height);
-        LoaderRegistry registry;
+        LoaderRegistry registry(LoaderOptions{options.eeImage});
         int status = kExitOk;
         Model* model = OpenModelForCli(registry, options.path, &status);
         if (!model) return status;

@@ -54,7 +54,7 @@ bool ParseViewOptions(const Arguments& args, bool render, ViewOptions* options, 
         const std::string& arg = args[i];
         const bool takesValue = arg == "-o" || arg == "--size" || arg == "--yaw" || arg == "--pitch" ||
                                 arg == "--distance" || arg == "--pan" || arg == "--animation" || arg == "--time" ||
-                                arg == "--flags";
+                                arg == "--flags" || arg == "--ee-image";
         if (!takesValue) {
             if (o.path.empty() && !arg.empty() && arg[0] != '-') {
                 o.path = arg;
@@ -108,6 +108,8 @@ bool ParseViewOptions(const Arguments& args, bool render, ViewOptions* options, 
                 *error = bad + " (a time of 0 or more)";
                 return false;
             }
+        } else if (arg == "--ee-image") {
+            o.eeImage = value;
         } else if (arg == "--flags" && render) {
             int32_t flags = 0;
             if (!ParseHexFlags(value, &flags)) {
@@ -156,11 +158,12 @@ ViewSession::ViewSession(Model& model, const ViewOptions& options) : time_(optio
     entry->SelectAnimation(options.group, options.index);
     if (options.flags) {
         // The viewer opens every model with the start-up flags and draws it before anyone can
-        // switch; flat shading then keeps the normals of that first pose. Switching marks the
-        // pose dirty, as the viewer's menu does.
+        // switch; flat shading then keeps the normals of that first pose. The switch re-skins
+        // the pose on show: recomputing it from the local transforms would drop a pose that an
+        // emulated animation wrote as world matrices, which the viewer restores one redraw later.
         scene.UpdateTree();
         entry->flags = *options.flags;
-        entry->poseDirty = true;
+        entry->skinDirty = true;
     }
 }
 

@@ -31,10 +31,12 @@ struct ViewOptions {
     int32_t index = 0;
     float time = 0.0f;  // FrameStep of the one advancing redraw
     std::optional<int32_t> flags;
+    std::string eeImage;  // --ee-image: the program image MDLS animations run in
 };
 
 // Parses the arguments after the command name. `render` enables -o (then required), --size,
-// the camera options and --flags; without it only the file, --animation and --time are taken. Returns false with a message for a wrong command line.
+// the camera options and --flags; without it only the file, --animation, --time and --ee-image are
+// taken. Returns false with a message for a wrong command line.
 bool ParseViewOptions(const Arguments& args, bool render, ViewOptions* options, std::string* error);
 
 // Whether the model has a non-null animation `index` in group `group`.

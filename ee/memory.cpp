@@ -42,6 +42,15 @@ uint8_t* TranslateAddress(const EeState& state, uint32_t address) {
     ThrowEeFault("Access to unmapped memory %X\n", address);
 }
 
+uint8_t* TranslateRange(const EeState& state, uint32_t address, uint32_t length) {
+    uint8_t* p = TranslateAddress(state, address);
+    const bool main = IsMainMemory(address);
+    const uint32_t blockSize = main ? kMainMemorySize : kScratchpadSize;
+    const uint32_t offset = address & (blockSize - 1);
+    if (length > blockSize - offset) ThrowEeFault("Access to unmapped memory %X\n", address + (blockSize - offset));
+    return p;
+}
+
 uint8_t ReadByteSlow(EeState& state, uint32_t address) {
     if (address == 0x1F402005 || address == 0x3C1A8001 || address == 0x40196800 || address == 0xBF80146E ||
         address >= 0xFF000000)

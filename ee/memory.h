@@ -23,6 +23,9 @@ inline uint8_t* MainMemoryPointer(const EeState& state, uint32_t address) {
 uint8_t* TranslateAddress(const EeState& state, uint32_t address);
 // The same without faulting: null for an address outside both blocks.
 uint8_t* TryTranslateAddress(const EeState& state, uint32_t address);
+// Host pointer for `length` bytes from `address`, all inside one block; a range that runs off
+// the end of its block faults as an access to the first address past it would.
+uint8_t* TranslateRange(const EeState& state, uint32_t address, uint32_t length);
 
 uint8_t ReadByteSlow(EeState& state, uint32_t address);
 uint16_t ReadHalfSlow(EeState& state, uint32_t address);

@@ -24,10 +24,10 @@ void Fail(LoadFailure* failure, LoadFailure::Reason reason, std::string message)
 
 namespace {
 
-std::vector<std::unique_ptr<ModelLoader>> StandardLoaders() {
+std::vector<std::unique_ptr<ModelLoader>> StandardLoaders(const LoaderOptions& options) {
     std::vector<std::unique_ptr<ModelLoader>> loaders;
     loaders.push_back(std::make_unique<FfbLoader>());
-    loaders.push_back(std::make_unique<MdlsLoader>());
+    loaders.push_back(std::make_unique<MdlsLoader>(options));
     loaders.push_back(std::make_unique<MdlxLoader>());
     loaders.push_back(std::make_unique<RawLoader>());
     return loaders;
@@ -35,7 +35,9 @@ std::vector<std::unique_ptr<ModelLoader>> StandardLoaders() {
 
 }  // namespace
 
-LoaderRegistry::LoaderRegistry() : LoaderRegistry(StandardLoaders()) {}
+LoaderRegistry::LoaderRegistry() : LoaderRegistry(LoaderOptions{}) {}
+
+LoaderRegistry::LoaderRegistry(const LoaderOptions& options) : LoaderRegistry(StandardLoaders(options)) {}
 
 LoaderRegistry::LoaderRegistry(std::vector<std::unique_ptr<ModelLoader>> loaders) : loaders_(std::move(loaders)) {
     g_instance = this;

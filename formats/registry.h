@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/loader_options.h"
 #include "formats/model_loader.h"
 
 namespace vertigon {
@@ -29,6 +30,7 @@ class LoaderRegistry final : public ModelOwner {
 public:
     // Registers, in this fixed order: FfbLoader, MdlsLoader, MdlxLoader, RawLoader.
     LoaderRegistry();
+    explicit LoaderRegistry(const LoaderOptions& options);
     // A registry over the given loaders, in the given order (tests use it to inject loaders).
     explicit LoaderRegistry(std::vector<std::unique_ptr<ModelLoader>> loaders);
     ~LoaderRegistry();

@@ -1,0 +1,197 @@
+#include "ee/harness.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "ee/fault.h"
+#include "ee/interpreter.h"
+#include "ee/memory.h"
+#include "ee/native_hooks.h"
+#include "ee/program_image.h"
+
+namespace vertigon {
+namespace {
+
+using namespace ee_address;
+
+constexpr int kA0 = 4, kA1 = 5, kA2 = 6, kSp = 29;
+
+// Fields of the control record the harness sets; the rest is the game's.
+constexpr uint32_t kControlCellPointer = 0x000;
+constexpr uint32_t kControlWorkArea0 = 0x150;
+constexpr uint32_t kControlWorkArea1 = 0x154;
+constexpr uint32_t kControlWorkArea2 = 0x158;
+
+// Pointer fields of an animation block, relative to its start until relocated.
+constexpr uint32_t kAnimationPointerFields[] = {0x14, 0x1C, 0x24, 0x28, 0x30, 0x38};
+
+uint32_t Word(const EeState& s, uint32_t address) { return LoadHost<uint32_t>(TranslateRange(s, address, 4)); }
+void SetWord(const EeState& s, uint32_t address, uint32_t value) { StoreHost(TranslateRange(s, address, 4), value); }
+void AddToWord(const EeState& s, uint32_t address, uint32_t delta) { SetWord(s, address, Word(s, address) + delta); }
+
+void Clear(const EeState& s, uint32_t address, uint32_t length) {
+    std::memset(TranslateRange(s, address, length), 0, length);
+}
+
+void CopyIn(const EeState& s, uint32_t address, std::span<const uint8_t> bytes) {
+    if (!bytes.empty())
+        std::memcpy(TranslateRange(s, address, static_cast<uint32_t>(bytes.size())), bytes.data(), bytes.size());
+}
+
+// Register values set here have the upper word of the lower half clear.
+void SetRegister(EeState& s, int reg, uint32_t value) { s.gpr[reg].lower = value; }
+
+bool FitsAt(uint32_t address, size_t length) { return length <= kMainMemorySize - address; }
+
+// Identity with rows 1 and 2 negated element by element, zeros included.
+void WriteRootMatrix(const EeState& s) {
+    const float root[16] = {1.0f,  0.0f,  0.0f,  0.0f,  -0.0f, -1.0f, -0.0f, -0.0f,
+                            -0.0f, -0.0f, -1.0f, -0.0f, 0.0f,  0.0f,  0.0f,  1.0f};
+    std::memcpy(TranslateRange(s, kRootMatrix, sizeof root), root, sizeof root);
+}
+
+std::string WithoutNewline(std::string text) {
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    return text;
+}
+
+RunResult Refused(std::string message) { return {RunResult::Outcome::Refused, std::move(message), 0}; }
+
+// Runs `body`; an emulator fault inside it abandons the run, its message going to the
+// emulator's output stream.
+template <typename Body>
+RunResult Guarded(EeState& s, Body body) {
+    RunResult result;
+    try {
+        body(result);
+    } catch (const EeFault& fault) {
+        s.output->Write(fault.what());
+        result.outcome = RunResult::Outcome::Fault;
+        result.message = WithoutNewline(fault.what());
+    }
+    return result;
+}
+
+void BoundReached(RunResult& result, uint64_t bound) {
+    result.outcome = RunResult::Outcome::StepBound;
+    result.message = "did not reach its stop address within " + std::to_string(bound) + " steps";
+}
+
+}  // namespace
+
+EeHarness::EeHarness(std::vector<uint8_t> programImage) : image_(std::move(programImage)) {
+    if (image_.size() != kProgramImageSize) {
+        throw ProgramImageError("program image: " + std::to_string(image_.size()) + " bytes instead of " +
+                                std::to_string(kProgramImageSize));
+    }
+    state_ = std::make_unique<EeState>();
+    InitEeMemory();
+}
+
+void EeHarness::InitEeMemory() {
+    EeState& s = *state_;
+    s.output->Write("Init EE memory...\n");
+    s.ResetMemory();
+    LoadProgramImage(s, image_);
+    std::memcpy(s.vu0DataMemory.data(), TranslateRange(s, kVu0DataSource, kVu0DataBytes), kVu0DataBytes);
+    std::memcpy(s.vu0MicroMemory.data(), TranslateRange(s, kVu0MicroSource, kVu0MicroBytes), kVu0MicroBytes);
+    s.nativeHooks.clear();
+    for (const NativeHookEntry& hook : kProgramImageHooks) InstallNativeHook(s, hook.address, hook.function);
+}
+
+void EeHarness::SetModelSource(std::shared_ptr<const std::vector<uint8_t>> file, size_t byteCount) {
+    modelBytes_ = file ? std::min(byteCount, file->size()) : 0;
+    modelFile_ = std::move(file);
+}
+
+std::span<const uint8_t> EeHarness::ModelSource() const {
+    if (!modelFile_) return {};
+    return std::span<const uint8_t>(*modelFile_).first(modelBytes_);
+}
+
+RunResult EeHarness::RunSetupRoutine(std::span<const uint8_t> animation) {
+    const std::span<const uint8_t> model = ModelSource();
+    if (!FitsAt(kAnimationBlock, animation.size()))
+        return Refused("animation block of " + std::to_string(animation.size()) + " bytes does not fit in memory");
+    if (!FitsAt(kModelBlock, model.size()))
+        return Refused("model block of " + std::to_string(model.size()) + " bytes does not fit in memory");
+
+    EeState& s = *state_;
+    return Guarded(s, [&](RunResult& result) {
+        animationTime = 0.0f;
+        SetRegister(s, kA0, kRootMatrix);
+        WriteRootMatrix(s);
+
+        SetRegister(s, kA1, kControlRecord);
+        Clear(s, kControlRecord, kControlRecordSize);
+        SetWord(s, kControlRecord + kControlCellPointer, kRelocationCell);
+        SetWord(s, kControlRecord + kControlWorkArea0, kWorkArea0);
+        SetWord(s, kControlRecord + kControlWorkArea1, kWorkArea1);
+        SetWord(s, kControlRecord + kControlWorkArea2, kWorkArea2);
+        Clear(s, kWorkArea0, kWorkAreaSize);
+        Clear(s, Word(s, kControlRecord + kControlWorkArea1), kWorkAreaSize);
+        Clear(s, Word(s, kControlRecord + kControlWorkArea2), kWorkAreaSize);
+
+        const uint32_t cell = Word(s, kControlRecord + kControlCellPointer);
+        SetWord(s, cell, kModelBlockPointer);
+        CopyIn(s, kModelBlock, model);
+        const uint32_t modelPointer = Word(s, cell);
+        AddToWord(s, kModelBlock + 0xC4, modelPointer);
+        AddToWord(s, kModelBlock + 0xC8, modelPointer);
+        AddToWord(s, kModelBlock + 0xA0, modelPointer - 0x40);
+
+        SetRegister(s, kA2, kAnimationBlock);
+        CopyIn(s, kAnimationBlock, animation);
+        for (uint32_t field : kAnimationPointerFields) AddToWord(s, kAnimationBlock + field, kAnimationBlock);
+
+        const float one = 1.0f;
+        for (uint32_t i = 0; i < 3; ++i) StoreHost(TranslateRange(s, kUnitFloats + 4 * i, 4), one);
+
+        SetRegister(s, kA0, Word(s, cell) - 0x40);
+        SetRegister(s, kSp, kStackTop);
+        s.pc = kSetupEntry;
+        for (;;) {
+            if (result.steps == stepBound) {
+                BoundReached(result, stepBound);
+                return;
+            }
+            s.gpr[0].lower = 0;
+            if (s.pc == kSetupSkipFrom1) {
+                s.pc = kSetupSkipTo1;
+            } else if (s.pc == kSetupSkipFrom2) {
+                s.pc = kSetupSkipTo2;
+            }
+            Step(s);
+            ++result.steps;
+            if (s.pc == kSetupStop) return;
+        }
+    });
+}
+
+RunResult EeHarness::RunFrameRoutine() {
+    EeState& s = *state_;
+    return Guarded(s, [&](RunResult& result) {
+        SetRegister(s, kA0, kRootMatrix);
+        SetRegister(s, kA1, kControlRecord);
+        SetRegister(s, kA2, kAnimationBlock);
+        s.fpr[12] = animationTime;
+        SetRegister(s, kSp, kStackTop);
+        s.pc = kFrameEntry;
+        for (;;) {
+            if (result.steps == stepBound) {
+                BoundReached(result, stepBound);
+                return;
+            }
+            ++s.cycleCounter;
+            s.gpr[0].lower = 0;
+            Step(s);
+            ++result.steps;
+            if (s.pc == kFrameStop) break;
+            if (s.pc == kFrameSkipFrom) s.pc = kFrameSkipTo;
+        }
+        const uint32_t source = Word(s, kControlRecord + kControlWorkArea1);
+        std::memcpy(poseOutput.data(), TranslateRange(s, source, kPoseOutputBytes), kPoseOutputBytes);
+    });
+}
+
+}  // namespace vertigon

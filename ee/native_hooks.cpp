@@ -1,0 +1,124 @@
+#include "ee/native_hooks.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "ee/memory.h"
+
+namespace vertigon {
+namespace {
+
+constexpr int kA0 = 4, kA1 = 5, kA2 = 6;
+
+struct Vector {
+    float c[4];
+};
+struct Matrix {
+    float m[4][4];
+};
+
+uint32_t Argument(const EeState& s, int reg) { return static_cast<uint32_t>(s.gpr[reg].lower); }
+
+template <typename T>
+T Load(const EeState& s, int reg) {
+    T value;
+    std::memcpy(&value, TranslateRange(s, Argument(s, reg), sizeof(T)), sizeof(T));
+    return value;
+}
+
+template <typename T>
+void Store(const EeState& s, int reg, const T& value) {
+    std::memcpy(TranslateRange(s, Argument(s, reg), sizeof(T)), &value, sizeof(T));
+}
+
+// v x M, each component summed in double and rounded once.
+Vector Transform(const Vector& v, const Matrix& m) {
+    Vector out;
+    for (int c = 0; c < 4; ++c) {
+        double sum = 0.0;
+        for (int r = 0; r < 4; ++r) sum += double{v.c[r]} * double{m.m[r][c]};
+        out.c[c] = static_cast<float>(sum);
+    }
+    return out;
+}
+
+float Length3(const float* v) {
+    const double x = v[0], y = v[1], z = v[2];
+    return static_cast<float>(std::sqrt(x * x + y * y + z * z));
+}
+
+void TransposeInPlace(Matrix& m) {
+    for (int r = 0; r < 4; ++r)
+        for (int c = r + 1; c < 4; ++c) std::swap(m.m[r][c], m.m[c][r]);
+}
+
+}  // namespace
+
+void HookDotProduct(EeState& s) {
+    const auto a = Load<Vector>(s, kA0);
+    const auto b = Load<Vector>(s, kA1);
+    const float y = b.c[1] * a.c[1];
+    const float x = b.c[0] * a.c[0];
+    const float z = b.c[2] * a.c[2];
+    s.fpr[0] = (y + x) + z;
+}
+
+void HookCopyMatrix(EeState& s) { Store(s, kA0, Load<Matrix>(s, kA1)); }
+
+void HookNormalize(EeState& s) {
+    auto v = Load<Vector>(s, kA0);
+    const float length = Length3(v.c);
+    for (int i = 0; i < 3; ++i) v.c[i] = v.c[i] / length;
+    Store(s, kA0, v);
+    s.fpr[0] = length;
+}
+
+void HookTranspose(EeState& s) {
+    auto m = Load<Matrix>(s, kA1);
+    TransposeInPlace(m);
+    Store(s, kA0, m);
+}
+
+void HookDivideVector(EeState& s) {
+    auto v = Load<Vector>(s, kA1);
+    for (float& c : v.c) c = c / s.fpr[12];
+    Store(s, kA0, v);
+}
+
+void HookDivideVectorKeepW(EeState& s) {
+    auto v = Load<Vector>(s, kA1);
+    for (int i = 0; i < 3; ++i) v.c[i] = v.c[i] / s.fpr[12];
+    Store(s, kA0, v);
+}
+
+void HookVectorTimesMatrix(EeState& s) {
+    const auto m = Load<Matrix>(s, kA1);
+    const auto v = Load<Vector>(s, kA2);
+    Store(s, kA0, Transform(v, m));
+}
+
+// D = S with its three axis rows normalised, transposed, and divided by the axis lengths once
+// more (the inverse of a uniformly scaled rotation); then the translation row is the source's
+// translation carried through that and negated.
+void HookInvertScaledRigid(EeState& s) {
+    const auto source = Load<Matrix>(s, kA0);
+    Matrix d = source;
+    float lengths[3];
+    for (int r = 0; r < 3; ++r) {
+        lengths[r] = Length3(d.m[r]);
+        for (int c = 0; c < 3; ++c) d.m[r][c] = d.m[r][c] / lengths[r];
+    }
+    TransposeInPlace(d);
+    d.m[3][3] = 1.0f;
+    d.m[2][3] = d.m[3][0] = d.m[3][1] = d.m[3][2] = d.m[1][3] = 0.0f;
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 3; ++c) d.m[r][c] = d.m[r][c] / lengths[r];
+        d.m[r][3] = 0.0f;
+    }
+    const Vector translation{{source.m[3][0], source.m[3][1], source.m[3][2], source.m[3][3]}};
+    const Vector t = Transform(translation, d);
+    for (int c = 0; c < 3; ++c) d.m[3][c] = -t.c[c];
+    Store(s, kA1, d);
+}
+
+}  // namespace vertigon

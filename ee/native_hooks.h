@@ -1,0 +1,49 @@
+// The eight routines of the program image that run as host code. Each reads its pointer
+// arguments from a0, a1 and a2 (lower 32 bits), a float argument from FPR[12], and returns a
+// float in FPR[0]. Vectors are four floats x, y, z, w; matrices sixteen floats, row-major.
+// Every stored result is rounded to single precision; sums of products are formed in double
+// precision, except in DotProduct, whose products are each rounded to single precision first.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "ee/state.h"
+
+namespace vertigon {
+
+// FPR[0] = (a1.y*a0.y + a1.x*a0.x) + a1.z*a0.z.
+void HookDotProduct(EeState& state);
+// The matrix at a1 copied to a0.
+void HookCopyMatrix(EeState& state);
+// L = |xyz| of the vector at a0; its x, y, z divided by L in place (w kept); FPR[0] = L.
+void HookNormalize(EeState& state);
+// The matrix at a0 = the transpose of the matrix at a1 (a0 may equal a1).
+void HookTranspose(EeState& state);
+// The vector at a0 = the vector at a1 with all four components divided by FPR[12].
+void HookDivideVector(EeState& state);
+// The same for x, y, z; w is copied.
+void HookDivideVectorKeepW(EeState& state);
+// The vector at a0 = the vector at a2 times the matrix at a1 (a0 may overlap either input).
+void HookVectorTimesMatrix(EeState& state);
+// The matrix at a1 = the inverse of the uniformly scaled rigid transform at a0.
+void HookInvertScaledRigid(EeState& state);
+
+struct NativeHookEntry {
+    uint32_t address;
+    NativeHookFunction function;
+};
+
+// In installation order: a hook's position is the code of the BREAK put at its address.
+inline constexpr std::array<NativeHookEntry, 8> kProgramImageHooks = {{
+    {0x262150, HookDotProduct},
+    {0x262378, HookCopyMatrix},
+    {0x161F28, HookNormalize},
+    {0x2621B8, HookTranspose},
+    {0x262270, HookDivideVector},
+    {0x262290, HookDivideVectorKeepW},
+    {0x2620B8, HookVectorTimesMatrix},
+    {0x1618D0, HookInvertScaledRigid},
+}};
+
+}  // namespace vertigon

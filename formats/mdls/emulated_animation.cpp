@@ -1,0 +1,98 @@
+#include "formats/mdls/emulated_animation.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "formats/status_report.h"
+
+namespace vertigon {
+
+EmulatedAnimation::EmulatedAnimation(std::shared_ptr<const MdlsAnimationSource> source, uint64_t offset, uint64_t size,
+                                     int number)
+    : source_(std::move(source)), offset_(offset), size_(size), serial_(MdlsEmulator::NextAnimationSerial()) {
+    char text[32];
+    std::snprintf(text, sizeof text, "anim%04d", number);
+    SetName(text);
+}
+
+std::span<const uint8_t> EmulatedAnimation::data() const {
+    return std::span<const uint8_t>(*source_->msetFile).subspan(offset_, size_);
+}
+
+void EmulatedAnimation::Rewind(int32_t unused) {
+    Animation::Rewind(unused);
+    stopped_ = false;
+    MdlsEmulator& emulator = *source_->emulator;
+    EeHarness* harness = emulator.harness();
+    if (!harness) {
+        emulator.ReportUnavailableOnce();
+        return;
+    }
+    emulator.preparedSerial = 0;
+    Prepare(*harness);
+}
+
+bool EmulatedAnimation::Prepare(EeHarness& harness) {
+    MdlsEmulator& emulator = *source_->emulator;
+    if (emulator.preparedSerial == serial_) return true;
+    // Another model may have been loaded since; the set-up reads this model's block.
+    harness.SetModelSource(source_->modelFile, source_->modelBlockSize);
+    const RunResult result = harness.RunSetupRoutine(data());
+    if (!result.finished()) {
+        emulator.preparedSerial = 0;
+        Stop("set-up", result);
+        return false;
+    }
+    emulator.preparedSerial = serial_;
+    return true;
+}
+
+void EmulatedAnimation::Apply(PoseTarget& target) {
+    MdlsEmulator& emulator = *source_->emulator;
+    EeHarness* harness = emulator.harness();
+    if (!harness) {
+        emulator.ReportUnavailableOnce();
+        Hold(target);
+        return;
+    }
+    if (stopped_ || !Prepare(*harness)) {
+        Hold(target);
+        return;
+    }
+    harness->animationTime = time;
+    const RunResult result = harness->RunFrameRoutine();
+    if (!result.finished()) {
+        Stop("frame", result);
+        Hold(target);
+        return;
+    }
+    const size_t bones = std::min(target.bones.size(), kPoseMatrixCount);
+    for (size_t b = 0; b < bones; ++b) std::memcpy(target.bones[b].world.m, &harness->poseOutput[16 * b], 64);
+    posed_ = true;
+    if (target.poseDirty) {
+        target.poseDirty = false;
+        target.skinDirty = true;
+    }
+}
+
+// Without a new pose the target keeps the one it has: the emulated matrices last written, or
+// (before any) the rest pose the scene computes from the bones.
+void EmulatedAnimation::Hold(PoseTarget& target) const {
+    if (posed_) target.poseDirty = false;
+}
+
+void EmulatedAnimation::Stop(const char* routine, const RunResult& result) {
+    stopped_ = true;
+    std::string message = "animation " + std::string(GetName()) + " stopped: its " + routine + " routine ";
+    switch (result.outcome) {
+        case RunResult::Outcome::Fault: message += "faulted: "; break;
+        case RunResult::Outcome::Refused: message += "cannot start: "; break;
+        default: break;
+    }
+    message += result.message;
+    ReportStatus(message);
+}
+
+}  // namespace vertigon

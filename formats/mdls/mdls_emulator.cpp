@@ -1,0 +1,68 @@
+#include "formats/mdls/mdls_emulator.h"
+
+#include "ee/program_image.h"
+#include "formats/mdls/ee_image_file.h"
+#include "formats/status_report.h"
+
+namespace vertigon {
+namespace {
+
+std::string MissingImageText() {
+    std::string text =
+        "MDLS animations need the game's EE program image (an ELF of 3782596 bytes, plain or zlib-compressed), "
+        "which was not found: give --ee-image PATH";
+    const std::vector<std::string> places = DefaultEeImagePlaces();
+    for (size_t i = 0; i < places.size(); ++i) text += (i == 0 ? ", or place it at " : " or ") + places[i];
+    return text;
+}
+
+}  // namespace
+
+MdlsEmulator::MdlsEmulator(const LoaderOptions& options) {
+    const std::string path = ChooseEeImage(options);
+    if (path.empty()) {
+        unavailableReason_ = MissingImageText();
+        return;
+    }
+    try {
+        Adopt(ReadEeImage(path), path);
+    } catch (const EeImageError& e) {
+        unavailableReason_ = e.what();
+    }
+    if (!harness_) {
+        ReportStatus(unavailableReason_);
+        reported_ = true;
+    }
+}
+
+MdlsEmulator::MdlsEmulator(std::vector<uint8_t> image) {
+    Adopt(std::move(image), "in memory");
+    if (!harness_) {
+        ReportStatus(unavailableReason_);
+        reported_ = true;
+    }
+}
+
+void MdlsEmulator::Adopt(std::vector<uint8_t> image, const std::string& path) {
+    try {
+        harness_ = std::make_unique<EeHarness>(std::move(image));
+    } catch (const ProgramImageError& e) {
+        std::string why = e.what();
+        const std::string prefix = "program image: ";
+        if (why.starts_with(prefix)) why.erase(0, prefix.size());
+        unavailableReason_ = "EE program image " + path + " refused: " + why;
+    }
+}
+
+void MdlsEmulator::ReportUnavailableOnce() {
+    if (reported_ || harness_) return;
+    reported_ = true;
+    ReportStatus(unavailableReason_);
+}
+
+uint64_t MdlsEmulator::NextAnimationSerial() {
+    static uint64_t serial = 0;
+    return ++serial;
+}
+
+}  // namespace vertigon

@@ -1,0 +1,184 @@
+#include "formats/mdls/mdls_model.h"
+
+#include <algorithm>
+#include <string>
+
+#include "formats/load_error.h"
+#include "formats/mdls/mdls_geometry.h"
+
+namespace vertigon {
+namespace {
+
+constexpr uint64_t kTextureEntryBytes = 16;
+constexpr uint64_t kBoneRecordBytes = 48;
+constexpr uint64_t kMeshEntryBytes = 16;
+constexpr uint32_t kParentMask = 0x3FF;
+
+// Offsets of the model section, all counted from its start.
+struct Sections {
+    uint64_t model = 0;
+    uint64_t geometry = 0;
+};
+
+Sections ReadSections(const ByteReader& file) {
+    Sections s;
+    s.model = file.U32(4);
+    s.geometry = ByteReader::Add(s.model, file.U32(s.model + 32));
+    return s;
+}
+
+void ReadSkeleton(const ByteReader& file, const Sections& s, Model& model) {
+    const uint32_t count = file.U32(s.geometry);
+    const uint64_t table = ByteReader::Add(s.geometry, file.U32(s.geometry + 4));
+    file.RequireArray(table, count, kBoneRecordBytes);
+    model.bones.resize(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint64_t at = table + kBoneRecordBytes * i;
+        Bone& bone = model.bones[i];
+        const uint32_t parent = file.U32(at + 44) & kParentMask;
+        bone.parent = parent == kParentMask ? -1 : static_cast<int32_t>(parent);
+        // The scene indexes its bones by parent; one outside the skeleton cannot be drawn.
+        if (bone.parent >= static_cast<int32_t>(count))
+            throw FormatError("MDLS: bone " + std::to_string(i) + " has parent " + std::to_string(parent) + " of " +
+                              std::to_string(count));
+        bone.scale = {file.F32(at), file.F32(at + 4), file.F32(at + 8), 1.0f};
+        bone.rotation = QuatFromEuler(file.F32(at + 16), file.F32(at + 20), file.F32(at + 24));
+        bone.translation = {file.F32(at + 32), file.F32(at + 36), file.F32(at + 40), 0.0f};
+    }
+}
+
+struct MeshEntry {
+    bool translucent = false;
+    uint8_t shape = 0;
+    uint32_t textureIndex = 0;
+    uint64_t stream = 0;
+};
+
+std::vector<MeshEntry> ReadMeshTable(const ByteReader& file, const Sections& s) {
+    const uint32_t count = file.U32(s.geometry + 12);
+    const uint64_t table = s.geometry + 16;
+    file.RequireArray(table, count, kMeshEntryBytes);
+    std::vector<MeshEntry> meshes(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint64_t at = table + kMeshEntryBytes * i;
+        meshes[i].translucent = file.U8(at) != 0;
+        meshes[i].shape = file.U8(at + 1);
+        meshes[i].textureIndex = file.U32(at + 4);
+        meshes[i].stream = ByteReader::Add(table, file.U32(at + 12));
+    }
+    return meshes;
+}
+
+Batch MakeBatch(const MeshEntry& entry, const mdls::MeshGeometry& mesh, int32_t firstVertex) {
+    Batch batch;
+    Material material;
+    material.shaderSet = CreateShaderSet();
+    material.translucent = entry.translucent;
+    material.textureIndex = static_cast<int32_t>(entry.textureIndex);
+    batch.materials.push_back(std::move(material));
+    batch.triangles.reserve(mesh.triangles.size());
+    for (const auto& corners : mesh.triangles) {
+        Triangle t;
+        for (int c = 0; c < 3; ++c) {
+            const mdls::MeshVertex& vertex = mesh.vertices[corners[c]];
+            t.positionIndex[c] = firstVertex + static_cast<int32_t>(corners[c]);
+            t.u[c] = vertex.u;
+            t.v[c] = vertex.v;
+            for (uint8_t& channel : t.colour[c]) channel = 255;
+        }
+        batch.triangles.push_back(t);
+    }
+    return batch;
+}
+
+// Appends the mesh to its shape: one batch, one skin group per vertex.
+void AppendMesh(Shape& shape, const MeshEntry& entry, const mdls::MeshGeometry& mesh) {
+    const auto firstVertex = static_cast<int32_t>(shape.positionGroups.size());
+    const auto firstInfluence = static_cast<int32_t>(shape.positionInfluences.size());
+    for (size_t i = 0; i < mesh.vertices.size(); ++i) {
+        const mdls::MeshVertex& vertex = mesh.vertices[i];
+        shape.positionGroups.push_back(SkinGroup{firstVertex + static_cast<int32_t>(i),
+                                                 static_cast<int32_t>(vertex.influenceCount),
+                                                 firstInfluence + static_cast<int32_t>(vertex.firstInfluence)});
+    }
+    shape.positionInfluences.insert(shape.positionInfluences.end(), mesh.influences.begin(), mesh.influences.end());
+    shape.batches.push_back(MakeBatch(entry, mesh, firstVertex));
+}
+
+void ReadGeometry(const ByteReader& file, const Sections& s, Model& model) {
+    const std::vector<MeshEntry> meshes = ReadMeshTable(file, s);
+    size_t shapeCount = 0;
+    for (const MeshEntry& mesh : meshes) shapeCount = std::max<size_t>(shapeCount, size_t{mesh.shape} + 1);
+
+    Lod& lod = model.lods.emplace_back();
+    lod.shapes.resize(shapeCount);
+    DrawGroup& group = lod.drawGroups.emplace_back();
+    for (size_t i = 0; i < shapeCount; ++i) group.shapeIndices.push_back(static_cast<int32_t>(i));
+
+    mdls::SlotTables slots;
+    slots.boneCount = static_cast<uint32_t>(model.bones.size());
+    mdls::StreamBudget budget(file.size());
+    for (const MeshEntry& entry : meshes) {
+        const mdls::MeshGeometry mesh = mdls::ReadMeshStream(file, entry.stream, slots, budget);
+        AppendMesh(lod.shapes[entry.shape], entry, mesh);
+    }
+}
+
+void ReadTextures(const ByteReader& file, const Sections& s, Model& model) {
+    const uint32_t count = file.U32(s.model + 12) >> 4;
+    const uint64_t table = ByteReader::Add(s.model, file.U32(s.model + 8));
+    const uint64_t images = ByteReader::Add(s.model, file.U32(s.model + 16));
+    const uint64_t palettes = ByteReader::Add(s.model, file.U32(s.model + 24));
+    file.RequireArray(table, count, kTextureEntryBytes);
+    file.RequireArray(palettes, count, kPaletteBytes);
+
+    model.AllocatePalettes(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        const auto stored = file.Bytes(palettes + kPaletteBytes * i, kPaletteBytes);
+        auto slot = model.PaletteSlot(static_cast<int32_t>(i));
+        std::copy(stored.begin(), stored.end(), slot.begin());
+        ConvertPalette(std::span<const uint8_t, kPaletteBytes>(stored.data(), kPaletteBytes),
+                       slot.subspan<kPaletteBytes, kPaletteBytes>());
+    }
+
+    model.textures.resize(count);
+    uint64_t cursor = images;
+    for (uint32_t i = 0; i < count; ++i) {
+        Texture& texture = model.textures[i];
+        texture.width = file.U16(table + kTextureEntryBytes * i + 4);
+        texture.height = file.U16(table + kTextureEntryBytes * i + 6);
+        const uint64_t pixelCount = uint64_t(texture.width) * uint64_t(texture.height);
+        const auto indices = file.Bytes(cursor, pixelCount);
+        cursor += pixelCount;
+        const auto palette = model.ConvertedPalette(static_cast<int32_t>(i));
+        texture.pixels.resize(pixelCount * 4);
+        for (uint64_t p = 0; p < pixelCount; ++p) {
+            const uint8_t* entry = &palette[size_t{indices[p]} * 4];
+            uint8_t* pixel = &texture.pixels[p * 4];
+            pixel[0] = entry[0];
+            pixel[1] = entry[1];
+            pixel[2] = entry[2];
+            pixel[3] = ExpandConsoleAlpha(entry[3]);
+        }
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<Model> ReadMdlsModel(const ByteReader& file) {
+    const Sections sections = ReadSections(file);
+    auto model = std::make_unique<Model>();
+    ReadSkeleton(file, sections, *model);
+    ReadGeometry(file, sections, *model);
+    ReadTextures(file, sections, *model);
+    return model;
+}
+
+size_t MdlsModelBlockSize(const ByteReader& file) {
+    const uint32_t first = file.U32(4);
+    const uint32_t second = file.U32(8);
+    if (second < first) return 0;
+    return static_cast<size_t>(std::min<uint64_t>(second - first, file.size()));
+}
+
+}  // namespace vertigon

@@ -1,0 +1,19 @@
+// Builds a Model from an MDLS file: header, skeleton, mesh record streams and 8-bit textures
+// with one palette each.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+
+#include "formats/byte_reader.h"
+#include "scene/model.h"
+
+namespace vertigon {
+
+std::unique_ptr<Model> ReadMdlsModel(const ByteReader& file);
+
+// Bytes of the model block the game's routines read, counted from the start of the file: the
+// header's second offset minus its first, kept within the file (0 when negative).
+size_t MdlsModelBlockSize(const ByteReader& file);
+
+}  // namespace vertigon
