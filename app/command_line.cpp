@@ -16,6 +16,8 @@ struct OptionSpec {
 const std::vector<OptionSpec>& Options() {
     static const std::vector<OptionSpec> options = {
         {"--help", nullptr, "show this text and exit", [](ViewerOptions& o, const std::string&) { o.help = true; }},
+        {"--ee-image", "PATH", "the game's program image that MDLS animations run in",
+         [](ViewerOptions& o, const std::string& value) { o.eeImagePath = value; }},
         {"--report-startup", nullptr, "print the milliseconds from start-up to the first frame on the screen",
          [](ViewerOptions& o, const std::string&) { o.reportStartup = true; }},
     };

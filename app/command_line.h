@@ -12,6 +12,8 @@ struct ViewerOptions {
     bool help = false;
     // Print the time from start-up to the first frame on the screen on standard error.
     bool reportStartup = false;
+    // The EE program image MDLS animations run in; empty: the usual places.
+    std::string eeImagePath;
 };
 
 // False with a message for an unknown option or a missing value.

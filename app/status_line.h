@@ -1,6 +1,6 @@
-// Writes a message on the main frame's status line from anywhere in the program (for example a
-// loader that wants to tell the user why a model shows no animation). Without a main frame the
-// message goes to standard error.
+// Writes a message on the viewer's status line from anywhere in the program. It goes through
+// the status reporter the loaders and the emulator also use: while a viewer lives the message
+// reaches its status line (held until the main frame exists), otherwise standard error.
 #pragma once
 
 #include <string>

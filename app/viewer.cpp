@@ -5,8 +5,6 @@
 #include <wx/filedlg.h>
 #include <wx/msgdlg.h>
 
-#include <cstdio>
-
 #include "app/about_text.h"
 #include "app/animation_browser.h"
 #include "app/main_frame.h"
@@ -17,15 +15,13 @@
 #include "app/texture_viewer.h"
 #include "app/viewer_ids.h"
 #include "app/wx_text.h"
+#include "formats/status_report.h"
 #include "render/render_error.h"
 #include "render/shader_programs.h"
 
 namespace vertigon {
 
 namespace {
-
-// The viewer whose status line ShowStatusText writes.
-Viewer* g_statusViewer = nullptr;
 
 void ShowShaderError(const std::string& message, const std::string& log) {
     wxMessageBox(ToWx(message), "Error", wxOK);
@@ -34,25 +30,24 @@ void ShowShaderError(const std::string& message, const std::string& log) {
 
 }  // namespace
 
-void ShowStatusText(const std::string& text) {
-    if (g_statusViewer && g_statusViewer->frame()) {
-        g_statusViewer->ShowStatus(text);
-    } else {
-        std::fprintf(stderr, "vertigon: %s\n", text.c_str());
-    }
-}
+void ShowStatusText(const std::string& text) { ReportStatus(text); }
 
-Viewer::Viewer() { g_statusViewer = this; }
+Viewer::Viewer() {
+    // Reports from the loaders and the emulator (a missing program image, a stopped animation)
+    // go to the status line.
+    SetStatusReporter([this](std::string_view message) { state_.Report(std::string(message)); });
+}
 
 Viewer::~Viewer() {
     ReleaseScene();
-    if (g_statusViewer == this) g_statusViewer = nullptr;
+    SetStatusReporter({});
     SetShaderErrorReporter(nullptr);
 }
 
-bool Viewer::Start(const std::vector<std::string>& paths) {
-    state_.CreateCore();
+bool Viewer::Start(const std::vector<std::string>& paths, const LoaderOptions& loaderOptions) {
+    state_.CreateCore(loaderOptions);
     frame_ = new MainFrame(*this, kProgramTitle, wxPoint(50, 50), wxSize(1400, 1000));
+    if (!pendingStatus_.empty()) frame_->SetStatusText(ToWx(pendingStatus_));
     view_ = new RenderView(frame_, state_, [this](int id) { OnContextCommand(id); }, wxPoint(0, 0), wxSize(1392, 893));
     dropTarget_ = new ModelDropTarget([this](const std::string& path) { OpenFile(path); });
     view_->SetDropTarget(dropTarget_);
@@ -177,7 +172,11 @@ void Viewer::FillAnimations(Model* model) {
 }
 
 void Viewer::ShowStatus(const std::string& text) {
-    if (frame_) frame_->SetStatusText(ToWx(text));
+    if (frame_) {
+        frame_->SetStatusText(ToWx(text));
+    } else {
+        pendingStatus_ = text;
+    }
 }
 
 void Viewer::ShownModelChanged() {

@@ -35,7 +35,7 @@ public:
     // context needs a realised window), then every path is opened in order and the browser
     // is shown. Returns false, after telling the user, when the view gets no OpenGL 3.3 core
     // context.
-    bool Start(const std::vector<std::string>& paths);
+    bool Start(const std::vector<std::string>& paths, const LoaderOptions& loaderOptions = {});
     // Called after every frame the view puts on the screen (set before Start).
     void SetFramePresentedObserver(std::function<void(RenderView&)> observer) { framePresented_ = std::move(observer); }
     // Replaces the shown model (File > Open, a drop, the command line).
@@ -83,6 +83,7 @@ private:
     wxWeakRef<StatsWindow> stats_;
     ModelDropTarget* dropTarget_ = nullptr;  // owned by the view
     std::function<void(RenderView&)> framePresented_;
+    std::string pendingStatus_;  // reported before the main frame existed
 };
 
 }  // namespace vertigon

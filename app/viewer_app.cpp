@@ -36,7 +36,9 @@ bool ViewerApp::OnInit() {
                          std::chrono::duration<double, std::milli>(elapsed).count());
         });
     }
-    if (!viewer_->Start(options.paths)) {
+    LoaderOptions loaderOptions;
+    loaderOptions.eeImagePath = options.eeImagePath;
+    if (!viewer_->Start(options.paths, loaderOptions)) {
         viewer_.reset();
         earlyExitStatus_ = 1;
     }

@@ -32,7 +32,9 @@ std::string OpenFailureText(const std::string& path, const LoadFailure& failure)
     return start + (failure.message.empty() ? std::string("no model was built") : failure.message);
 }
 
-std::string OpenSuccessText(const std::string& path) { return "Opened " + FileNameOf(path); }
+std::string OpenSuccessText(const std::string& path, const std::string& report) {
+    return "Opened " + FileNameOf(path) + (report.empty() ? std::string() : "; " + report);
+}
 
 int32_t SwitchFlag(int id) {
     switch (id) {
@@ -55,9 +57,16 @@ int32_t SwitchFlag(int id) {
     }
 }
 
-void ViewerState::CreateCore() {
-    registry_ = std::make_unique<LoaderRegistry>();
+void ViewerState::CreateCore(const LoaderOptions& options) { CreateCore(std::make_unique<LoaderRegistry>(options)); }
+
+void ViewerState::CreateCore(std::unique_ptr<LoaderRegistry> registry) {
+    registry_ = std::move(registry);
     scene_.CreateRootAndCamera();
+}
+
+void ViewerState::Report(const std::string& message) {
+    if (opening_) openReport_ = message;
+    if (ui_) ui_->ShowStatus(message);
 }
 
 void ViewerState::TearDown() {
@@ -78,7 +87,10 @@ void ViewerState::DestroyCurrent() {
 bool ViewerState::OpenFile(const std::string& path) {
     DestroyCurrent();
     LoadFailure failure;
+    opening_ = true;
+    openReport_.clear();
     Model* model = registry_ ? registry_->OpenModel(path, &failure) : nullptr;
+    if (!model) opening_ = false;
     if (!model || !scene_.root) {
         if (ui_) {
             ui_->FillAnimations(nullptr);
@@ -95,8 +107,9 @@ bool ViewerState::OpenFile(const std::string& path) {
     raw->position = {0, 0, 0, 0};
     // The second group holds the clips that play on opening.
     raw->SelectAnimation(1, 0);
+    opening_ = false;
     if (ui_) {
-        ui_->ShowStatus(OpenSuccessText(path));
+        ui_->ShowStatus(OpenSuccessText(path, openReport_));
         ui_->ShownModelChanged();
     }
     return true;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "formats/loader_options.h"
 #include "formats/registry.h"
 #include "scene/orbit_controls.h"
 #include "scene/scene_graph.h"
@@ -29,7 +30,8 @@ public:
 
 // The status line's text for an open that gave no model.
 std::string OpenFailureText(const std::string& path, const LoadFailure& failure);
-std::string OpenSuccessText(const std::string& path);
+// "Opened <name>", followed by "; <report>" when something was reported during the open.
+std::string OpenSuccessText(const std::string& path, const std::string& report = {});
 
 class ViewerState {
 public:
@@ -39,7 +41,9 @@ public:
     ViewerState& operator=(const ViewerState&) = delete;
 
     // The registry, then the root node and the camera at (0, 0, 400).
-    void CreateCore();
+    void CreateCore(const LoaderOptions& options = {});
+    // The same over a registry made elsewhere (tests inject loaders).
+    void CreateCore(std::unique_ptr<LoaderRegistry> registry);
     // The scene tree (releasing the shown model), then the registry. Safe to call twice.
     void TearDown();
 
@@ -48,6 +52,10 @@ public:
     // group 1 when there is one. Returns whether a model is shown; a failure empties the
     // animation list and says why on the status line.
     bool OpenFile(const std::string& path);
+
+    // A message from elsewhere in the program (a status report): shown on the status line at
+    // once; one that arrives while a file opens is kept in the open's own status text.
+    void Report(const std::string& message);
 
     // ---- display switches of the shown entry; all do nothing (false) without one ----
     // Toolbar switches 5 to 9 with the tool's new pressed state; the flat switch also marks
@@ -86,6 +94,8 @@ private:
     Scene scene_;
     OrbitControls controls_;
     ModelEntry* current_ = nullptr;  // owned by the scene tree
+    bool opening_ = false;
+    std::string openReport_;  // the last report made while a file opened
 };
 
 // Which flag a toolbar switch (5 to 9) or a context-menu switch (11 to 14) changes; 0 for

@@ -226,6 +226,12 @@ TEST(CommandLine, PathsAreKeptInOrderAndOptionsAreNamed) {
     EXPECT_EQ(error, "unknown option '--fullscreen'");
     EXPECT_NE(ViewerUsage().find("--report-startup"), std::string::npos);
 
+    ASSERT_TRUE(ParseViewerCommandLine({"--ee-image", "/games/kh.elf", "a.mdls"}, &options, &error));
+    EXPECT_EQ(options.eeImagePath, "/games/kh.elf");
+    EXPECT_EQ(options.paths, (std::vector<std::string>{"a.mdls"}));
+    EXPECT_FALSE(ParseViewerCommandLine({"a.mdls", "--ee-image"}, &options, &error));
+    EXPECT_EQ(error, "--ee-image needs a value (PATH)");
+
     EXPECT_TRUE(AsksForHelp({"a.ffb", "--help"}));
     EXPECT_FALSE(AsksForHelp({"--", "-h"}));
     EXPECT_FALSE(AsksForHelp({"a.ffb"}));

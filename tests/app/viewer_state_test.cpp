@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "app/viewer_ids.h"
+#include "formats/status_report.h"
 #include "tests/fixtures/temp_dir.h"
 
 namespace vertigon {
@@ -178,6 +179,36 @@ TEST_F(ViewerStateTest, TheChosenBackgroundBecomesTheClearColour) {
     EXPECT_EQ(state.scene().PackedClearColour(), 0x000AC8FFu);
     state.SetBackgroundColour(0, 127, 1);
     EXPECT_EQ(state.scene().PackedClearColour(), 0x00007F01u);
+}
+
+// Accepts *.note files and reports while it loads them, as the MDLS loader does when a
+// companion animation file cannot be used.
+class ReportingLoader final : public ModelLoader {
+public:
+    bool CanLoad(const std::string& path) override { return path.ends_with(".note"); }
+    std::unique_ptr<Model> Load(const std::string&) override {
+        ReportStatus("animations ignored: no program image");
+        return std::make_unique<Model>();
+    }
+    FileKind GetFileKind(const std::string&) override { return FileKindModel; }
+    const char* GetFilterString() const override { return "Notes (*.note)|*.note"; }
+    const char* GetName() const override { return "ReportingLoader"; }
+};
+
+TEST(ViewerStateReports, AReportDuringAnOpenStaysInTheOpenStatusText) {
+    RecordingUi ui;
+    ViewerState state(&ui);
+    std::vector<std::unique_ptr<ModelLoader>> loaders;
+    loaders.push_back(std::make_unique<ReportingLoader>());
+    state.CreateCore(std::make_unique<LoaderRegistry>(std::move(loaders)));
+    ScopedStatusReporter reporter([&state](std::string_view message) { state.Report(std::string(message)); });
+
+    ASSERT_TRUE(state.OpenFile("/models/robot.note"));
+    EXPECT_EQ(ui.status, "Opened robot.note; animations ignored: no program image");
+    state.Report("animation walk stopped");
+    EXPECT_EQ(ui.status, "animation walk stopped") << "later reports show as they come";
+    EXPECT_FALSE(state.OpenFile("/models/robot.other"));
+    EXPECT_EQ(ui.status, "Could not open robot.other: no loader accepts this kind of file");
 }
 
 TEST_F(ViewerStateTest, TearingDownTwiceIsHarmless) {

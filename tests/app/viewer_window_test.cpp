@@ -20,6 +20,7 @@
 #include "app/viewer.h"
 #include "app/viewer_ids.h"
 #include "app/wx_text.h"
+#include "formats/status_report.h"
 #include "tests/app/gui_session.h"
 #include "tests/fixtures/model_builder.h"
 
@@ -104,6 +105,13 @@ TEST_F(ViewerWindowTest, StartedWithTheSampleShowsTheModelOnTheGreyBackground) {
     EXPECT_TRUE(viewer->browser()->IsShown());
     RunUntil([] { return false; }, std::chrono::milliseconds(300));  // let the window manager-less screen settle
     testing::SaveScreen("screen_with_demo");
+}
+
+TEST_F(ViewerWindowTest, AReportBeforeTheFrameExistsReachesTheStatusLine) {
+    viewer = std::make_unique<Viewer>();
+    ReportStatus("EE program image /tmp/x.elf refused: too short");
+    ASSERT_TRUE(viewer->Start({}));
+    EXPECT_EQ(StatusText(*viewer), "EE program image /tmp/x.elf refused: too short");
 }
 
 TEST_F(ViewerWindowTest, StartedWithNoPathShowsTheGreySceneAndNoAnimation) {
