@@ -8,38 +8,38 @@ namespace {
 
 void AppendItems(wxMenu& menu, const std::vector<MenuItemSpec>& items) {
     using Kind = MenuItemSpec::Kind;
-    for (const MenuItemSpec& spec : items) {
+    for (const MenuItemSpec& entry : items) {
         wxMenuItem* item = nullptr;
-        switch (spec.kind) {
+        switch (entry.kind) {
             case Kind::Submenu: {
                 auto* submenu = new wxMenu;
                 // The submenu's item goes in before its own items are added.
-                item = menu.AppendSubMenu(submenu, ToWx(spec.label), ToWx(spec.help));
-                AppendItems(*submenu, spec.children);
+                item = menu.AppendSubMenu(submenu, ToWx(entry.label), ToWx(entry.help));
+                AppendItems(*submenu, entry.children);
                 break;
             }
             case Kind::Check:
-                item = menu.AppendCheckItem(spec.id, ToWx(spec.label), ToWx(spec.help));
+                item = menu.AppendCheckItem(entry.id, ToWx(entry.label), ToWx(entry.help));
                 break;
             case Kind::Radio:
-                item = menu.AppendRadioItem(spec.id, ToWx(spec.label), ToWx(spec.help));
+                item = menu.AppendRadioItem(entry.id, ToWx(entry.label), ToWx(entry.help));
                 break;
             case Kind::Normal:
-                item = menu.Append(spec.id, ToWx(spec.label), ToWx(spec.help));
+                item = menu.Append(entry.id, ToWx(entry.label), ToWx(entry.help));
                 break;
         }
         // The toolkit marks the first radio item of a group by itself; marking another one
         // clears it.
-        if (spec.kind == Kind::Check || (spec.kind == Kind::Radio && spec.checked)) item->Check(spec.checked);
-        if (!spec.enabled) item->Enable(false);
+        if (entry.kind == Kind::Check || (entry.kind == Kind::Radio && entry.checked)) item->Check(entry.checked);
+        if (!entry.enabled) item->Enable(false);
     }
 }
 
 }  // namespace
 
-std::unique_ptr<wxMenu> BuildMenu(const MenuSpec& spec) {
-    auto menu = std::make_unique<wxMenu>(ToWx(spec.title));
-    AppendItems(*menu, spec.items);
+std::unique_ptr<wxMenu> BuildMenu(const MenuSpec& layout) {
+    auto menu = std::make_unique<wxMenu>(ToWx(layout.title));
+    AppendItems(*menu, layout.items);
     return menu;
 }
 

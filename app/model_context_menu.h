@@ -13,6 +13,6 @@ class ModelEntry;
 
 std::unique_ptr<wxMenu> BuildModelContextMenu(const ModelEntry* entry);
 // The toolkit menu for a menu description (exposed for tests).
-std::unique_ptr<wxMenu> BuildMenu(const MenuSpec& spec);
+std::unique_ptr<wxMenu> BuildMenu(const MenuSpec& layout);
 
 }  // namespace vertigon
