@@ -10,5 +10,6 @@ cmake --build build/test
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+export VERTIGON_REQUIRE_MIPS_TOOLS=1  # set up above; never skip the assembler-driven tests
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 ctest --test-dir build/test --output-on-failure --parallel "$(nproc)"

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/ee/ee_machine.h"
 #include "tests/fixtures/r5900_assembler.h"
 #include "tests/fixtures/temp_dir.h"
 
@@ -42,7 +43,7 @@ bool Has(const std::string& text, const std::string& part) { return text.find(pa
 class CliEeRun : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!testing::MipsToolsAvailable()) GTEST_SKIP() << testing::kMipsToolsMissing;
+        SKIP_WITHOUT_MIPS_TOOLS();
         program_ = testing::LinkR5900Program(R"(
             .globl _start
         _start:

@@ -152,7 +152,7 @@ class EeDifferentialTest : public ::testing::TestWithParam<uint32_t> {};
 
 TEST_P(EeDifferentialTest, InterpreterMatchesQemu) {
     SKIP_WITHOUT_MIPS_TOOLS();
-    if (!testing::QemuMipselAvailable()) GTEST_SKIP() << "qemu-mipsel not found: install qemu-user (scripts/setup.sh)";
+    SKIP_WITHOUT_TOOL(testing::QemuMipselAvailable(), "qemu-mipsel not found: install qemu-user (scripts/setup.sh)");
     const std::string source = ProgramGenerator(GetParam()).Generate(160);
     const LinkedProgram program = testing::LinkR5900Program(source);
 
