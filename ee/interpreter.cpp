@@ -118,6 +118,24 @@ void Step(EeState& s) {
     Execute(s, op);
 }
 
+[[gnu::noinline]] void TakeBranch(EeState& s, uint32_t op) {
+    const uint32_t target = s.pc + (static_cast<uint32_t>(SignedImmediate(op)) << 2);
+    RunDelaySlot(s);
+    s.pc = target;
+}
+
+[[gnu::noinline]] void JumpTo(EeState& s, uint32_t target) {
+    RunDelaySlot(s);
+    s.pc = target;
+}
+
+[[gnu::noinline]] void JumpAndLinkTo(EeState& s, uint32_t target, uint32_t linkRegister) {
+    const uint32_t returnAddress = s.pc + 4;
+    RunDelaySlot(s);
+    s.gpr[linkRegister].lower = SignExtend32(returnAddress);
+    s.pc = target;
+}
+
 void RunDelaySlot(EeState& s) {
     DelaySlotDepth depth(s);
     if (s.delaySlotDepth > kMaxDelaySlotNesting)

@@ -20,11 +20,9 @@ void Step(EeState& state);
 void RunDelaySlot(EeState& state);
 
 // A taken conditional branch: the delay slot runs, then PC = delay-slot address + offset * 4.
-inline void TakeBranch(EeState& state, uint32_t op) {
-    const uint32_t target = state.pc + (static_cast<uint32_t>(SignedImmediate(op)) << 2);
-    RunDelaySlot(state);
-    state.pc = target;
-}
+// Taken branches and jumps live out of line: they recurse into Step, and inlined into the
+// decoders they would make every instruction pay for saving registers around that call.
+void TakeBranch(EeState& state, uint32_t op);
 
 inline void BranchIf(EeState& state, uint32_t op, bool taken) {
     if (taken) TakeBranch(state, op);
@@ -41,17 +39,8 @@ inline void BranchLikelyIf(EeState& state, uint32_t op, bool taken) {
 
 // Jumps to `target` after the delay slot; with a link register, it receives the address after
 // the delay slot (sign-extended) once the slot has run.
-inline void JumpTo(EeState& state, uint32_t target) {
-    RunDelaySlot(state);
-    state.pc = target;
-}
-
-inline void JumpAndLinkTo(EeState& state, uint32_t target, uint32_t linkRegister) {
-    const uint32_t returnAddress = state.pc + 4;
-    RunDelaySlot(state);
-    state.gpr[linkRegister].lower = SignExtend32(returnAddress);
-    state.pc = target;
-}
+void JumpTo(EeState& state, uint32_t target);
+void JumpAndLinkTo(EeState& state, uint32_t target, uint32_t linkRegister);
 
 // BREAK: calls the native hook whose index is the code field, then returns through GPR[31].
 void CallNativeHook(EeState& state, uint32_t op);
