@@ -7,6 +7,7 @@
 
 #include "formats/ffb/ffm_model.h"
 #include "formats/ffb/ffm_parts.h"
+#include "formats/indexed_pixels.h"
 
 namespace vertigon {
 
@@ -89,19 +90,10 @@ void DecodeFfmTextures(const ByteReader& ffm, uint64_t t, Model& model, DecodeBu
         const uint64_t pixelCount = uint64_t{entry.width} * entry.height;
         const std::span<const uint8_t> indices = ffm.Bytes(imageData[entry.image], pixelCount);
         budget.Take(pixelCount, 4, "texture pixels");
-        const std::array<uint8_t, kPaletteBytes>& palette = palettes[entry.palette];
         Texture texture;
         texture.width = static_cast<int32_t>(entry.width);
         texture.height = static_cast<int32_t>(entry.height);
-        texture.pixels.resize(pixelCount * 4);
-        for (uint64_t i = 0; i < pixelCount; ++i) {
-            const uint8_t* colour = &palette[size_t{indices[i]} * 4];
-            uint8_t* pixel = &texture.pixels[i * 4];
-            pixel[0] = colour[0];
-            pixel[1] = colour[1];
-            pixel[2] = colour[2];
-            pixel[3] = FfmAlpha(colour[3]);
-        }
+        IndicesToPixels(indices, palettes[entry.palette], FfmAlpha, texture.pixels);
         model.textures.push_back(std::move(texture));
     }
 }

@@ -5,6 +5,7 @@
 
 #include "formats/load_error.h"
 #include "formats/mdls/mdls_geometry.h"
+#include "formats/indexed_pixels.h"
 
 namespace vertigon {
 namespace {
@@ -150,16 +151,7 @@ void ReadTextures(const ByteReader& file, const Sections& s, Model& model) {
         const uint64_t pixelCount = uint64_t(texture.width) * uint64_t(texture.height);
         const auto indices = file.Bytes(cursor, pixelCount);
         cursor += pixelCount;
-        const auto palette = model.ConvertedPalette(static_cast<int32_t>(i));
-        texture.pixels.resize(pixelCount * 4);
-        for (uint64_t p = 0; p < pixelCount; ++p) {
-            const uint8_t* entry = &palette[size_t{indices[p]} * 4];
-            uint8_t* pixel = &texture.pixels[p * 4];
-            pixel[0] = entry[0];
-            pixel[1] = entry[1];
-            pixel[2] = entry[2];
-            pixel[3] = ExpandConsoleAlpha(entry[3]);
-        }
+        IndicesToPixels(indices, model.ConvertedPalette(static_cast<int32_t>(i)), ExpandConsoleAlpha, texture.pixels);
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include "formats/load_error.h"
 #include "formats/ps2/gs_memory.h"
+#include "formats/indexed_pixels.h"
 
 namespace vertigon::mdlx {
 
@@ -71,17 +72,6 @@ void ReadPalette(const ByteReader& file, const Container& c, uint32_t p, Model& 
     ConvertPalette(palette.first<kPaletteBytes>(), palette.last<kPaletteBytes>());
 }
 
-// The B, G, R, A entries of a converted palette with the console alpha expanded to 8 bits.
-std::array<uint32_t, 256> ColourTable(std::span<const uint8_t, kPaletteBytes> palette) {
-    std::array<uint32_t, 256> table{};
-    for (size_t i = 0; i < 256; ++i) {
-        const uint8_t entry[4] = {palette[4 * i], palette[4 * i + 1], palette[4 * i + 2],
-                                  ExpandConsoleAlpha(palette[4 * i + 3])};
-        std::memcpy(&table[i], entry, 4);
-    }
-    return table;
-}
-
 }  // namespace
 
 void ReadTextures(const ByteReader& file, uint64_t entry, Model& model) {
@@ -112,13 +102,7 @@ void ReadTextures(const ByteReader& file, uint64_t entry, Model& model) {
         if (!indices.empty()) {
             if (c.paletteCount == 0) throw FormatError("texture " + std::to_string(k) + " has no palette");
             const int32_t palette = k < c.paletteCount ? static_cast<int32_t>(k) : 0;
-            const std::array<uint32_t, 256> colours = ColourTable(model.ConvertedPalette(palette));
-            texture.pixels.resize(indices.size() * 4);
-            uint8_t* out = texture.pixels.data();
-            for (uint8_t index : indices) {
-                std::memcpy(out, &colours[index], 4);
-                out += 4;
-            }
+            IndicesToPixels(indices, model.ConvertedPalette(palette), ExpandConsoleAlpha, texture.pixels);
         }
         cursor += bytes;
     }

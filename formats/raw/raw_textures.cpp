@@ -4,6 +4,7 @@
 
 #include "formats/load_error.h"
 #include "formats/ps2/gs_memory.h"
+#include "formats/indexed_pixels.h"
 
 namespace vertigon {
 
@@ -85,16 +86,7 @@ void ReadRawTextures(const ByteReader& file, const RawChunk& chunk, Model& model
             Texture& texture = model.textures[paletteCount * k + p];
             texture.width = static_cast<int32_t>(2 * w);
             texture.height = static_cast<int32_t>(2 * h);
-            texture.pixels.resize(indices.size() * 4);
-            uint8_t* out = texture.pixels.data();
-            for (uint8_t index : indices) {
-                const uint8_t* bgra = &palette[index * 4u];
-                out[0] = bgra[0];
-                out[1] = bgra[1];
-                out[2] = bgra[2];
-                out[3] = ExpandConsoleAlpha(bgra[3]);
-                out += 4;
-            }
+            IndicesToPixels(indices, palette, ExpandConsoleAlpha, texture.pixels);
         }
     }
 }
