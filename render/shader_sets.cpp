@@ -66,28 +66,20 @@ void MaterialShaderSet::Bind(bool textured, bool lit) {
     BindFragmentProgram(*device_, *fragment_);
 }
 
-WireShaderSet::WireShaderSet(Device& device)
+OverlayShaderSet::OverlayShaderSet(Device& device, const ShaderSource& fragment)
     : device_(device),
-      fragment_(CreateFragmentProgram(device, FindShaderSource("SolidRedFragment"))),
+      fragment_(CreateFragmentProgram(device, fragment)),
       vertex_(CreateVertexProgram(device, FindShaderSource("TransformOnlyVertex"))) {}
 
-WireShaderSet::~WireShaderSet() = default;
+OverlayShaderSet::~OverlayShaderSet() = default;
 
-void WireShaderSet::Bind(bool, bool) {
+void OverlayShaderSet::Bind(bool, bool) {
     BindVertexProgram(device_, *vertex_);
     BindFragmentProgram(device_, *fragment_);
 }
 
-BoneLineShaderSet::BoneLineShaderSet(Device& device)
-    : device_(device),
-      fragment_(CreateFragmentProgram(device, BoneLineFragmentSource())),
-      vertex_(CreateVertexProgram(device, FindShaderSource("TransformOnlyVertex"))) {}
+WireShaderSet::WireShaderSet(Device& device) : OverlayShaderSet(device, FindShaderSource("SolidRedFragment")) {}
 
-BoneLineShaderSet::~BoneLineShaderSet() = default;
-
-void BoneLineShaderSet::Bind(bool, bool) {
-    BindVertexProgram(device_, *vertex_);
-    BindFragmentProgram(device_, *fragment_);
-}
+BoneLineShaderSet::BoneLineShaderSet(Device& device) : OverlayShaderSet(device, BoneLineFragmentSource()) {}
 
 }  // namespace vertigon

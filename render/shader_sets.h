@@ -10,6 +10,7 @@ namespace vertigon {
 class Device;
 class FragmentProgram;
 class VertexProgram;
+struct ShaderSource;
 
 // Chooses among the five programs all material sets share: lit or not, textured or not. The
 // first set compiles them and the last one to go destroys them.
@@ -30,14 +31,16 @@ private:
     VertexProgram* vertex_ = nullptr;
 };
 
-// Plain red lines for the wireframe overlay; its arguments are ignored.
-class WireShaderSet final : public ShaderSet {
+// One fixed pair of programs, bound whatever the arguments say: the overlays draw in one colour.
+class OverlayShaderSet : public ShaderSet {
 public:
-    explicit WireShaderSet(Device& device);
-    ~WireShaderSet() override;
+    ~OverlayShaderSet() override;
 
     void Bind(bool textured, bool lit) override;
     void Unbind() override {}
+
+protected:
+    OverlayShaderSet(Device& device, const ShaderSource& fragment);
 
 private:
     Device& device_;
@@ -45,19 +48,16 @@ private:
     std::unique_ptr<VertexProgram> vertex_;
 };
 
-// The skeleton overlay: lines of one bright colour; its arguments are ignored.
-class BoneLineShaderSet final : public ShaderSet {
+// Plain red lines for the wireframe overlay.
+class WireShaderSet final : public OverlayShaderSet {
+public:
+    explicit WireShaderSet(Device& device);
+};
+
+// The skeleton overlay: lines of one bright colour.
+class BoneLineShaderSet final : public OverlayShaderSet {
 public:
     explicit BoneLineShaderSet(Device& device);
-    ~BoneLineShaderSet() override;
-
-    void Bind(bool textured, bool lit) override;
-    void Unbind() override {}
-
-private:
-    Device& device_;
-    std::unique_ptr<FragmentProgram> fragment_;
-    std::unique_ptr<VertexProgram> vertex_;
 };
 
 }  // namespace vertigon
