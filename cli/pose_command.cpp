@@ -2,7 +2,6 @@
 
 #include "cli/commands.h"
 #include "cli/json_writer.h"
-#include "cli/load_for_cli.h"
 #include "cli/view_commands.h"
 
 namespace vertigon {
@@ -57,13 +56,8 @@ int RunPose(const Arguments& args) {
     }
     LoaderRegistry registry(LoaderOptions{options.eeImage});
     int status = kExitOk;
-    Model* model = OpenModelForCli(registry, options.path, &status);
+    Model* model = OpenViewModel(registry, options, "pose", &status);
     if (!model) return status;
-    if (options.animationChosen && !HasAnimation(*model, options.group, options.index)) {
-        std::fprintf(stderr, "vertigon-cli pose: %s has no animation %d:%d\n", options.path.c_str(), options.group,
-                     options.index);
-        return kExitFailed;
-    }
     std::printf("%s\n", PoseJson(*model, options).c_str());
     return kExitOk;
 }

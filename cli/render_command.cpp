@@ -1,7 +1,6 @@
 #include <cstdio>
 
 #include "cli/commands.h"
-#include "cli/load_for_cli.h"
 #include "cli/view_commands.h"
 #include "render/render_error.h"
 #include "render/renderer.h"
@@ -29,13 +28,8 @@ int RunRender(const Arguments& args) {
         Renderer renderer(context, options.width, options.height);
         LoaderRegistry registry(LoaderOptions{options.eeImage});
         int status = kExitOk;
-        Model* model = OpenModelForCli(registry, options.path, &status);
+        Model* model = OpenViewModel(registry, options, "render", &status);
         if (!model) return status;
-        if (options.animationChosen && !HasAnimation(*model, options.group, options.index)) {
-            std::fprintf(stderr, "vertigon-cli render: %s has no animation %d:%d\n", options.path.c_str(),
-                         options.group, options.index);
-            return kExitFailed;
-        }
         WritePng(RenderModelView(*model, options, context), options.output);
     } catch (const RenderError& e) {
         std::fprintf(stderr, "vertigon-cli render: %s\n", e.what());

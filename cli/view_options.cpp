@@ -1,6 +1,9 @@
 #include "cli/view_options.h"
 
+#include "cli/load_for_cli.h"
+
 #include <cerrno>
+#include <cstdio>
 #include <cmath>
 #include <cstdlib>
 
@@ -134,10 +137,26 @@ bool ParseViewOptions(const Arguments& args, bool render, ViewOptions* options, 
     return true;
 }
 
+namespace {
+
 bool HasAnimation(const Model& model, int32_t group, int32_t index) {
     if (group < 0 || group >= model.animationGroupCount()) return false;
     const AnimationGroup& animations = model.animationGroups[static_cast<size_t>(group)];
     return index >= 0 && index < animations.animationCount() && animations.animations[static_cast<size_t>(index)];
+}
+
+}  // namespace
+
+Model* OpenViewModel(LoaderRegistry& registry, const ViewOptions& options, const char* command, int* exitStatus) {
+    Model* model = OpenModelForCli(registry, options.path, exitStatus);
+    if (!model) return nullptr;
+    if (options.animationChosen && !HasAnimation(*model, options.group, options.index)) {
+        std::fprintf(stderr, "vertigon-cli %s: %s has no animation %d:%d\n", command, options.path.c_str(),
+                     options.group, options.index);
+        *exitStatus = kExitFailed;
+        return nullptr;
+    }
+    return model;
 }
 
 ViewSession::ViewSession(Model& model, const ViewOptions& options) : time_(options.time) {

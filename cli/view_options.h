@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "formats/registry.h"
 #include "scene/model.h"
 #include "scene/orbit_controls.h"
 #include "scene/scene_graph.h"
@@ -39,8 +40,10 @@ struct ViewOptions {
 // taken. Returns false with a message for a wrong command line.
 bool ParseViewOptions(const Arguments& args, bool render, ViewOptions* options, std::string* error);
 
-// Whether the model has a non-null animation `index` in group `group`.
-bool HasAnimation(const Model& model, int32_t group, int32_t index);
+// Opens the model of a view command through `registry`; an animation asked for on the command
+// line must exist. On failure prints "vertigon-cli COMMAND: reason" on standard error, stores the
+// exit status and returns null.
+Model* OpenViewModel(LoaderRegistry& registry, const ViewOptions& options, const char* command, int* exitStatus);
 
 // The viewer's scene for one model. Construction selects the animation; Settle runs the redraw
 // that advances it by `time` and one more with a zero step, so that the bones and the render

@@ -26,5 +26,14 @@ TEST(DemoSample, InfoOpensItWithItsBonesAndAnimationGroups) {
     }
 }
 
+TEST(DemoSample, PoseAndRenderRefuseAnAnimationTheModelLacks) {
+    const std::string cli = std::string(VERTIGON_CLI_PATH);
+    EXPECT_EQ(testing::RunCommandLine(cli + " pose --animation 1:1 " + kSamplePath).status, 0);
+    EXPECT_EQ(testing::RunCommandLine(cli + " pose --animation 1:9 " + kSamplePath).status, 1);
+    EXPECT_EQ(testing::RunCommandLine(cli + " pose --animation 7:0 " + kSamplePath).status, 1);
+    EXPECT_EQ(testing::RunCommandLine(cli + " render --animation 1:9 --size 64x48 -o /dev/null " + kSamplePath).status,
+              1);
+}
+
 }  // namespace
 }  // namespace vertigon
