@@ -56,22 +56,16 @@ uniform vec3 Ks;
 uniform sampler2D texture;
 
 out vec4 color;
-)";
 
-constexpr const char* kLitTexturedFragment = R"(
-void main() {
-    vec2 uv0 = TEXCOORD0;
-    vec3 position = TEXCOORD1.xyz;
-    vec3 normal = TEXCOORD2;
-    vec4 inColor = COLOR0;
-    vec4 texel = textureLod(texture, uv0, 0.0);
-
+// The lighting of the lit programs: emissive + ambient + diffuse + specular with the light at
+// `lightPosition`; `surface` scales the diffuse term (the texel for the textured program).
+vec3 LitColour(vec3 position, vec3 normal, vec3 inColour, vec3 surface) {
     vec3 N = normalize(normal);
     vec3 emissive = Ke;
     vec3 ambient = Ka * globalAmbient;
     vec3 L = normalize(lightPosition - position);
     float diffuseLight = max(dot(L, N), 0.0);
-    vec3 diffuse = Kd * lightColor * diffuseLight * inColor.rgb * texel.rgb;
+    vec3 diffuse = Kd * lightColor * diffuseLight * inColour * surface;
     // The specular term; skipped where it is zero anyway (Ks is 0 for every material, and the
     // term is 0 where the light is behind the surface), which spares a power per pixel.
     vec3 specular = vec3(0.0);
@@ -81,9 +75,16 @@ void main() {
         float specularLight = pow(max(dot(H, N), 0.0), shininess);
         specular = Ks * lightColor * specularLight;
     }
+    return emissive + ambient + diffuse + specular;
+}
+)";
 
-    color.rgb = emissive + ambient + diffuse + specular;
-    color.a = texel.a * inColor.a;
+constexpr const char* kLitTexturedFragment = R"(
+void main() {
+    vec4 texel = textureLod(texture, TEXCOORD0, 0.0);
+    color.rgb = LitColour(TEXCOORD1.xyz, TEXCOORD2, COLOR0.rgb, texel.rgb);
+    // Both lit programs take their alpha from the texture.
+    color.a = texel.a * COLOR0.a;
 }
 )";
 
@@ -96,30 +97,10 @@ void main() {
 
 constexpr const char* kLitFragment = R"(
 void main() {
-    vec2 uv0 = TEXCOORD0;
-    vec3 position = TEXCOORD1.xyz;
-    vec3 normal = TEXCOORD2;
-    vec4 inColor = COLOR0;
-    vec4 texel = textureLod(texture, uv0, 0.0);
-
-    vec3 N = normalize(normal);
-    vec3 emissive = Ke;
-    vec3 ambient = Ka * globalAmbient;
-    vec3 L = normalize(lightPosition - position);
-    float diffuseLight = max(dot(L, N), 0.0);
-    vec3 diffuse = Kd * lightColor * diffuseLight * inColor.rgb;
-    // The specular term; skipped where it is zero anyway (Ks is 0 for every material, and the
-    // term is 0 where the light is behind the surface), which spares a power per pixel.
-    vec3 specular = vec3(0.0);
-    if (diffuseLight > 0.0 && Ks != vec3(0.0)) {
-        vec3 V = normalize(eyePosition - position);
-        vec3 H = normalize(L + V);
-        float specularLight = pow(max(dot(H, N), 0.0), shininess);
-        specular = Ks * lightColor * specularLight;
-    }
-
-    color.rgb = emissive + ambient + diffuse + specular;
-    color.a = texel.a * inColor.a;
+    vec4 texel = textureLod(texture, TEXCOORD0, 0.0);
+    color.rgb = LitColour(TEXCOORD1.xyz, TEXCOORD2, COLOR0.rgb, vec3(1.0));
+    // Both lit programs take their alpha from the texture.
+    color.a = texel.a * COLOR0.a;
 }
 )";
 
