@@ -1,41 +1,20 @@
 // vertigon-cli ee-run, run as a user would: a program assembled and linked at test time.
-#include <sys/wait.h>
 
-#include <array>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "tests/ee/ee_machine.h"
+#include "tests/fixtures/cli_runner.h"
 #include "tests/fixtures/r5900_assembler.h"
 #include "tests/fixtures/temp_dir.h"
 
 namespace vertigon {
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-CliRun RunEeRun(const testing::TempDir& dir, const std::string& arguments) {
-    const std::string errPath = (dir.path() / "stderr.txt").string();
-    const std::string command = std::string(VERTIGON_CLI_PATH) + " ee-run " + arguments + " 2>" + errPath;
-    CliRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    std::array<char, 4096> buffer{};
-    size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) run.out.append(buffer.data(), n);
-    const int raw = pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    std::ifstream err(errPath);
-    run.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
-    return run;
+testing::CliResult RunEeRun(const std::string& arguments) {
+    return testing::RunCommandLine(std::string(VERTIGON_CLI_PATH) + " ee-run " + arguments);
 }
 
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
@@ -88,7 +67,7 @@ protected:
 };
 
 TEST_F(CliEeRun, RunsToTheStopAddressAndPrintsRegistersAndMemory) {
-    const CliRun run = RunEeRun(dir_, elf_ + " --entry " + Address("_start") + " --stop " + Address("stop") +
+    const testing::CliResult run = RunEeRun(elf_ + " --entry " + Address("_start") + " --stop " + Address("stop") +
                                           " --set a0=40 --set a1=-2 --set t9=0x0102030405060708090a0b0c0d0e0f10" +
                                           " --dump " + Address("table") + ":12");
     ASSERT_EQ(run.status, 0) << run.err;
@@ -104,14 +83,14 @@ TEST_F(CliEeRun, RunsToTheStopAddressAndPrintsRegistersAndMemory) {
 }
 
 TEST_F(CliEeRun, FaultPrintsTheMessageOnStandardErrorAndExits1) {
-    const CliRun run = RunEeRun(dir_, elf_ + " --entry " + Address("_start") + " --stop " + Address("loop"));
+    const testing::CliResult run = RunEeRun(elf_ + " --entry " + Address("_start") + " --stop " + Address("loop"));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "Access to unmapped memory FFFF180\n");
     EXPECT_TRUE(Has(run.out, "\"outcome\":\"fault\"")) << run.out;
 }
 
 TEST_F(CliEeRun, CharacterOutputGoesToStandardErrorKeepingJsonClean) {
-    const CliRun run = RunEeRun(dir_, elf_ + " --entry " + Address("character") + " --stop " + Address("after_character") +
+    const testing::CliResult run = RunEeRun(elf_ + " --entry " + Address("character") + " --stop " + Address("after_character") +
                                           " --set t1=0x41");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "A");
@@ -119,7 +98,7 @@ TEST_F(CliEeRun, CharacterOutputGoesToStandardErrorKeepingJsonClean) {
 }
 
 TEST_F(CliEeRun, SetsAndPrintsCoprocessorRegisters) {
-    const CliRun run = RunEeRun(dir_, elf_ + " --entry " + Address("coprocessors") + " --stop " +
+    const testing::CliResult run = RunEeRun(elf_ + " --entry " + Address("coprocessors") + " --stop " +
                                           Address("after_coprocessors") +
                                           " --set f0=1.5 --set f1=0x40000000 --set vf1=1,2,3,16 --set vf2=0.5,0.5,0.5,0.5" +
                                           " --set vi3=7 --set macflags=0x24 --set acc=1,-1,0.25,0 --set fcc=1");
@@ -130,13 +109,13 @@ TEST_F(CliEeRun, SetsAndPrintsCoprocessorRegisters) {
     EXPECT_TRUE(Has(run.out, "[1,2,3,16],[0.5,0.5,0.5,0.5],[1.5,2.5,3.5,16.5],")) << run.out;
     EXPECT_TRUE(Has(run.out, "\"vi\":[0,0,0,7,")) << run.out;
     EXPECT_TRUE(Has(run.out, "\"acc\":[1,-1,0.25,0],\"q\":4,\"qBits\":\"40800000\",\"macFlags\":36")) << run.out;
-    EXPECT_EQ(RunEeRun(dir_, elf_ + " --entry 0 --stop 0 --set vf1=1,2,3").status, 64);
-    EXPECT_EQ(RunEeRun(dir_, elf_ + " --entry 0 --stop 0 --set fcc=2").status, 64);
-    EXPECT_EQ(RunEeRun(dir_, elf_ + " --entry 0 --stop 0 --set f40=1").status, 64);
+    EXPECT_EQ(RunEeRun(elf_ + " --entry 0 --stop 0 --set vf1=1,2,3").status, 64);
+    EXPECT_EQ(RunEeRun(elf_ + " --entry 0 --stop 0 --set fcc=2").status, 64);
+    EXPECT_EQ(RunEeRun(elf_ + " --entry 0 --stop 0 --set f40=1").status, 64);
 }
 
 TEST_F(CliEeRun, StepBoundExits3) {
-    const CliRun run = RunEeRun(dir_, elf_ + " --entry " + Address("loop") + " --stop " + Address("_start") +
+    const testing::CliResult run = RunEeRun(elf_ + " --entry " + Address("loop") + " --stop " + Address("_start") +
                                           " --max-steps 1000");
     EXPECT_EQ(run.status, 3);
     EXPECT_TRUE(Has(run.out, "\"outcome\":\"step-bound\",\"steps\":1000,")) << run.out;
@@ -144,15 +123,15 @@ TEST_F(CliEeRun, StepBoundExits3) {
 
 TEST_F(CliEeRun, BadCommandLinesAndImages) {
     const std::string entry = " --entry " + Address("_start") + " --stop " + Address("stop");
-    EXPECT_EQ(RunEeRun(dir_, elf_).status, 64);
-    EXPECT_EQ(RunEeRun(dir_, elf_ + entry + " --set q7=1").status, 64);
-    EXPECT_EQ(RunEeRun(dir_, elf_ + entry + " --set a0=0x1z").status, 64);
-    EXPECT_EQ(RunEeRun(dir_, elf_ + entry + " --dump 0x02000000:4").status, 64);
-    EXPECT_EQ(RunEeRun(dir_, elf_ + entry + " --dump 0x100000").status, 64);
-    EXPECT_EQ(RunEeRun(dir_, (dir_.path() / "missing.elf").string() + entry).status, 1);
+    EXPECT_EQ(RunEeRun(elf_).status, 64);
+    EXPECT_EQ(RunEeRun(elf_ + entry + " --set q7=1").status, 64);
+    EXPECT_EQ(RunEeRun(elf_ + entry + " --set a0=0x1z").status, 64);
+    EXPECT_EQ(RunEeRun(elf_ + entry + " --dump 0x02000000:4").status, 64);
+    EXPECT_EQ(RunEeRun(elf_ + entry + " --dump 0x100000").status, 64);
+    EXPECT_EQ(RunEeRun((dir_.path() / "missing.elf").string() + entry).status, 1);
     std::vector<uint8_t> image = program_.elf;
     image[44] = 0x7F;  // e_phnum far past the table
-    const CliRun refused = RunEeRun(dir_, dir_.Write("bad.elf", image) + entry);
+    const testing::CliResult refused = RunEeRun(dir_.Write("bad.elf", image) + entry);
     EXPECT_EQ(refused.status, 1);
     EXPECT_TRUE(Has(refused.err, "program image")) << refused.err;
 }

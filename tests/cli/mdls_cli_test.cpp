@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "cli/view_commands.h"
@@ -24,19 +22,8 @@ namespace {
 
 using namespace testing;
 
-struct CliRun {
-    CliResult result;
-    std::string err;
-};
-
-// Runs vertigon-cli with standard error kept in a file of `dir`.
-CliRun RunCli(const TempDir& dir, const std::string& arguments) {
-    const std::string errPath = (dir.path() / "stderr.txt").string();
-    CliRun run;
-    run.result = RunCommandLine("{ " + std::string(VERTIGON_CLI_PATH) + " " + arguments + " 2>" + errPath + "; }");
-    std::ifstream in(errPath);
-    run.err.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return run;
+CliResult RunCli(const std::string& arguments) {
+    return RunCommandLine(std::string(VERTIGON_CLI_PATH) + " " + arguments);
 }
 
 // A two-bone model, a 60 x 60 square on bone 1 (wound to face the camera once the root matrix
@@ -71,12 +58,12 @@ std::string WriteModelPair(const TempDir& dir) {
 TEST(CliMdls, InfoListsTheEmulatedAnimationsWithoutAnImage) {
     TempDir dir;
     const std::string model = WriteModelPair(dir);
-    const CliRun run = RunCli(dir, "info " + model);
-    ASSERT_EQ(run.result.status, 0) << run.err;
-    EXPECT_NE(run.result.out.find("\"loader\":\"MdlsLoader\""), std::string::npos) << run.result.out;
-    EXPECT_NE(run.result.out.find("\"name\":\"generic\""), std::string::npos);
-    EXPECT_NE(run.result.out.find("\"name\":\"anim0001\""), std::string::npos);
-    EXPECT_EQ(run.result.out.find("Init EE"), std::string::npos);
+    const CliResult run = RunCli("info " + model);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("\"loader\":\"MdlsLoader\""), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"name\":\"generic\""), std::string::npos);
+    EXPECT_NE(run.out.find("\"name\":\"anim0001\""), std::string::npos);
+    EXPECT_EQ(run.out.find("Init EE"), std::string::npos);
 }
 
 TEST(CliMdls, InfoWithAnImageKeepsTheEmulatorMessagesOnStandardError) {
@@ -84,13 +71,13 @@ TEST(CliMdls, InfoWithAnImageKeepsTheEmulatorMessagesOnStandardError) {
     TempDir dir;
     const std::string model = WriteModelPair(dir);
     const std::string image = dir.Write("image.bin", CompressedTestProgramImage());
-    const CliRun run = RunCli(dir, "info --ee-image " + image + " " + model);
-    ASSERT_EQ(run.result.status, 0) << run.err;
+    const CliResult run = RunCli("info --ee-image " + image + " " + model);
+    ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "Init EE memory...\n");
-    EXPECT_EQ(run.result.out.front(), '{');
+    EXPECT_EQ(run.out.front(), '{');
 
-    const CliRun refused = RunCli(dir, "info --ee-image " + model + " " + model);
-    EXPECT_EQ(refused.result.status, 0);
+    const CliResult refused = RunCli("info --ee-image " + model + " " + model);
+    EXPECT_EQ(refused.status, 0);
     EXPECT_NE(refused.err.find("vertigon-cli: EE program image " + model + " refused"), std::string::npos)
         << refused.err;
 }
@@ -100,10 +87,10 @@ TEST(CliMdls, PoseTakesTheWorldMatricesFromTheFrameRoutine) {
     TempDir dir;
     const std::string model = WriteModelPair(dir);
     const std::string image = dir.Write("image.bin", CompressedTestProgramImage());
-    const CliRun run = RunCli(dir, "pose --ee-image " + image + " --animation 0:1 --time 2 " + model);
-    ASSERT_EQ(run.result.status, 0) << run.err;
+    const CliResult run = RunCli("pose --ee-image " + image + " --animation 0:1 --time 2 " + model);
+    ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "Init EE memory...\n");
-    const std::string& json = run.result.out;
+    const std::string& json = run.out;
     EXPECT_NE(json.find("\"name\":\"anim0001\",\"length\":1000000,\"time\":2}"), std::string::npos) << json;
     // Bone 1: 2 frames of 5 along x plus the image's offset (0.5, 0.25, -0.125); y and z negated.
     EXPECT_NE(json.find("[10.5,-0.25,0.125,1]]}"), std::string::npos) << json;
@@ -114,9 +101,9 @@ TEST(CliMdls, WithoutAnImagePoseKeepsTheRestPoseAndSaysHowToSupplyOne) {
     TempDir dir;
     const std::string model = WriteModelPair(dir);
     const std::string missing = (dir.path() / "missing.bin").string();
-    const CliRun run = RunCli(dir, "pose --ee-image " + missing + " --animation 0:0 --time 2 " + model);
-    ASSERT_EQ(run.result.status, 0) << run.err;
-    EXPECT_NE(run.result.out.find("[[1,0,0,0],[0,1,0,0],[0,0,1,0],[0,0,0,1]]"), std::string::npos);
+    const CliResult run = RunCli("pose --ee-image " + missing + " --animation 0:0 --time 2 " + model);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("[[1,0,0,0],[0,1,0,0],[0,0,1,0],[0,0,0,1]]"), std::string::npos);
     EXPECT_NE(run.err.find("EE program image: cannot open " + missing), std::string::npos) << run.err;
     // One line about it, however many frames ran.
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
@@ -128,9 +115,9 @@ TEST(CliMdls, RenderDrawsTheEmulatedPose) {
     const std::string model = WriteModelPair(dir);
     const std::string image = dir.Write("image.bin", CompressedTestProgramImage());
     const std::string png = (dir.path() / "frame.png").string();
-    const CliRun run =
-        RunCli(dir, "render --ee-image " + image + " --animation 0:0 --time 20 --size 160x120 -o " + png + " " + model);
-    ASSERT_EQ(run.result.status, 0) << run.err;
+    const CliResult run =
+        RunCli("render --ee-image " + image + " --animation 0:0 --time 20 --size 160x120 -o " + png + " " + model);
+    ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_GT(std::filesystem::file_size(png), 100u);
 }
 
