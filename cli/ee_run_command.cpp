@@ -10,7 +10,7 @@
 
 #include "cli/commands.h"
 #include "cli/ee_registers.h"
-#include "cli/json_writer.h"
+#include "cli/json_output.h"
 #include "ee/memory.h"
 #include "ee/output.h"
 #include "ee/program_image.h"
@@ -144,22 +144,18 @@ int RunEeRun(const Arguments& args) {
 
     const RunResult run = RunUntilStop(*state, RunPlan{*options.entry, *options.stop, options.maxSteps});
 
-    JsonWriter json;
-    json.BeginObject();
-    json.Key("outcome").String(OutcomeName(run.outcome));
-    if (run.outcome == RunResult::Outcome::Fault) json.Key("fault").String(run.message + "\n");
-    json.Key("steps").UInt(run.steps);
-    WriteEeRegistersJson(json, *state);
-    json.Key("memory").BeginArray();
+    Json json = {{"outcome", OutcomeName(run.outcome)}};
+    if (run.outcome == RunResult::Outcome::Fault) json["fault"] = run.message + "\n";
+    json["steps"] = run.steps;
+    AddEeRegistersJson(json, *state);
+    Json memory = Json::array();
     for (const DumpRange& range : options.dumps) {
         char address[16];
         std::snprintf(address, sizeof address, "%08" PRIx32, range.address);
-        json.BeginObject().Key("address").String(address).Key("length").UInt(range.length);
-        json.Key("bytes").String(HexBytes(*state, range)).EndObject();
+        memory.push_back({{"address", address}, {"length", range.length}, {"bytes", HexBytes(*state, range)}});
     }
-    json.EndArray();
-    json.EndObject();
-    std::printf("%s\n", json.text().c_str());
+    json["memory"] = std::move(memory);
+    std::printf("%s\n", JsonText(json).c_str());
     switch (run.outcome) {
         case RunResult::Outcome::Finished: return kExitOk;
         case RunResult::Outcome::Fault: return kExitFailed;
