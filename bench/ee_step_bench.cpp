@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "ee/float_mode.h"
 #include "ee/interpreter.h"
 #include "ee/memory.h"
 #include "ee/state.h"
@@ -79,6 +80,7 @@ void RunLoop(benchmark::State& bench, const char* source) {
     while (s.pc != code.Symbol("loop")) vertigon::Step(s);
 
     constexpr int kIterations = 100000;
+    const vertigon::R5900FloatMode floatMode(s);  // as the run loops hold it
     for (auto _ : bench) {
         for (int i = 0; i < kIterations * kStepsPerIteration; ++i) {
             vertigon::Step(s);

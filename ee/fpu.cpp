@@ -1,32 +1,24 @@
 #include "ee/fpu.h"
 
-#include <cmath>
-#include <cstring>
+#include <bit>
 
 #include "ee/fault.h"
 #include "ee/interpreter.h"
 #include "ee/operands.h"
+#include "ee/float_mode.h"
 
 namespace vertigon {
 namespace {
 
-float& FdOf(EeState& s, uint32_t op) { return s.fpr[Fd(op)]; }
-float FsOf(const EeState& s, uint32_t op) { return s.fpr[Fs(op)]; }
-float FtOf(const EeState& s, uint32_t op) { return s.fpr[Ft(op)]; }
+// Registers hold bit patterns; the arithmetic is that of ee/float_mode.h.
+uint32_t Bits(float value) { return std::bit_cast<uint32_t>(value); }
+float FromBits(uint32_t bits) { return std::bit_cast<float>(bits); }
 
-uint32_t Bits(float value) {
-    uint32_t bits;
-    std::memcpy(&bits, &value, 4);
-    return bits;
-}
+uint32_t FsBits(const EeState& s, uint32_t op) { return Bits(s.fpr[Fs(op)]); }
+uint32_t FtBits(const EeState& s, uint32_t op) { return Bits(s.fpr[Ft(op)]); }
+void SetFd(EeState& s, uint32_t op, uint32_t bits) { s.fpr[Fd(op)] = FromBits(bits); }
 
-float FromBits(uint32_t bits) {
-    float value;
-    std::memcpy(&value, &bits, 4);
-    return value;
-}
-
-void MoveFromFpu(EeState& s, uint32_t op) { SetRtWord(s, op, Bits(FsOf(s, op))); }
+void MoveFromFpu(EeState& s, uint32_t op) { SetRtWord(s, op, FsBits(s, op)); }
 void MoveToFpu(EeState& s, uint32_t op) { s.fpr[Fs(op)] = FromBits(RtWord(s, op)); }
 
 void ExecuteBc1(EeState& s, uint32_t op) {
@@ -40,36 +32,35 @@ void ExecuteBc1(EeState& s, uint32_t op) {
     }
 }
 
-void Add(EeState& s, uint32_t op) { FdOf(s, op) = FsOf(s, op) + FtOf(s, op); }
-void Subtract(EeState& s, uint32_t op) { FdOf(s, op) = FsOf(s, op) - FtOf(s, op); }
-void Multiply(EeState& s, uint32_t op) { FdOf(s, op) = FsOf(s, op) * FtOf(s, op); }
-void Divide(EeState& s, uint32_t op) { FdOf(s, op) = FsOf(s, op) / FtOf(s, op); }
-void SquareRoot(EeState& s, uint32_t op) { FdOf(s, op) = std::sqrt(std::fabs(FtOf(s, op))); }
-void Absolute(EeState& s, uint32_t op) { FdOf(s, op) = std::fabs(FsOf(s, op)); }
-void Move(EeState& s, uint32_t op) { std::memcpy(&FdOf(s, op), &s.fpr[Fs(op)], 4); }  // a bit copy
-void Negate(EeState& s, uint32_t op) { FdOf(s, op) = -FsOf(s, op); }
+void Add(EeState& s, uint32_t op) { SetFd(s, op, r5900::Add(s.hostFloatMode, FsBits(s, op), FtBits(s, op))); }
+void Subtract(EeState& s, uint32_t op) { SetFd(s, op, r5900::Sub(s.hostFloatMode, FsBits(s, op), FtBits(s, op))); }
+void Multiply(EeState& s, uint32_t op) { SetFd(s, op, r5900::Mul(s.hostFloatMode, FsBits(s, op), FtBits(s, op))); }
+void Divide(EeState& s, uint32_t op) { SetFd(s, op, r5900::Div(s.hostFloatMode, FsBits(s, op), FtBits(s, op))); }
+// The R5900 reads SQRT.S's operand from ft.
+void SquareRoot(EeState& s, uint32_t op) { SetFd(s, op, r5900::SqrtOfMagnitude(s.hostFloatMode, FtBits(s, op))); }
+// ABS.S, MOV.S and NEG.S work on the bits alone.
+void Absolute(EeState& s, uint32_t op) { SetFd(s, op, FsBits(s, op) & ~r5900::kSignBit); }
+void Move(EeState& s, uint32_t op) { SetFd(s, op, FsBits(s, op)); }
+void Negate(EeState& s, uint32_t op) { SetFd(s, op, FsBits(s, op) ^ r5900::kSignBit); }
 
-// Truncates toward zero; from 2^31 in magnitude on (biased exponent above 157, infinities and
-// NaNs included) the result saturates by the sign.
+// Truncates toward zero; from 2^31 in magnitude on (biased exponent above 157) the result
+// saturates by the sign.
 void ConvertToWord(EeState& s, uint32_t op) {
-    const uint32_t bits = Bits(FsOf(s, op));
+    const uint32_t bits = FsBits(s, op);
     const uint32_t exponent = (bits >> 23) & 0xFF;
     uint32_t result;
     if (exponent > 157) {
-        result = (bits & 0x80000000) ? 0x80000000 : 0x7FFFFFFF;
+        result = (bits & r5900::kSignBit) ? 0x80000000 : 0x7FFFFFFF;
     } else {
-        result = static_cast<uint32_t>(static_cast<int32_t>(FsOf(s, op)));
+        result = static_cast<uint32_t>(static_cast<int32_t>(r5900::Decode(bits)));
     }
-    FdOf(s, op) = FromBits(result);
+    SetFd(s, op, result);
 }
 
-// Unordered operands compare false.
-void CompareEqual(EeState& s, uint32_t op) { s.fpuCondition = FsOf(s, op) == FtOf(s, op) ? 1 : 0; }
-void CompareLess(EeState& s, uint32_t op) { s.fpuCondition = FsOf(s, op) < FtOf(s, op) ? 1 : 0; }
+void CompareEqual(EeState& s, uint32_t op) { s.fpuCondition = r5900::Equal(FsBits(s, op), FtBits(s, op)) ? 1 : 0; }
+void CompareLess(EeState& s, uint32_t op) { s.fpuCondition = r5900::Less(FsBits(s, op), FtBits(s, op)) ? 1 : 0; }
 
-void ConvertToSingle(EeState& s, uint32_t op) {
-    FdOf(s, op) = static_cast<float>(static_cast<int32_t>(Bits(FsOf(s, op))));
-}
+void ConvertToSingle(EeState& s, uint32_t op) { SetFd(s, op, r5900::FromInt(s.hostFloatMode, static_cast<int32_t>(FsBits(s, op)))); }
 
 void ExecuteFormatS(EeState& s, uint32_t op) {
     switch (Funct(op)) {

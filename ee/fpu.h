@@ -1,5 +1,5 @@
 // COP1, the single-precision FPU: moves, BC1 branches, format S arithmetic, conversions and
-// compares. Host single-precision arithmetic; no clamping, flags or rounding modes.
+// compares, in the R5900's number format (ee/r5900_float.h). No flags are kept.
 #pragma once
 
 #include <cstdint>

@@ -2,6 +2,7 @@
 
 #include "ee/cop0.h"
 #include "ee/fault.h"
+#include "ee/float_mode.h"
 #include "ee/fpu.h"
 #include "ee/integer.h"
 #include "ee/load_store.h"
@@ -112,9 +113,8 @@ void Step(EeState& s) {
     s.vf[0] = VuVector{{0.0f, 0.0f, 0.0f, 1.0f}};
     const uint32_t op = ReadWord(s, s.pc);
     s.pc += 4;
-    if (op != 0) Execute(s, op);  // 0 is SLL r0, r0, 0
-    // Instructions naming r0 as destination write it; it reads zero again, all 128 bits.
-    s.gpr[0] = Reg128{};
+    if (op == 0) return;  // SLL r0, r0, 0
+    Execute(s, op);
 }
 
 [[gnu::noinline]] void TakeBranch(EeState& s, uint32_t op) {
@@ -131,7 +131,7 @@ void Step(EeState& s) {
 [[gnu::noinline]] void JumpAndLinkTo(EeState& s, uint32_t target, uint32_t linkRegister) {
     const uint32_t returnAddress = s.pc + 4;
     RunDelaySlot(s);
-    s.gpr[linkRegister].lower = SignExtend32(returnAddress);
+    Destination(s, linkRegister).lower = SignExtend32(returnAddress);
     s.pc = target;
 }
 
@@ -146,7 +146,10 @@ void CallNativeHook(EeState& s, uint32_t op) {
     const uint32_t index = CodeField(op);
     if (index >= s.nativeHooks.size() || !s.nativeHooks[index].function)
         ThrowEeFault("Unknown native hook %X!\n", index);
-    s.nativeHooks[index].function(s);
+    {
+        const CallerFloatMode hostRounding(s);  // hooks compute as the host does
+        s.nativeHooks[index].function(s);
+    }
     s.pc = static_cast<uint32_t>(s.gpr[gpr::kRa].lower);
 }
 

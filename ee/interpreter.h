@@ -12,8 +12,8 @@ namespace vertigon {
 // Delay slots holding branches whose delay slots hold branches... are refused past this depth.
 constexpr int kMaxDelaySlotNesting = 64;
 
-// Executes one instruction at PC: resets VF[0], fetches, advances PC by 4, executes, and leaves
-// GPR[0] zero in all 128 bits. Faults throw EeFault and leave the state as far as the
+// Executes one instruction at PC: resets VF[0], fetches, advances PC by 4, executes. GPR[0]
+// stays zero in all 128 bits (writes naming it are discarded). Faults throw EeFault and leave the state as far as the
 // instruction got.
 void Step(EeState& state);
 

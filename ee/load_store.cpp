@@ -68,7 +68,7 @@ void LoadDoubleRight(EeState& s, uint32_t op) {
 void LoadQuad(EeState& s, uint32_t op) {
     Reg128 value;
     ReadQuad(s, EffectiveAddress(s, op), value);
-    RtQuad(s, op) = value;
+    RtQuadOut(s, op) = value;
 }
 
 void StoreByte(EeState& s, uint32_t op) { WriteByte(s, EffectiveAddress(s, op), static_cast<uint8_t>(RtWord(s, op))); }

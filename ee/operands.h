@@ -16,16 +16,20 @@ inline int64_t SignedRsValue(const EeState& s, uint32_t op) { return static_cast
 inline uint32_t RsWord(const EeState& s, uint32_t op) { return static_cast<uint32_t>(RsValue(s, op)); }
 inline uint32_t RtWord(const EeState& s, uint32_t op) { return static_cast<uint32_t>(RtValue(s, op)); }
 
-inline uint64_t& RdLower(EeState& s, uint32_t op) { return s.gpr[Rd(op)].lower; }
-inline uint64_t& RtLower(EeState& s, uint32_t op) { return s.gpr[Rt(op)].lower; }
+// The register an instruction writes. Writes naming r0 land in EeState::discard, so GPR[0]
+// reads zero in all 128 bits after every instruction without being cleared.
+inline Reg128& Destination(EeState& s, uint32_t index) { return index != 0 ? s.gpr[index] : s.discard; }
+
+inline uint64_t& RdLower(EeState& s, uint32_t op) { return Destination(s, Rd(op)).lower; }
+inline uint64_t& RtLower(EeState& s, uint32_t op) { return Destination(s, Rt(op)).lower; }
 inline void SetRdWord(EeState& s, uint32_t op, uint32_t value) { RdLower(s, op) = SignExtend32(value); }
 inline void SetRtWord(EeState& s, uint32_t op, uint32_t value) { RtLower(s, op) = SignExtend32(value); }
 
-// All 128 bits, for the multimedia and quadword instructions.
+// All 128 bits, for the multimedia and quadword instructions (RdQuad and RtQuadOut to write).
 inline const Reg128& RsQuad(const EeState& s, uint32_t op) { return s.gpr[Rs(op)]; }
 inline const Reg128& RtQuad(const EeState& s, uint32_t op) { return s.gpr[Rt(op)]; }
-inline Reg128& RdQuad(EeState& s, uint32_t op) { return s.gpr[Rd(op)]; }
-inline Reg128& RtQuad(EeState& s, uint32_t op) { return s.gpr[Rt(op)]; }
+inline Reg128& RdQuad(EeState& s, uint32_t op) { return Destination(s, Rd(op)); }
+inline Reg128& RtQuadOut(EeState& s, uint32_t op) { return Destination(s, Rt(op)); }
 
 // Effective address of a load or store: the lower word of rs plus the sign-extended offset.
 inline uint32_t EffectiveAddress(const EeState& s, uint32_t op) {

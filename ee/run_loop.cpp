@@ -1,5 +1,6 @@
 #include "ee/run_loop.h"
 
+#include "ee/float_mode.h"
 #include "ee/interpreter.h"
 
 namespace vertigon {
@@ -14,6 +15,7 @@ void EndWithFault(EeState& s, RunResult& result, const EeFault& fault) {
 
 RunResult RunUntilStop(EeState& s, const RunPlan& plan) {
     RunResult result;
+    const R5900FloatMode floatMode(s);
     s.pc = plan.entry;
     try {
         while (s.pc != plan.stop) {

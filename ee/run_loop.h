@@ -43,7 +43,8 @@ struct RunResult {
 
 // Sets PC to the entry and steps until PC is the stop address. Before each step: the stop
 // test, then the step bound, then the skips. A fault ends the run: its message goes to the
-// state's output and into the result.
+// state's output and into the result. The host computes with the R5900's rounding meanwhile
+// (ee/float_mode.h) and has its own mode back afterwards.
 RunResult RunUntilStop(EeState& state, const RunPlan& plan);
 
 // Marks `result` as ended by `fault` and writes the fault's message to the state's output.

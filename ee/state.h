@@ -95,6 +95,7 @@ public:
     Reg128 lo;  // upper half is LO1
     std::array<uint64_t, 32> cop0{};
     std::array<Reg128, 32> gpr{};
+    Reg128 discard;  // what instructions write to r0 (see Destination in ee/operands.h)
     std::array<float, 32> fpr{};
 
     uint8_t* scratchBase = nullptr;
@@ -119,6 +120,9 @@ public:
 
     // Where messages go (see ee/output.h); may be pointed elsewhere at any time.
     EeOutputSink* output;
+    // Whether a R5900FloatMode is held (ee/float_mode.h), and the host mode it replaced.
+    bool hostFloatMode = false;
+    uint32_t callerFloatControl = 0;
     // How many delay slots are being executed inside one another right now.
     int delaySlotDepth = 0;
 

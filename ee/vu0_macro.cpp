@@ -22,7 +22,7 @@ void MoveQuadFromVu0(EeState& s, uint32_t op) {
     Reg128 value;
     std::memcpy(&value.lower, &s.vf[Fs(op)].c[0], 8);
     std::memcpy(&value.upper, &s.vf[Fs(op)].c[2], 8);
-    RtQuad(s, op) = value;
+    RtQuadOut(s, op) = value;
 }
 
 void MoveQuadToVu0(EeState& s, uint32_t op) {
@@ -49,7 +49,7 @@ void VAddQ(EeState& s, uint32_t op) { StoreFd(s, op, AddQ(s, op)); }
 void VAdd(EeState& s, uint32_t op) { StoreFd(s, op, AddVector(s, op)); }
 void VMul(EeState& s, uint32_t op) { StoreFd(s, op, MulVector(s, op)); }
 void VSub(EeState& s, uint32_t op) { StoreFd(s, op, SubVector(s, op)); }
-void VOpMsub(EeState& s, uint32_t op) { StoreMasked(s, s.vf[Fd(op)], Sub(s.acc, CrossTerms(s, op)), op, false, 3); }
+void VOpMsub(EeState& s, uint32_t op) { StoreMasked(s, s.vf[Fd(op)], Sub(s, s.acc, CrossTerms(s, op)), op, false, 3); }
 void VCallMs(EeState& s, uint32_t op) { Vu0MicroRun(s, CallMsPair(op) * 8); }
 
 // --- Special2 ------------------------------------------------------------------------------
@@ -62,8 +62,6 @@ void VMr32(EeState& s, uint32_t op) {
     const VuVector& a = FsOf(s, op);
     StoreMasked(s, s.vf[Ft(op)], VuVector{{a.c[1], a.c[2], a.c[3], a.c[0]}}, op, false);
 }
-void VDiv(EeState& s, uint32_t op) { s.q = FsOf(s, op).c[Fsf(op)] / FtOf(s, op).c[Ftf(op)]; }
-void VSqrt(EeState& s, uint32_t op) { s.q = SquareRootOfMagnitude(FtOf(s, op).c[Ftf(op)]); }
 
 void ExecuteSpecial2(EeState& s, uint32_t op) {
     switch (SpecialIndex(op)) {
@@ -79,8 +77,8 @@ void ExecuteSpecial2(EeState& s, uint32_t op) {
         case 0x2F: return;  // VNOP
         case 0x30: VMove(s, op); return;
         case 0x31: VMr32(s, op); return;
-        case 0x38: VDiv(s, op); return;
-        case 0x39: VSqrt(s, op); return;
+        case 0x38: DivideIntoQ(s, op); return;   // VDIV
+        case 0x39: SquareRootIntoQ(s, op); return;  // VSQRT
         case 0x3B: return;  // VWAITQ: results are immediate here
         default: ThrowEeFault("Unknown COP2 Special2 subOpcode %X\n", op & 0x7C3);
     }

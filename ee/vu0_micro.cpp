@@ -89,7 +89,6 @@ void Add(EeState& s, uint32_t op) { s.vi[Id(op)] = s.vi[Is(op)] + s.vi[It(op)]; 
 void AddImmediate(EeState& s, uint32_t op) { s.vi[It(op)] = s.vi[Is(op)] + static_cast<uint32_t>(Imm5(op)); }
 void And(EeState& s, uint32_t op) { s.vi[Id(op)] = s.vi[Is(op)] & s.vi[It(op)]; }
 void Move(EeState& s, uint32_t op) { StoreMasked(s, s.vf[Ft(op)], FsOf(s, op), op, false); }
-void SquareRoot(EeState& s, uint32_t op) { s.q = SquareRootOfMagnitude(FtOf(s, op).c[Ftf(op)]); }
 
 void ExecuteLowerSpecial(EeState& s, uint32_t op) {
     const uint32_t funct = Funct(op);
@@ -103,7 +102,7 @@ void ExecuteLowerSpecial(EeState& s, uint32_t op) {
     }
     switch (SpecialIndex(op)) {
         case 0x30: Move(s, op); return;  // also the lower NOP (an empty dest mask)
-        case 0x39: SquareRoot(s, op); return;
+        case 0x39: SquareRootIntoQ(s, op); return;
         case 0x3B: return;  // WAITQ
         default: ThrowEeFault("Unknown vu0 lower sub code\n");
     }

@@ -4,6 +4,8 @@
 #include <bit>
 #include <cmath>
 #include <limits>
+#include <string>
+#include <utility>
 
 #include "tests/ee/ee_machine.h"
 
@@ -100,10 +102,86 @@ TEST(EeFpu, ArithmeticAndMoves) {
     EXPECT_EQ(s.fpr[15], 4.0f);
     EXPECT_EQ(s.fpr[16], -6.0f);
     EXPECT_EQ(Bits(s.fpr[17]), 0x7FC12345u);
-    EXPECT_EQ(s.fpr[18], std::numeric_limits<float>::infinity());
+    EXPECT_EQ(Bits(s.fpr[18]), 0x7FFFFFFFu);  // by zero: the largest magnitude
     EXPECT_EQ(m.Gpr(reg::s0), 0xFFFFFFFFC0800000ull);  // the bit pattern, sign-extended
     EXPECT_EQ(s.fpr[19], 1.0f);
     EXPECT_EQ(m.Gpr(reg::s1), 0x40C00000u);
+}
+
+// The R5900's number format: no infinities or NaNs (exponent 255 is a number, the largest
+// magnitude 0x7FFFFFFF), denormal operands are zeros, tiny results are zeros, results too large
+// the largest magnitude, every result rounded toward zero.
+TEST(EeFpu, ArithmeticInTheR5900NumberFormat) {
+    SKIP_WITHOUT_MIPS_TOOLS();
+    const struct {
+        const char* instruction;  // $f3 = $f1 op $f2
+        uint32_t fs, ft, fd;
+        const char* why;
+    } cases[] = {
+        {"add.s", 0x3FFFFFFF, 0x3F800000, 0x403FFFFF, "3 - 2^-23 truncated (the host rounds up to 3)"},
+        {"add.s", 0x3F800000, 0xA1800000, 0x3F7FFFFF, "1 - 2^-60 truncated below 1"},
+        {"add.s", 0x7F800000, 0x7F800000, 0x7FFFFFFF, "2^128 + 2^128 overflows to the largest magnitude"},
+        {"add.s", 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, "negative overflow"},
+        {"add.s", 0x3F800000, 0x00400000, 0x3F800000, "a denormal operand is zero"},
+        {"sub.s", 0x00800001, 0x00800000, 0x00000000, "2^-149 is too small: +0"},
+        {"sub.s", 0x00800000, 0x00800001, 0x80000000, "-2^-149 is too small: -0"},
+        {"mul.s", 0x3F800000, 0x3FFFFFFF, 0x3FFFFFFF, "exact"},
+        {"mul.s", 0x40400000, 0x3F800001, 0x40400001, "3 + 1.5 ulp truncated (the host rounds to even)"},
+        {"mul.s", 0x7F800000, 0x40000000, 0x7FFFFFFF, "2^129 overflows"},
+        {"mul.s", 0x7FFFFFFF, 0xBF800000, 0xFFFFFFFF, "the largest magnitude negated"},
+        {"mul.s", 0x80800000, 0x3F000000, 0x80000000, "-2^-127 is too small: -0"},
+        {"mul.s", 0x00000001, 0x7F000000, 0x00000000, "a denormal operand is zero"},
+        {"div.s", 0x3F800000, 0x40400000, 0x3EAAAAAA, "1/3 truncated (the host rounds up)"},
+        {"div.s", 0x3F800000, 0x00000000, 0x7FFFFFFF, "by +0"},
+        {"div.s", 0xBF800000, 0x00000000, 0xFFFFFFFF, "-1 by +0"},
+        {"div.s", 0x00000000, 0x00000000, 0x7FFFFFFF, "+0 / +0"},
+        {"div.s", 0x00000000, 0x80000000, 0xFFFFFFFF, "+0 / -0"},
+        {"div.s", 0x40000000, 0x00000001, 0x7FFFFFFF, "by a denormal, which is zero"},
+        {"div.s", 0x7FFFFFFF, 0x3F000000, 0x7FFFFFFF, "overflow"},
+        // SQRT.S reads ft; the assembler would put the operand in fs, so the word is written out.
+        {".word 0x460200C4  #", 0, 0x7F800000, 0x5F800000, "the root of 2^128"},
+        {".word 0x460200C4  #", 0, 0x40A00000, 0x400F1BBC, "the root of 5 truncated (the host rounds up)"},
+        {".word 0x460200C4  #", 0, 0xC0800000, 0x40000000, "the root of |-4|"},
+        {".word 0x460200C4  #", 0, 0x00400000, 0x00000000, "the root of a denormal"},
+    };
+    for (const auto& c : cases) {
+        EeMachine m;
+        m.state().fpr[1] = std::bit_cast<float>(c.fs);
+        m.state().fpr[2] = std::bit_cast<float>(c.ft);
+        m.Run(std::string(c.instruction) + " $f3, $f1, $f2\n done:\n");
+        EXPECT_EQ(Bits(m.state().fpr[3]), c.fd) << c.instruction << ": " << c.why;
+    }
+}
+
+TEST(EeFpu, ConversionToSingleTruncatesAndComparesTreatTheFormatAsNumbers) {
+    SKIP_WITHOUT_MIPS_TOOLS();
+    for (const auto& [in, out] : {std::pair{0x7FFFFFFFu, 0x4EFFFFFFu}, {0x80000001u, 0xCEFFFFFFu}, {16777219u, 0x4B800001u}}) {
+        EeMachine m;
+        m.state().fpr[1] = std::bit_cast<float>(in);
+        m.Run("cvt.s.w $f2, $f1\n done:\n");
+        EXPECT_EQ(Bits(m.state().fpr[2]), out) << in;
+    }
+    const struct {
+        uint32_t fs, ft;
+        bool equal, less;
+    } compares[] = {
+        {0x00000001, 0x00000000, true, false},   // a denormal equals zero
+        {0x80000000, 0x00000000, true, false},   // -0 equals +0
+        {0x80000001, 0x00000000, true, false},   // a negative denormal is not below zero
+        {0x7FFFFFFF, 0x7FFFFFFF, true, false},   // the largest magnitude equals itself
+        {0x3F800000, 0x7FFFFFFF, false, true},   // and is above 1
+        {0x3F800000, 0x7FC00000, false, true},   // exponent 255 is a number, not a NaN
+        {0xFFFFFFFF, 0xBF800000, false, true},   // the most negative value is below -1
+        {0xBF800000, 0x3F800000, false, true},
+    };
+    for (const auto& c : compares) {
+        EeMachine m;
+        m.state().fpr[1] = std::bit_cast<float>(c.fs);
+        m.state().fpr[2] = std::bit_cast<float>(c.ft);
+        m.Run("c.eq.s $f1, $f2\n bc1t 1f\n nop\n ori $s0, $s0, 1\n 1: c.lt.s $f1, $f2\n done:\n");
+        EXPECT_EQ(m.Gpr(reg::s0) == 0, c.equal) << std::hex << c.fs << " == " << c.ft;
+        EXPECT_EQ(m.state().fpuCondition == 1, c.less) << std::hex << c.fs << " < " << c.ft;
+    }
 }
 
 TEST(EeFpu, ConversionsTruncateAndSaturate) {
@@ -135,16 +213,16 @@ TEST(EeFpu, ComparesAndConditionalBranches) {
     EeState& s = m.state();
     s.fpr[1] = 1.0f;
     s.fpr[2] = 2.0f;
-    s.fpr[3] = std::numeric_limits<float>::quiet_NaN();
+    s.fpr[3] = std::numeric_limits<float>::quiet_NaN();  // a large number on the R5900
     m.Run(R"(
         c.lt.s $f1, $f2
         bc1t 1f
         ori $s0, $s0, 1         # delay slot runs
         ori $s0, $s0, 2         # skipped
-    1:  c.lt.s $f1, $f3         # NaN: unordered, false
+    1:  c.lt.s $f1, $f3
         bc1tl 2f
-        ori $s0, $s0, 4         # likely delay slot: skipped
-        ori $s0, $s0, 8
+        ori $s0, $s0, 4         # likely delay slot of a taken branch: runs
+        ori $s0, $s0, 8         # skipped
     2:  c.eq.s $f3, $f3
         bc1f 3f
         nop
@@ -158,7 +236,7 @@ TEST(EeFpu, ComparesAndConditionalBranches) {
         ori $s0, $s0, 128
     done:
     )");
-    EXPECT_EQ(m.Gpr(reg::s0), 1u | 8u | 64u);
+    EXPECT_EQ(m.Gpr(reg::s0), 1u | 4u | 16u | 64u);
     EXPECT_EQ(s.fpuCondition, 1);
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ee/fault.h"
+#include "ee/float_mode.h"
 #include "ee/interpreter.h"
 #include "ee/memory.h"
 #include "ee/output.h"
@@ -71,6 +72,7 @@ public:
 
     MachineRun RunTo(uint32_t stop, uint64_t maxSteps = 100000) {
         MachineRun run;
+        const R5900FloatMode floatMode(*state_);  // as the run loops hold it
         try {
             while (state_->pc != stop && run.steps < maxSteps) {
                 Step(*state_);

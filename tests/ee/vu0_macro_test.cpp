@@ -1,6 +1,7 @@
 // VU0 in macro mode: COP2 transfers and the Special1 and Special2 tables.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <limits>
 
 #include "tests/ee/ee_machine.h"
@@ -126,7 +127,46 @@ TEST(EeVu0Macro, DivideAndSquareRootSetQ) {
     EXPECT_EQ(s.q, 3.0f);
     EeMachine zero;
     zero.Run("vdiv $Q, $vf0w, $vf0x\n done:\n");
-    EXPECT_EQ(zero.state().q, std::numeric_limits<float>::infinity());
+    EXPECT_EQ(std::bit_cast<uint32_t>(zero.state().q), 0x7FFFFFFFu);  // 1 / 0: the largest magnitude
+}
+
+VuVector FromBits(uint32_t x, uint32_t y, uint32_t z, uint32_t w) {
+    return VuVector{{std::bit_cast<float>(x), std::bit_cast<float>(y), std::bit_cast<float>(z), std::bit_cast<float>(w)}};
+}
+
+void ExpectBits(const VuVector& v, uint32_t x, uint32_t y, uint32_t z, uint32_t w, const char* what) {
+    const uint32_t expected[4] = {x, y, z, w};
+    for (int c = 0; c < 4; ++c) EXPECT_EQ(std::bit_cast<uint32_t>(v.c[c]), expected[c]) << what << " component " << c;
+}
+
+// The FPU's number format, lane by lane; a multiply-add truncates the product before the sum.
+TEST(EeVu0Macro, ArithmeticInTheR5900NumberFormat) {
+    SKIP_WITHOUT_MIPS_TOOLS();
+    EeMachine m;
+    EeState& s = m.state();
+    s.vf[1] = FromBits(0x3FFFFFFF, 0x7F800000, 0x00400000, 0x40400000);
+    s.vf[2] = FromBits(0x3F800000, 0x7F800000, 0x7F000000, 0x3F800001);
+    s.acc = FromBits(0, 0, 0, 0xC0400000);  // w = -3
+    m.Run(R"(
+        vadd.xyzw $vf3, $vf1, $vf2
+        vmul.xyzw $vf4, $vf1, $vf2
+        vsub.xyzw $vf5, $vf0, $vf1
+        vmaddw.w $vf6, $vf1, $vf2w
+        vdiv $Q, $vf1y, $vf0x
+        vsqrt $Q, $vf1y
+        cfc2 $s0, $vi22
+        vdiv $Q, $vf1w, $vf0y
+    done:
+    )");
+    // 3 - 2^-23 truncated; 2^129 overflows; a denormal is zero; 4 + 2^-23 truncated.
+    ExpectBits(s.vf[3], 0x403FFFFF, 0x7FFFFFFF, 0x7F000000, 0x40800000, "vadd");
+    // exact; 2^256 overflows; a denormal is zero; 3 + 1.5 ulp truncated.
+    ExpectBits(s.vf[4], 0x3FFFFFFF, 0x7FFFFFFF, 0x00000000, 0x40400001, "vmul");
+    ExpectBits(s.vf[5], 0xBFFFFFFF, 0xFF800000, 0x00000000, 0xC0000000, "vsub from vf0");
+    // -3 + (3 + 2^-22): a product kept exact would give 1.5 * 2^-22.
+    EXPECT_EQ(std::bit_cast<uint32_t>(s.vf[6].c[3]), 0x34800000u);
+    EXPECT_EQ(m.Gpr(testing::reg::s0), 0x5F800000u);  // the root of 2^128
+    EXPECT_EQ(std::bit_cast<uint32_t>(s.q), 0x7FFFFFFFu);  // 3 / 0
 }
 
 }  // namespace

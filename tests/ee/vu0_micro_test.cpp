@@ -2,6 +2,7 @@
 // here against the published layout and against the assembler's macro-mode forms).
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstring>
 
 #include "ee/vu0.h"
@@ -148,6 +149,18 @@ TEST_F(Vu0MicroTest, UpperInstructionsSetMacFlagsForWrittenComponents) {
     Load({{Fmand(5, 2), End(UpperNop())}, {LowerNop(), UpperNop()}});
     EXPECT_EQ(Run(), "");
     EXPECT_EQ(s.vi[5], 0xFFFFFFA4u);  // sign-extended from 16 bits
+}
+
+// The flags follow the R5900 values: the clamped -0x7FFFFFFF is negative, denormals are zeros.
+TEST_F(Vu0MicroTest, MacFlagsReadTheR5900Values) {
+    auto bits = [](uint32_t b) { return std::bit_cast<float>(b); };
+    s.vf[1] = VuVector{{bits(0xFFFFFFFF), bits(0x00400000), bits(0x7F800000), 1.0f}};
+    s.vf[2] = VuVector{{bits(0xFFFFFFFF), bits(0x80400000), bits(0x7F800000), -1.0f}};
+    Load({{LowerNop(), End(Add(kXYZW, 3, 1, 2))}, {LowerNop(), UpperNop()}});
+    EXPECT_EQ(Run(), "");
+    const uint32_t expected[4] = {0xFFFFFFFF, 0, 0x7FFFFFFF, 0};
+    for (int c = 0; c < 4; ++c) EXPECT_EQ(std::bit_cast<uint32_t>(s.vf[3].c[c]), expected[c]) << c;
+    EXPECT_EQ(s.macFlags, 0x85);  // x sign; y and w zero
 }
 
 TEST_F(Vu0MicroTest, ArithmeticAndIntegerInstructions) {
