@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/viewer_state.h"
+#include "render/render_error.h"
 
 namespace vertigon {
 
@@ -40,6 +41,10 @@ public:
     void SetFramePresentedObserver(std::function<void(RenderView&)> observer) { framePresented_ = std::move(observer); }
     // Replaces the shown model (File > Open, a drop, the command line).
     void OpenFile(const std::string& path);
+    // A drawing failure: shown in message boxes titled "Error", then the viewer closes and the
+    // program ends with status 1.
+    void RenderFailed(const RenderError& error);
+    bool failed() const { return failed_; }
     // The scene tree (and the shown model), then the registry; the device goes with the view.
     void ReleaseScene();
 
@@ -84,6 +89,7 @@ private:
     ModelDropTarget* dropTarget_ = nullptr;  // owned by the view
     std::function<void(RenderView&)> framePresented_;
     std::string pendingStatus_;  // reported before the main frame existed
+    bool failed_ = false;
 };
 
 }  // namespace vertigon

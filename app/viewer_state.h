@@ -1,5 +1,5 @@
 // What the viewer shows and the handlers change, apart from any window: the loader registry,
-// the scene with its camera and the current model entry, the orbit controls, and the
+// the model view (scene, camera, shown entry, orbit controls, shared with the tool), and the
 // operations behind the menus, the toolbar and the mouse. The windows implement ViewerUi and
 // are told what changed; tests drive this class without a display.
 #pragma once
@@ -10,8 +10,7 @@
 
 #include "formats/loader_options.h"
 #include "formats/registry.h"
-#include "scene/orbit_controls.h"
-#include "scene/scene_graph.h"
+#include "scene/model_view.h"
 
 namespace vertigon {
 
@@ -48,9 +47,9 @@ public:
     void TearDown();
 
     // Replaces the shown model: the old entry goes first, then the registry's models; a model
-    // that opens gets a new entry under the root, placed at the origin, playing animation 0 of
-    // group 1 when there is one. Returns whether a model is shown; a failure empties the
-    // animation list and says why on the status line.
+    // that opens is shown as ModelView::Show shows it. Returns whether a model is shown; a
+    // failure empties the animation list and says why on the status line. A renderer failure
+    // (RenderError) is passed on, with nothing shown.
     bool OpenFile(const std::string& path);
 
     // A message from elsewhere in the program (a status report): shown on the status line at
@@ -77,23 +76,21 @@ public:
     void Zoom(int rotation);
     // Returns whether the camera moved.
     bool Motion(const OrbitMotion& motion);
-    // One redraw: FrameStep = step during it, viewport size, update, render.
+    // One redraw: viewport size, update advancing animations by `step`, render.
     void DrawFrame(int32_t width, int32_t height, float step);
 
     LoaderRegistry* registry() const { return registry_.get(); }
-    Scene& scene() { return scene_; }
-    const OrbitControls& controls() const { return controls_; }
-    ModelEntry* current() const { return current_; }
-    Model* currentModel() const { return current_ ? &current_->model() : nullptr; }
+    Scene& scene() { return view_.scene; }
+    const OrbitControls& controls() const { return view_.controls; }
+    ModelEntry* current() const { return view_.current(); }
+    Model* currentModel() const { return current() ? &current()->model() : nullptr; }
 
 private:
     void DestroyCurrent();
 
     ViewerUi* ui_;
     std::unique_ptr<LoaderRegistry> registry_;
-    Scene scene_;
-    OrbitControls controls_;
-    ModelEntry* current_ = nullptr;  // owned by the scene tree
+    ModelView view_;
     bool opening_ = false;
     std::string openReport_;  // the last report made while a file opened
 };

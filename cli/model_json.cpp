@@ -84,7 +84,7 @@ void WriteMaterial(JsonWriter& json, const Material& m) {
     json.Key("translucent").Bool(m.translucent);
     json.Key("flag3").Bool(m.flag3);
     json.Key("hidden").Bool(m.hidden);
-    json.Key("hasShaderSet").Bool(m.shaderSet != nullptr);
+    json.Key("hasShaderSet").Bool(m.drawable);
     json.EndObject();
 }
 

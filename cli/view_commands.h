@@ -5,14 +5,13 @@
 #include <string>
 
 #include "cli/view_options.h"
-#include "render/egl_offscreen_context.h"
+#include "render/renderer.h"
 #include "render/rgb_image.h"
 
 namespace vertigon {
 
-// The frame the viewer would show. The context's renderer must have existed when the model
-// was loaded, and the context must have the options' size.
-RgbImage RenderModelView(Model& model, const ViewOptions& options, EglOffscreenContext& context);
+// The frame the viewer would show, drawn by `renderer`, whose target has the options' size.
+RgbImage RenderModelView(Model& model, const ViewOptions& options, Renderer& renderer);
 
 // The chosen animation and the world matrix of every bone of the entry, as one JSON object.
 std::string PoseJson(Model& model, const ViewOptions& options);
