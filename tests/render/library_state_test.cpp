@@ -91,10 +91,5 @@ TEST(LibraryState, TheRenderLibraryHoldsNoMutableObjectsButTheEglThreadCount) {
     EXPECT_TRUE(found.empty()) << Joined(found);
 }
 
-TEST(LibraryState, TheCoreLibraryHoldsNoMutableObjects) {
-    const std::vector<std::string> found = MutableObjects(VERTIGON_CORE_LIBRARY, {});
-    EXPECT_TRUE(found.empty()) << Joined(found);
-}
-
 }  // namespace
 }  // namespace vertigon
