@@ -223,6 +223,7 @@ void Scene::Render() {
     if (camera) camera->SetupView(*renderer_);
     renderer_->BeginScene();
     if (root) DrawSubtree(*root);
+    if (drawOverlays) drawOverlays();
     renderer_->EndScene();
     renderer_->Present();
 }
