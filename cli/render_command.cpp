@@ -2,8 +2,8 @@
 
 #include "cli/commands.h"
 #include "cli/view_commands.h"
-#include "render/render_error.h"
 #include "render/egl_offscreen_context.h"
+#include "render/render_error.h"
 #include "render/renderer.h"
 
 namespace vertigon {
@@ -14,6 +14,21 @@ RgbImage RenderModelView(Model& model, const ViewOptions& options, Renderer& ren
     if (options.fit) session.Fit();
     session.view.scene.Render();
     return renderer.device().ReadPixels();
+}
+
+int ReportRenderFailure(const char* command, const RenderError& error) {
+    if (const auto* shader = dynamic_cast<const ShaderError*>(&error)) {
+        // The step and the compiler's log, as they stand.
+        std::fputs(shader->what(), stderr);
+        const std::string& log = shader->log();
+        if (!log.empty()) {
+            std::fputs(log.c_str(), stderr);
+            if (log.back() != '\n') std::fputc('\n', stderr);
+        }
+    } else {
+        std::fprintf(stderr, "vertigon-cli %s: %s\n", command, error.what());
+    }
+    return kExitFailed;
 }
 
 int RunRender(const Arguments& args) {
@@ -32,17 +47,8 @@ int RunRender(const Arguments& args) {
         EglOffscreenContext context(options.width, options.height);
         Renderer renderer(context, options.width, options.height);
         WritePng(RenderModelView(*model, options, renderer), options.output);
-    } catch (const ShaderError& e) {
-        // The step and the compiler's log, as they stand.
-        std::fputs(e.what(), stderr);
-        if (!e.log().empty()) {
-            std::fputs(e.log().c_str(), stderr);
-            if (e.log().back() != '\n') std::fputc('\n', stderr);
-        }
-        return kExitFailed;
     } catch (const RenderError& e) {
-        std::fprintf(stderr, "vertigon-cli render: %s\n", e.what());
-        return kExitFailed;
+        return ReportRenderFailure("render", e);
     }
     return kExitOk;
 }
