@@ -10,7 +10,7 @@
 
 #include "cli/commands.h"
 #include "cli/ee_registers.h"
-#include "cli/json_writer.h"
+#include "cli/json_output.h"
 #include "ee/fault.h"
 #include "ee/interpreter.h"
 #include "ee/memory.h"
@@ -162,22 +162,18 @@ int RunEeRun(const Arguments& args) {
         state->output->Write(faultMessage);
     }
 
-    JsonWriter json;
-    json.BeginObject();
-    json.Key("outcome").String(OutcomeName(outcome));
-    if (outcome == Outcome::Fault) json.Key("fault").String(faultMessage);
-    json.Key("steps").UInt(steps);
-    WriteEeRegistersJson(json, *state);
-    json.Key("memory").BeginArray();
+    Json json = {{"outcome", OutcomeName(outcome)}};
+    if (outcome == Outcome::Fault) json["fault"] = faultMessage;
+    json["steps"] = steps;
+    AddEeRegistersJson(json, *state);
+    Json memory = Json::array();
     for (const DumpRange& range : options.dumps) {
         char address[16];
         std::snprintf(address, sizeof address, "%08" PRIx32, range.address);
-        json.BeginObject().Key("address").String(address).Key("length").UInt(range.length);
-        json.Key("bytes").String(HexBytes(*state, range)).EndObject();
+        memory.push_back({{"address", address}, {"length", range.length}, {"bytes", HexBytes(*state, range)}});
     }
-    json.EndArray();
-    json.EndObject();
-    std::printf("%s\n", json.text().c_str());
+    json["memory"] = std::move(memory);
+    std::printf("%s\n", JsonText(json).c_str());
     switch (outcome) {
         case Outcome::Stopped: return kExitOk;
         case Outcome::Fault: return kExitFailed;
