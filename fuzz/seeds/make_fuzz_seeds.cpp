@@ -124,7 +124,7 @@ void WriteEmulatorSeeds(SeedWriter& out) {
                        " div1 $zero, $t0, $t1\n sq $t5, 32($a0)\n jr $ra\n nop\n"},
         {"fpu", "lwc1 $f0, 0($a0)\n lwc1 $f1, 4($a0)\n add.s $f2, $f0, $f1\n mul.s $f3, $f2, $f1\n"
                 " div.s $f4, $f3, $f0\n madd.s $f5, $f3, $f4\n c.lt.s $f0, $f1\n bc1t 1f\n nop\n"
-                " cvt.w.s $f6, $f5\n1: swc1 $f6, 8($a1)\n jr $ra\n nop\n"},
+                " mov.s $f6, $f5\n1: swc1 $f6, 8($a1)\n jr $ra\n nop\n"},
         {"vu0_macro", "lqc2 $vf1, 0($a0)\n lqc2 $vf2, 16($a0)\n vadd.xyzw $vf3, $vf1, $vf2\n"
                       " vmulax.xyzw $ACC, $vf1, $vf2x\n vmaddz.xyzw $vf4, $vf2, $vf1z\n vdiv $Q, $vf1x, $vf2y\n"
                       " vwaitq\n vmulq.xyzw $vf5, $vf4, $Q\n sqc2 $vf5, 0($a1)\n qmfc2 $t0, $vf5\n"
