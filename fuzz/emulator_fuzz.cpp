@@ -1,19 +1,17 @@
-// The interpreter on arbitrary instruction words and a little data. Every run must end in a
-// clean stop (a return through the initial RA, or running off the end of the code), the step
-// bound, or a reported fault; anything else (a host crash, a sanitizer report, an access past
-// the emulated memories) is a finding.
-#include <fuzzer/FuzzedDataProvider.h>
-
+// The interpreter on arbitrary instruction words and a little data, through the emulator's run
+// loop. Every run must end in a clean stop (a return through the initial RA), the step bound or
+// a reported fault; anything else (a host crash, a sanitizer report, an access past the
+// emulated memories, an escaping exception) is a finding.
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 #include <vector>
 
-#include "ee/fault.h"
-#include "ee/interpreter.h"
 #include "ee/memory.h"
 #include "ee/native_hooks.h"
+#include "ee/run_loop.h"
 #include "fuzz/reusable_ee_state.h"
 
 using namespace vertigon;
@@ -26,7 +24,7 @@ constexpr uint32_t kScratchpadBase = 0x70000000;
 constexpr uint32_t kStackTop = 0x00010000;
 constexpr uint32_t kReturnAddress = 0x00001000;
 constexpr size_t kMaxCodeBytes = 4096;
-constexpr size_t kMaxDataBytes = 256;
+constexpr size_t kMaxDataBytes = 255;
 constexpr uint64_t kStepBound = 4096;
 
 class QuietSink final : public EeOutputSink {
@@ -41,15 +39,16 @@ void CopyIn(EeState& state, uint32_t address, const std::vector<uint8_t>& bytes)
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    FuzzedDataProvider input(data, size);
-    const std::vector<uint8_t> bytes = input.ConsumeBytes<uint8_t>(input.ConsumeIntegralInRange<size_t>(0, kMaxDataBytes));
-    std::vector<uint8_t> code = input.ConsumeRemainingBytes<uint8_t>();
-    code.resize(std::min(code.size(), kMaxCodeBytes) / 4 * 4);
+    // Input: the data length (one byte), the data, then the code words.
+    if (size == 0) return -1;
+    const size_t dataLength = std::min<size_t>(data[0], size - 1);
+    const std::vector<uint8_t> bytes(data + 1, data + 1 + dataLength);
+    const size_t codeLength = std::min(size - 1 - dataLength, kMaxCodeBytes) / 4 * 4;
+    const std::vector<uint8_t> code(data + 1 + dataLength, data + 1 + dataLength + codeLength);
 
     static QuietSink quiet;
-    static EeState state;  // reset per input: a new one costs milliseconds
+    static EeState state(quiet);  // reset per input: a new one costs milliseconds
     fuzzing::ResetEeState(state);
-    state.output = &quiet;
     for (const NativeHookEntry& hook : kProgramImageHooks) InstallNativeHook(state, hook.address, hook.function);
     CopyIn(state, kCodeBase, code);
     CopyIn(state, kDataBase, bytes);
@@ -61,15 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     state.gpr[6].lower = kDataBase + kMaxDataBytes / 2;
     state.gpr[29].lower = kStackTop;
     state.gpr[31].lower = kReturnAddress;
-    state.pc = kCodeBase;
-    const uint32_t codeEnd = kCodeBase + static_cast<uint32_t>(code.size());
-    try {
-        for (uint64_t steps = 0; steps < kStepBound; ++steps) {
-            state.gpr[0].lower = 0;
-            Step(state);
-            if (state.pc == kReturnAddress || state.pc == codeEnd) break;
-        }
-    } catch (const EeFault&) {
-    }
+    const RunResult result =
+        RunUntilStop(state, RunPlan{.entry = kCodeBase, .stop = kReturnAddress, .stepBound = kStepBound});
+    if (result.outcome == RunResult::Outcome::Refused) std::abort();
     return 0;
 }
