@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets of fuzz/ (clang-14, AddressSanitizer + UBSan) in build/fuzz, with
-# every default target of the project, so this is also the Clang build of everything.
+# Builds the libFuzzer targets of fuzz/ (clang-14, AddressSanitizer + UBSan) in build/fuzz: the
+# core library, the fixture writers and the targets, all instrumented.
 #   scripts/fuzz.sh                  build only
 #   scripts/fuzz.sh --smoke          build, then run every target 20 s on its corpus; fails on
 #                                    any finding (crash, sanitizer report, leak, timeout, OOM)
@@ -17,7 +17,7 @@ build=build/fuzz
 CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only" \
   -DVERTIGON_FUZZ=ON -DVERTIGON_WERROR="${VERTIGON_WERROR:-OFF}" >/dev/null
-cmake --build "$build"
+cmake --build "$build" --target fuzz_targets
 
 targets=()
 for program in "$build"/fuzz/*_fuzz; do

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/fixtures/byte_writer.h"
+#include "tests/fixtures/ee_test_image.h"
 #include "tests/fixtures/ffb_demo_sample.h"
 #include "tests/fixtures/ffb_fixtures.h"
 #include "tests/fixtures/ffb_writer.h"
@@ -74,6 +75,23 @@ MsetDescription TwoAnimations(bool motionMagic) {
     m.bytesAfterList = 0x80;
     return m;
 }
+
+// Two animations the test program image plays: one moving bone 1, one spinning.
+MsetDescription TestImageAnimations() {
+    TestAnimation walk;
+    walk.bones.resize(2);
+    walk.bones[1].velocity = {1, 0, 0, 0};
+    TestAnimation spin = walk;
+    spin.mode = TestAnimationMode::FrameSpins;
+    MsetDescription m;
+    m.offsets = {0, 0x200};
+    m.blocks = {{0, WriteTestAnimationBlock(walk)}, {0x200, WriteTestAnimationBlock(spin)}};
+    m.bytesAfterList = 0x400;
+    return m;
+}
+
+// The viewer-path target's input: the format, then what that loader's target takes.
+Bytes ViewerInput(uint8_t format, const Bytes& file) { return Concat({format}, file); }
 
 // An ELF header with one loadable segment of `payload` at main-memory offset 0x100000.
 Bytes SmallElf(const Bytes& payload) {
@@ -163,6 +181,10 @@ int main(int argc, char** argv) {
         out.Write("gs_unswizzle", "one_page", GsInput(16, 8, 1, 2));
         out.Write("gs_unswizzle", "two_pages", GsInput(64, 16, 1, 2));
         WriteEmulatorSeeds(out);
+        out.Write("viewer_path", "demo", ViewerInput(0, demo));
+        out.Write("viewer_path", "mdlx_sample", ViewerInput(1, MdlxSampleFile()));
+        out.Write("viewer_path", "raw_sample", ViewerInput(2, BuildRawSample()));
+        out.Write("viewer_path", "mdls_animated", ViewerInput(3, MdlsWithMset(mdls, WriteMset(TestImageAnimations()))));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "make_fuzz_seeds: %s\n", e.what());
         return 1;
