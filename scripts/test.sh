@@ -3,11 +3,13 @@
 #   1. Debug with AddressSanitizer and UndefinedBehaviorSanitizer, every GoogleTest suite (the
 #      stage to run alone while developing: VERTIGON_TEST_STAGES=1 scripts/test.sh);
 #   2. Release with GCC, every default target including the tests (what a packager builds);
+#   3. the fuzz targets built with Clang (core library and fixture writers included), each run
+#      20 s on its corpus; any finding fails (scripts/fuzz.sh --smoke).
 # Warnings are errors in every stage. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-stages="${VERTIGON_TEST_STAGES:-1 2}"
+stages="${VERTIGON_TEST_STAGES:-1 2 3}"
 export VERTIGON_WERROR=ON
 
 stage_started=$SECONDS
@@ -32,4 +34,9 @@ if [[ " $stages " == *" 2 "* ]]; then
   cmake -S . -B build/release-check -G Ninja -DCMAKE_BUILD_TYPE=Release -DVERTIGON_WERROR=ON
   cmake --build build/release-check
   stage_done "2 (GCC Release build of every default target)"
+fi
+
+if [[ " $stages " == *" 3 "* ]]; then
+  scripts/fuzz.sh --smoke
+  stage_done "3 (Clang fuzz targets and their smoke run)"
 fi
