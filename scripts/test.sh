@@ -1,15 +1,42 @@
 #!/usr/bin/env bash
-# Builds Vertigon in Debug with AddressSanitizer and UndefinedBehaviorSanitizer and runs every
-# test suite. Exits non-zero on any failure.
+# The project's test command, in stages, each timed:
+#   1. Debug with AddressSanitizer and UndefinedBehaviorSanitizer, every GoogleTest suite (the
+#      stage to run alone while developing: VERTIGON_TEST_STAGES=1 scripts/test.sh);
+#   2. Release with GCC, every default target including the tests (what a packager builds);
+#   3. the fuzz targets built with Clang (core library and fixture writers included), each run
+#      20 s on its corpus; any finding fails (scripts/fuzz.sh --smoke).
+# Warnings are errors in every stage. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/setup.sh
-cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVERTIGON_SANITIZE=ON
-cmake --build build/test
+stages="${VERTIGON_TEST_STAGES:-1 2 3}"
+export VERTIGON_WERROR=ON
 
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
-export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
-export VERTIGON_REQUIRE_MIPS_TOOLS=1  # set up above; never skip the assembler-driven tests
-export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-ctest --test-dir build/test --output-on-failure --parallel "$(nproc)"
+stage_started=$SECONDS
+stage_done() { echo "== stage $1 took $((SECONDS - stage_started)) s"; stage_started=$SECONDS; }
+
+scripts/setup.sh
+
+if [[ " $stages " == *" 1 "* ]]; then
+  cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVERTIGON_SANITIZE=ON -DVERTIGON_WERROR=ON
+  cmake --build build/test
+  (
+    export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+    export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+    export VERTIGON_REQUIRE_MIPS_TOOLS=1  # set up above; never skip the assembler-driven tests
+    export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+    ctest --test-dir build/test --output-on-failure --parallel "$(nproc)"
+  )
+  stage_done "1 (sanitizer build and GoogleTest)"
+fi
+
+if [[ " $stages " == *" 2 "* ]]; then
+  cmake -S . -B build/release-check -G Ninja -DCMAKE_BUILD_TYPE=Release -DVERTIGON_WERROR=ON
+  cmake --build build/release-check
+  stage_done "2 (GCC Release build of every default target)"
+fi
+
+if [[ " $stages " == *" 3 "* ]]; then
+  scripts/fuzz.sh --smoke
+  stage_done "3 (Clang fuzz targets and their smoke run)"
+fi

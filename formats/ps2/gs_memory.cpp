@@ -111,6 +111,11 @@ bool UnswizzlePsmt8(GsMemoryImage& gs, std::span<const uint8_t> words, uint32_t 
     // Far beyond anything the 4 MiB memory holds; keeps 2W and 2Hr inside 32 bits.
     constexpr uint32_t kMaxSide = 0x8000;
     if (w > kMaxSide || hr > kMaxSide) return false;
+    // Refused before the index image is allocated: it may be 4 GiB for a few bytes of input.
+    if (uint64_t{w} * hr * 4 > words.size() || !PagesFit(w, hr, 64, 32, writeWidth) ||
+        !PagesFit(w * 2, hr * 2, 128, 64, readWidth / 2)) {
+        return false;
+    }
     indices.assign(uint64_t{w} * 2 * hr * 2, 0);
     gs.ClearPages(std::max(PagesSpanned(w, hr, 64, 32, writeWidth), PagesSpanned(w * 2, hr * 2, 128, 64, readWidth / 2)));
     return gs.WritePsmct32(words, w, hr, writeWidth) && gs.ReadPsmt8(indices, w * 2, hr * 2, readWidth);

@@ -83,6 +83,10 @@ TEST(GsMemory, ShortBuffersAreRejected) {
     EXPECT_FALSE(gs.ReadPsmt8(out, 4, 4, 2));
     std::vector<uint8_t> indices;
     EXPECT_FALSE(UnswizzlePsmt8(gs, words, 0x10000, 0, 1, 2, indices));
+    // Found by fuzzing: a 32768 x 32768 upload of ten bytes made a 4 GiB index image before
+    // the words were found short.
+    EXPECT_FALSE(UnswizzlePsmt8(gs, words, 0x8000, 0x8000, 0, 0, indices));
+    EXPECT_TRUE(indices.empty());
 }
 
 }  // namespace
