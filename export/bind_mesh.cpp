@@ -98,6 +98,26 @@ double Disagreement(const SkinGroup& g, std::span<const SkinEntry> influences, c
     return worst;
 }
 
+// Whether the corners in this order turn counter-clockwise about the corners' mean normal.
+bool FacesItsNormals(const Triangle& t, const std::array<int, 3>& order, const std::vector<BindPoint>& positions,
+                     const std::vector<BindPoint>& normals) {
+    V3 p[3];
+    V3 mean{0, 0, 0};
+    for (int c = 0; c < 3; ++c) {
+        const int corner = order[static_cast<size_t>(c)];
+        const int32_t pi = t.positionIndex[corner];
+        const int32_t ni = t.normalIndex[corner];
+        p[c] = InRange(pi, positions.size()) ? positions[static_cast<size_t>(pi)].value : V3{0, 0, 0};
+        if (InRange(ni, normals.size())) {
+            for (int j = 0; j < 3; ++j) mean[j] += normals[static_cast<size_t>(ni)].value[j];
+        }
+    }
+    const V3 e1{p[1][0] - p[0][0], p[1][1] - p[0][1], p[1][2] - p[0][2]};
+    const V3 e2{p[2][0] - p[0][0], p[2][1] - p[0][1], p[2][2] - p[0][2]};
+    const V3 face{e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2], e1[0] * e2[1] - e1[1] * e2[0]};
+    return face[0] * mean[0] + face[1] * mean[1] + face[2] * mean[2] >= 0;
+}
+
 struct CornerKey {
     int32_t shape, position, normal;
     uint32_t u, v, colour;
@@ -178,9 +198,16 @@ public:
             for (const Batch& batch : shape.batches) {
                 if (batch.materials.empty() || batch.materials[0].hidden) continue;
                 PrimitiveBuilder& builder = PrimitiveFor(batch.materials[0], shape.normalCount() > 0);
+                const bool faceTheNormals = batch.materials[0].doubleSided && builder.primitive.hasNormals;
                 for (const Triangle& t : batch.triangles) {
                     // The viewer shows clockwise corners front-on; glTF fronts are counter-clockwise.
-                    for (int c : {0, 2, 1}) {
+                    // A double-sided face shows either way in the viewer, lit by its normals alone;
+                    // glTF lights a back face with reversed normals, so it faces its normals.
+                    std::array<int, 3> order{0, 2, 1};
+                    if (faceTheNormals && !FacesItsNormals(t, order, positions[shapeIndex], normals[shapeIndex])) {
+                        order = {0, 1, 2};
+                    }
+                    for (int c : order) {
                         builder.primitive.indices.push_back(
                             Corner(builder, s, t, c, positions[shapeIndex], normals[shapeIndex]));
                     }

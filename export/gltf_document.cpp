@@ -121,6 +121,7 @@ public:
         doc_.gltf.scenes.push_back(scene);
         doc_.gltf.defaultScene = 0;
         if (doc_.gltf.buffers[0].data.empty()) doc_.gltf.buffers.clear();
+        if (options_.progress) options_.progress(static_cast<int32_t>(total_), static_cast<int32_t>(total_));
         return std::move(doc_);
     }
 

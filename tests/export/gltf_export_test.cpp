@@ -304,6 +304,29 @@ TEST_F(GltfExport, ModelsWithoutBonesOrLodsExportWhatTheyHave) {
     ExpectValid({unskinned, nothing});
 }
 
+TEST_F(GltfExport, FrontFacesTurnCounterClockwiseAndDoubleSidedOnesFaceTheirNormals) {
+    // Each quad is clockwise on screen seen from +z, where the viewer shows it front-on.
+    ShapeBuilder shape;
+    Material doubleSided = MakeMaterial(true);
+    doubleSided.doubleSided = true;
+    const int32_t single = shape.AddBatch(MakeMaterial(true));
+    const int32_t both = shape.AddBatch(std::move(doubleSided));
+    const Corner tl{0, 1, 0}, tr{1, 1, 0}, bl{0, 0, 0}, br{1, 0, 0};
+    shape.AddQuad(single, tl, tr, bl, br, 0, {0, 0, 1});
+    shape.AddQuad(both, tl, tr, bl, br, 0, {0, 0, -1});
+    auto model = MakeModel(shape.Take());
+    const tinygltf::Model gltf = ReadGltf(Export(*model, "faces.glb", Options()));
+    const std::vector<Corners3> triangles = GltfTriangles(gltf);
+    ASSERT_EQ(triangles.size(), 4u);
+    const auto turn = [](const Corners3& c) {
+        return (c[1][0] - c[0][0]) * (c[2][1] - c[0][1]) - (c[1][1] - c[0][1]) * (c[2][0] - c[0][0]);
+    };
+    EXPECT_GT(turn(triangles[0]), 0);  // front toward +z, as the viewer shows it
+    EXPECT_GT(turn(triangles[1]), 0);
+    EXPECT_LT(turn(triangles[2]), 0);  // toward its normals, -z
+    EXPECT_LT(turn(triangles[3]), 0);
+}
+
 TEST_F(GltfExport, FailuresLeaveNothingHalfWritten) {
     ShapeBuilder shape;
     AddSquare(shape, shape.AddBatch(MakeMaterial(false)), 0, 0, 0, 1);

@@ -240,10 +240,8 @@ std::vector<Corners3> ViewerTriangles(Model& model, int lod, int group, int inde
             if (batch.materials.empty() || batch.materials[0].hidden) continue;
             for (const Triangle& t : batch.triangles) {
                 Corners3 corners;
-                // The viewer's front faces are clockwise on screen, glTF's counter-clockwise.
-                const int order[3] = {0, 2, 1};
                 for (int c = 0; c < 3; ++c) {
-                    const Vec4& p = positions.at(static_cast<size_t>(t.positionIndex[order[c]]));
+                    const Vec4& p = positions.at(static_cast<size_t>(t.positionIndex[c]));
                     corners[static_cast<size_t>(c)] = {p.x, p.y, p.z};
                 }
                 triangles.push_back(corners);
@@ -262,9 +260,12 @@ double LargestMismatch(const std::vector<Corners3>& viewer, const std::vector<Co
     for (const Corners3& v : viewer) {
         double best = std::numeric_limits<double>::infinity();
         for (const Corners3& f : file) {
-            for (int rotation = 0; rotation < 3; ++rotation) {
+            for (int rotation = 0; rotation < 6; ++rotation) {
                 double d = 0;
-                for (int c = 0; c < 3; ++c) d = std::max(d, distance(v[static_cast<size_t>(c)], f[static_cast<size_t>((c + rotation) % 3)]));
+                for (int c = 0; c < 3; ++c) {
+                    const int other = rotation < 3 ? (c + rotation) % 3 : (rotation - c) % 3;
+                    d = std::max(d, distance(v[static_cast<size_t>(c)], f[static_cast<size_t>(other)]));
+                }
                 best = std::min(best, d);
             }
         }

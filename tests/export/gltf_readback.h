@@ -25,14 +25,13 @@ std::vector<double> ReadAccessor(const tinygltf::Model& gltf, int accessor);
 // joints posed by animation `animation` at `seconds` (the nodes' own transforms when it is -1).
 std::vector<Corners3> GltfTriangles(const tinygltf::Model& gltf, int animation = -1, double seconds = 0, int mesh = -1);
 
-// The viewer's triangles of Lod `lod` (draw group 0, batches not hidden), corners in glTF order,
-// after selecting animation `index` of `group` and drawing `redraws` redraws `step` apart
+// The viewer's triangles of Lod `lod` (draw group 0, batches not hidden), after selecting animation `index` of `group` and drawing `redraws` redraws `step` apart
 // (group -1: the bind pose).
 std::vector<Corners3> ViewerTriangles(Model& model, int lod, int group = -1, int index = 0, int redraws = 0,
                                       float step = 0);
 
-// The largest distance between each viewer triangle and its nearest file triangle (same corner
-// order up to rotation); infinity when the counts differ.
+// The largest distance between each viewer triangle and its nearest file triangle (corners
+// matched in either turning order); infinity when the counts differ.
 double LargestMismatch(const std::vector<Corners3>& viewer, const std::vector<Corners3>& file);
 
 // The diagonal of the box around the triangles.
