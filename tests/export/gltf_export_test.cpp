@@ -86,6 +86,19 @@ TEST_F(GltfExport, MdlxSampleKeepsItsSkinMaterialsAndTexturesOnce) {
     EXPECT_EQ(gltf.skins[0].joints.size(), model->bones.size());
     EXPECT_EQ(gltf.nodes.at(1).name, "bone_000");
     ExpectSamePose(ViewerTriangles(*model, 0), GltfTriangles(gltf), "bind pose");
+    // Every bone turned by hand, in the viewer and in the file's nodes (whose rotation is the
+    // conjugate of the viewer's quaternion: the viewer's matrices act on row vectors).
+    tinygltf::Model turned = gltf;
+    const auto turn = [](size_t k) { return QuatFromEuler(0.3f, 0.2f * static_cast<float>(k), -0.1f); };
+    for (size_t k = 0; k < model->bones.size(); ++k) {
+        ASSERT_EQ(model->bones[k].scale, (Vec4{1, 1, 1, model->bones[k].scale.w}));
+        const Quat q = turn(k);
+        turned.nodes[k + 1].rotation = {-q.x, -q.y, -q.z, q.w};
+    }
+    const auto pose = [&turn](std::vector<Bone>& bones) {
+        for (size_t k = 0; k < bones.size(); ++k) bones[k].rotation = turn(k);
+    };
+    ExpectSamePose(ViewerTriangles(*model, 0, -1, 0, 0, 0, pose), GltfTriangles(turned), "turned by hand");
 
     // The halo is translucent; each texture the materials use is stored once, as PNG.
     bool blended = false;

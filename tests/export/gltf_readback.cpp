@@ -219,7 +219,8 @@ std::vector<Corners3> GltfTriangles(const tinygltf::Model& gltf, int animation, 
     return triangles;
 }
 
-std::vector<Corners3> ViewerTriangles(Model& model, int lod, int group, int index, int redraws, float step) {
+std::vector<Corners3> ViewerTriangles(Model& model, int lod, int group, int index, int redraws, float step,
+                                      const std::function<void(std::vector<Bone>&)>& pose) {
     ModelEntry entry(model);
     FrameStep = 0;
     if (group >= 0) entry.SelectAnimation(group, index);
@@ -228,6 +229,11 @@ std::vector<Corners3> ViewerTriangles(Model& model, int lod, int group, int inde
         FrameStep = step;
         entry.Update();
         FrameStep = 0;
+        entry.Update();
+    }
+    if (pose) {
+        pose(entry.bones);
+        entry.poseDirty = true;
         entry.Update();
     }
     std::vector<Corners3> triangles;

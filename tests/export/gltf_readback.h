@@ -4,6 +4,7 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,9 +27,9 @@ std::vector<double> ReadAccessor(const tinygltf::Model& gltf, int accessor);
 std::vector<Corners3> GltfTriangles(const tinygltf::Model& gltf, int animation = -1, double seconds = 0, int mesh = -1);
 
 // The viewer's triangles of Lod `lod` (draw group 0, batches not hidden), after selecting animation `index` of `group` and drawing `redraws` redraws `step` apart
-// (group -1: the bind pose).
+// (group -1: the bind pose); `pose`, when given, then sets the bones' local transforms.
 std::vector<Corners3> ViewerTriangles(Model& model, int lod, int group = -1, int index = 0, int redraws = 0,
-                                      float step = 0);
+                                      float step = 0, const std::function<void(std::vector<Bone>&)>& pose = {});
 
 // The largest distance between each viewer triangle and its nearest file triangle (corners
 // matched in either turning order); infinity when the counts differ.
