@@ -94,6 +94,12 @@ std::string ViewerUsage() {
         text += left + " " + option.help + "\n";
     }
     text += "  --                   end of options; later arguments are model paths\n";
+    text +=
+        "\nIn the view: left drag turns, middle or Shift + left drag pans, the wheel zooms, a right\n"
+        "click opens the model menu. Keys: F frame the model, Home reset the view, arrows turn,\n"
+        "+ and - zoom, Space play or pause, comma and period one frame back or forward, Page Down\n"
+        "and Page Up the next or previous model file of the folder, Ctrl+S save the view as PNG.\n"
+        "Preferences live in $XDG_CONFIG_HOME/vertigon/vertigon.conf (~/.config when unset).\n";
     return text;
 }
 

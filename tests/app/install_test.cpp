@@ -151,7 +151,7 @@ TEST_F(InstalledTree, ManualPagesRenderAndNameWhatHelpNames) {
     for (const char* program : {"vertigon", "vertigon-cli"}) {
         SCOPED_TRACE(program);
         const fs::path page = Share() / "man/man1" / (std::string(program) + ".1.gz");
-        const CliResult man = RunCommandLine("MANWIDTH=80 man --warnings -l " + Quote(page));
+        const CliResult man = RunCommandLine("LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l " + Quote(page));
         EXPECT_EQ(man.status, 0);
         EXPECT_EQ(man.err, "") << "groff has no complaints";
         EXPECT_NE(man.out.find("NAME"), std::string::npos);

@@ -7,12 +7,15 @@
 #include <wx/toolbar.h>
 
 #include <cmath>
+#include <filesystem>
 #include <numbers>
 
 #include "app/animation_browser.h"
 #include "app/main_frame.h"
 #include "app/model_context_menu.h"
 #include "app/model_drop_target.h"
+#include "app/playback_bar.h"
+#include "app/preferences.h"
 #include "app/render_view.h"
 #include "app/stats_window.h"
 #include "app/status_line.h"
@@ -23,6 +26,9 @@
 #include "formats/status_report.h"
 #include "tests/app/gui_session.h"
 #include "tests/fixtures/model_builder.h"
+#include "tests/fixtures/temp_dir.h"
+
+#include <fstream>
 
 namespace vertigon {
 namespace {
@@ -364,6 +370,53 @@ TEST_F(ViewerWindowTest, TextureAndStatsWindowsShowTheShownModel) {
 
     SendCommand(viewer->view(), kIdMenuFirstLod + 0);
     EXPECT_EQ(viewer->state().current()->lod, 0);
+}
+
+// Width and height from a PNG file's header.
+std::pair<int, int> PngSize(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    unsigned char header[24] = {};
+    file.read(reinterpret_cast<char*>(header), sizeof header);
+    const auto word = [&](int at) { return header[at] << 24 | header[at + 1] << 16 | header[at + 2] << 8 | header[at + 3]; };
+    return {word(16), word(20)};
+}
+
+TEST_F(ViewerWindowTest, EverySampleWithGridAxesAndThePlaybackBar) {
+    REQUIRE_GUI();
+    Preferences guides;
+    guides.grid = true;
+    guides.axes = true;
+    ASSERT_TRUE(SavePreferences(guides, PreferencesPath()));
+    for (const char* sample : {"demo.ffb", "mdlx_sample.mdlx", "winged_totem.raw"}) {
+        Start({SamplePath(sample)});
+        EXPECT_EQ(viewer->playbackBar()->IsShown(), viewer->state().clip() != nullptr) << sample;
+        const RgbImage frame = CaptureNextFrame(*viewer->view());
+        RunUntil([] { return false; }, std::chrono::milliseconds(300));
+        testing::SaveScreen(std::string("guides_") + sample);
+        long grid = 0, red = 0;
+        for (int y = 0; y < frame.height; ++y) {
+            for (int x = 0; x < frame.width; ++x) {
+                const auto p = frame.At(x, y);
+                grid += p[0] == p[1] && p[1] == p[2] && p[0] >= 75 && p[0] <= 78;
+                red += x < frame.width / 4 && y > frame.height * 3 / 4 && p[0] > 200 && p[1] < 60 && p[2] < 60;
+            }
+        }
+        EXPECT_GT(grid, 500) << sample << ": grid lines";
+        EXPECT_GT(red, 5) << sample << ": the x axis in the lower-left corner";
+
+        // Save image writes the view alone, at its size.
+        testing::TempDir dir;
+        const std::string png = (dir.path() / "view.png").string();
+        ASSERT_TRUE(viewer->SaveImage(png));
+        EXPECT_EQ(PngSize(png), std::make_pair(viewer->view()->viewWidth(), viewer->view()->viewHeight()));
+        EXPECT_TRUE(CloseViewer(*viewer));
+        viewer.reset();
+    }
+    // Closing remembered the guides (and the files opened).
+    const Preferences kept = LoadPreferences(PreferencesPath());
+    EXPECT_TRUE(kept.grid && kept.axes);
+    ASSERT_FALSE(kept.recentFiles.empty());
+    EXPECT_EQ(std::filesystem::path(kept.recentFiles.front()).filename(), "winged_totem.raw");
 }
 
 }  // namespace
