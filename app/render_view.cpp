@@ -79,6 +79,7 @@ void RenderView::CreateRenderer() {
     viewHeight_ = size.GetHeight();
     renderer_ = std::make_unique<Renderer>(*glContext_, viewWidth_ > 0 ? viewWidth_ : 1,
                                            viewHeight_ > 0 ? viewHeight_ : 1);
+    state_.scene().SetRenderer(renderer_.get());
     guides_ = std::make_unique<GuideRenderer>(renderer_->device());
     state_.scene().drawOverlays = [this] { DrawOverlays(); };
     state_.SetViewSize(viewWidth_, viewHeight_);
@@ -110,9 +111,15 @@ void RenderView::Present() {
 
 void RenderView::OnPaint(wxPaintEvent&) {
     wxPaintDC validate(this);
-    if (!renderer_ || !IsShownOnScreen()) return;
+    if (!renderer_ || failed_ || !IsShownOnScreen()) return;
     const uint32_t now = MonotonicMilliseconds();
-    state_.DrawFrame(viewWidth_, viewHeight_, clock_.Step(now));
+    try {
+        state_.DrawFrame(viewWidth_, viewHeight_, clock_.Step(now));
+    } catch (const RenderError& e) {
+        failed_ = true;
+        if (onFailure_) onFailure_(e);
+        return;
+    }
     clock_.Mark(now);
     if (frameObserver_) frameObserver_(now);
 }

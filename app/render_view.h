@@ -12,6 +12,7 @@
 
 #include "app/frame_clock.h"
 #include "render/gl_context.h"
+#include "render/render_error.h"
 #include "render/guides.h"
 #include "render/renderer.h"
 #include "render/rgb_image.h"
@@ -30,9 +31,13 @@ public:
     // The renderer (and with it the device) goes before the OpenGL context.
     ~RenderView() override;
 
-    // Makes the context current and builds the renderer on it. The window must be realised
-    // (its frame shown). Throws RenderError when there is no OpenGL 3.3 core context.
+    // Makes the context current, builds the renderer on it and hands it to the viewer's scene.
+    // The window must be realised (its frame shown). Throws RenderError when there is no
+    // OpenGL 3.3 core context.
     void CreateRenderer();
+    // Told once when drawing a frame fails (a shader program that does not compile or link);
+    // the view draws nothing more.
+    void SetFailureHandler(std::function<void(const RenderError&)> handler) { onFailure_ = std::move(handler); }
     Renderer* renderer() const { return renderer_.get(); }
 
     // Draws one frame without advancing the clock and returns it as the screen shows it; empty
@@ -77,6 +82,8 @@ private:
     std::function<void()> beforePresent_;
     std::function<void()> afterPresent_;
     long presentedFrames_ = 0;
+    std::function<void(const RenderError&)> onFailure_;
+    bool failed_ = false;
     std::function<void(uint32_t)> frameObserver_;
     RgbImage* grabInto_ = nullptr;  // set while GrabFrame draws
     wxPoint rightDownAt_;

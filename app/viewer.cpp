@@ -23,18 +23,8 @@
 #include "formats/status_report.h"
 #include "render/render_error.h"
 #include "render/rgb_image.h"
-#include "render/shader_programs.h"
 
 namespace vertigon {
-
-namespace {
-
-void ShowShaderError(const std::string& message, const std::string& log) {
-    wxMessageBox(ToWx(message), "Error", wxOK);
-    if (!log.empty()) wxMessageBox(ToWx(log), "Error", wxOK);
-}
-
-}  // namespace
 
 void ShowStatusText(const std::string& text) { ReportStatus(text); }
 
@@ -47,7 +37,6 @@ Viewer::Viewer() {
 Viewer::~Viewer() {
     ReleaseScene();
     SetStatusReporter({});
-    SetShaderErrorReporter(nullptr);
 }
 
 bool Viewer::Start(const std::vector<std::string>& paths, const LoaderOptions& loaderOptions) {
@@ -83,7 +72,7 @@ bool Viewer::Start(const std::vector<std::string>& paths, const LoaderOptions& l
                                     [this](int32_t group, int32_t index) { state_.SelectAnimation(group, index); });
     if (wxTheApp) wxTheApp->SetTopWindow(frame_);
 
-    SetShaderErrorReporter(ShowShaderError);
+    view_->SetFailureHandler([this](const RenderError& error) { RenderFailed(error); });
     frame_->Show();
     try {
         view_->CreateRenderer();
@@ -98,7 +87,30 @@ bool Viewer::Start(const std::vector<std::string>& paths, const LoaderOptions& l
 }
 
 void Viewer::OpenFile(const std::string& path) {
-    if (state_.OpenFile(path) && frame_) frame_->AddRecentFile(path);
+    try {
+        if (state_.OpenFile(path) && frame_) frame_->AddRecentFile(path);
+    } catch (const RenderError& error) {
+        RenderFailed(error);
+    }
+}
+
+void Viewer::RenderFailed(const RenderError& error) {
+    if (failed_) return;
+    failed_ = true;
+    std::string message = error.what();
+    std::string log;
+    if (const auto* shader = dynamic_cast<const ShaderError*>(&error)) log = shader->log();
+    // Shown once the current event is handled: a paint handler must not run a modal loop.
+    const auto show = [this, message, log] {
+        wxMessageBox(ToWx(message), "Error", wxOK);
+        if (!log.empty()) wxMessageBox(ToWx(log), "Error", wxOK);
+        if (frame_) frame_->Close(true);
+    };
+    if (frame_) {
+        frame_->CallAfter(show);
+    } else {
+        show();
+    }
 }
 
 void Viewer::ReleaseScene() { state_.TearDown(); }

@@ -14,6 +14,7 @@
 
 #include "app/preferences.h"
 #include "app/viewer_state.h"
+#include "render/render_error.h"
 
 namespace vertigon {
 
@@ -42,6 +43,10 @@ public:
     void SetFramePresentedObserver(std::function<void(RenderView&)> observer) { framePresented_ = std::move(observer); }
     // Replaces the shown model (File > Open, a drop, the command line).
     void OpenFile(const std::string& path);
+    // A drawing failure: shown in message boxes titled "Error", then the viewer closes and the
+    // program ends with status 1.
+    void RenderFailed(const RenderError& error);
+    bool failed() const { return failed_; }
     // The scene tree (and the shown model), then the registry; the device goes with the view.
     void ReleaseScene();
 
@@ -110,6 +115,7 @@ private:
     uint32_t rateStart_ = 0;   // tick the frame-rate count started at
     int rateFrames_ = 0;
     bool rateShown_ = false;
+    bool failed_ = false;
 };
 
 }  // namespace vertigon

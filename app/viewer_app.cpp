@@ -47,7 +47,9 @@ bool ViewerApp::OnInit() {
 
 int ViewerApp::OnRun() {
     if (earlyExitStatus_ >= 0) return earlyExitStatus_;
-    return wxApp::OnRun();
+    const int status = wxApp::OnRun();
+    // A drawing failure closed the viewer.
+    return viewer_ && viewer_->failed() ? 1 : status;
 }
 
 int ViewerApp::OnExit() {

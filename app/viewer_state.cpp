@@ -103,7 +103,7 @@ void ViewerState::CreateCore(const LoaderOptions& options) { CreateCore(std::mak
 
 void ViewerState::CreateCore(std::unique_ptr<LoaderRegistry> registry) {
     registry_ = std::move(registry);
-    scene_.CreateRootAndCamera();
+    view_.CreateScene();
 }
 
 void ViewerState::Report(const std::string& message) {
@@ -112,17 +112,14 @@ void ViewerState::Report(const std::string& message) {
 }
 
 void ViewerState::TearDown() {
-    current_ = nullptr;
-    scene_.camera = nullptr;
-    scene_.root.reset();
+    view_.ReleaseScene();
     registry_.reset();
 }
 
 void ViewerState::DestroyCurrent() {
-    if (!current_) return;
+    if (!view_.current()) return;
     // Unlinked from the root and destroyed; its model goes with the registry's list.
-    current_->Detach().reset();
-    current_ = nullptr;
+    view_.Hide();
     if (registry_) registry_->ClearModels();
 }
 
@@ -135,8 +132,8 @@ bool ViewerState::OpenFile(const std::string& path) {
     opening_ = true;
     openReport_.clear();
     Model* model = registry_ ? registry_->OpenModel(path, &failure) : nullptr;
-    if (!model) opening_ = false;
-    if (!model || !scene_.root) {
+    if (!model || !view_.scene.root) {
+        opening_ = false;
         if (ui_) {
             ui_->FillAnimations(nullptr);
             ui_->ShowStatus(OpenFailureText(path, failure));
@@ -144,14 +141,14 @@ bool ViewerState::OpenFile(const std::string& path) {
         }
         return false;
     }
-    auto entry = std::make_unique<ModelEntry>(*model);
-    ModelEntry* raw = entry.get();
-    current_ = raw;
     if (ui_) ui_->FillAnimations(model);
-    scene_.root->AddChild(std::move(entry));
-    raw->position = {0, 0, 0, 0};
-    // The second group holds the clips that play on opening.
-    raw->SelectAnimation(1, 0);
+    try {
+        view_.Show(*model);
+    } catch (...) {
+        opening_ = false;
+        if (ui_) ui_->FillAnimations(nullptr);
+        throw;
+    }
     opening_ = false;
     LayOutGuides();
     if (frameOnOpen) FrameModel();
@@ -164,76 +161,75 @@ bool ViewerState::OpenFile(const std::string& path) {
 
 bool ViewerState::SetSwitch(int toolId, bool on) {
     const int32_t flag = SwitchFlag(toolId);
-    if (!current_ || flag == 0 || toolId < kIdTextureToggle || toolId > kIdWireframeToggle) return false;
+    if (!current() || flag == 0 || toolId < kIdTextureToggle || toolId > kIdWireframeToggle) return false;
     if (on) {
-        current_->flags |= flag;
+        current()->flags |= flag;
     } else {
-        current_->flags &= ~flag;
+        current()->flags &= ~flag;
     }
-    if (flag == FlagFlat) current_->poseDirty = true;
+    if (flag == FlagFlat) current()->poseDirty = true;
     if (ui_) ui_->SwitchesChanged();
     return true;
 }
 
 bool ViewerState::ToggleSwitch(int menuId) {
     const int32_t flag = SwitchFlag(menuId);
-    if (!current_ || flag == 0 || menuId < kIdMenuTexture || menuId > kIdMenuWireframe) return false;
-    current_->flags ^= flag;
+    if (!current() || flag == 0 || menuId < kIdMenuTexture || menuId > kIdMenuWireframe) return false;
+    current()->flags ^= flag;
     if (ui_) ui_->SwitchesChanged();
     return true;
 }
 
 bool ViewerState::SetFlatShading(bool flat) {
-    if (!current_) return false;
+    if (!current()) return false;
     if (flat) {
-        current_->flags |= FlagFlat;
+        current()->flags |= FlagFlat;
     } else {
-        current_->flags &= ~FlagFlat;
+        current()->flags &= ~FlagFlat;
     }
-    current_->poseDirty = true;
+    current()->poseDirty = true;
     if (ui_) ui_->SwitchesChanged();
     return true;
 }
 
 bool ViewerState::SelectLod(int32_t lod) {
-    if (!current_ || lod < 0 || lod >= current_->model().lodCount()) return false;
-    current_->lod = lod;
+    if (!current() || lod < 0 || lod >= current()->model().lodCount()) return false;
+    current()->lod = lod;
     LayOutGuides();
     if (ui_) ui_->SwitchesChanged();
     return true;
 }
 
 bool ViewerState::SelectAnimation(int32_t group, int32_t index) {
-    if (!current_) return false;
-    current_->SelectAnimation(group, index);
+    if (!view_.SelectAnimation(group, index)) return false;
     playback_.paused = false;
     return true;
 }
 
 void ViewerState::LayOutGuides() {
     gridLines_.clear();
-    if (!current_) return;
-    if (const auto grid = LayOutGrid(BindPoseBox(current_->model(), current_->lod))) gridLines_ = GridLines(*grid);
+    if (!current()) return;
+    if (const auto grid = LayOutGrid(BindPoseBox(current()->model(), current()->lod))) gridLines_ = GridLines(*grid);
 }
 
 void ViewerState::TogglePause() {
     if (!clip()) return;
     // Play from the last frame of a clip that stopped there starts it again.
     if (playback_.paused && !playback_.loop && CurrentFrame(*clip()) >= ClipFrames(*clip()) - 1) {
-        playback_.Seek(*current_, 0);
+        playback_.Seek(*current(), 0);
     }
     playback_.paused = !playback_.paused;
 }
 
 void ViewerState::StepFrames(int32_t delta) {
-    if (current_ && clip()) playback_.StepFrames(*current_, delta);
+    if (current() && clip()) playback_.StepFrames(*current(), delta);
 }
 
 void ViewerState::SeekFrame(int32_t frame) {
-    if (!current_ || !clip()) return;
+    if (!current() || !clip()) return;
     // Held there: playing on would take the picture away from the frame asked for.
     playback_.paused = true;
-    playback_.Seek(*current_, frame);
+    playback_.Seek(*current(), frame);
 }
 
 std::string ViewerState::NeighbourPath(int delta) const {
@@ -245,49 +241,45 @@ std::string ViewerState::NeighbourPath(int delta) const {
 
 bool ViewerState::SwitchOn(int toolId) const {
     const int32_t flag = SwitchFlag(toolId);
-    return current_ && flag != 0 && (current_->flags & flag) != 0;
+    return current() && flag != 0 && (current()->flags & flag) != 0;
 }
 
 void ViewerState::SetBackgroundColour(uint8_t red, uint8_t green, uint8_t blue) {
     // Half a step up, so that packing (times 255, truncated) gives back the chosen byte.
-    scene_.clearRed = (static_cast<float>(red) + 0.5f) / 255.0f;
-    scene_.clearGreen = (static_cast<float>(green) + 0.5f) / 255.0f;
-    scene_.clearBlue = (static_cast<float>(blue) + 0.5f) / 255.0f;
+    view_.scene.clearRed = (static_cast<float>(red) + 0.5f) / 255.0f;
+    view_.scene.clearGreen = (static_cast<float>(green) + 0.5f) / 255.0f;
+    view_.scene.clearBlue = (static_cast<float>(blue) + 0.5f) / 255.0f;
 }
 
 void ViewerState::Zoom(int rotation) {
-    if (scene_.camera) controls_.Zoom(rotation, *scene_.camera);
+    if (view_.scene.camera) view_.controls.Zoom(rotation, *view_.scene.camera);
 }
 
 bool ViewerState::Motion(const OrbitMotion& motion) {
-    return scene_.camera && controls_.Motion(motion, *scene_.camera);
+    return view_.scene.camera && view_.controls.Motion(motion, *view_.scene.camera);
 }
 
 void ViewerState::TurnDegrees(float yawDegrees, float pitchDegrees) {
-    if (scene_.camera) controls_.Turn(yawDegrees * kPi / 180.0f, pitchDegrees * kPi / 180.0f, *scene_.camera);
+    if (view_.scene.camera) view_.controls.Turn(yawDegrees * kPi / 180.0f, pitchDegrees * kPi / 180.0f, *view_.scene.camera);
 }
 
 bool ViewerState::FrameModel() {
-    if (!current_ || !scene_.camera) return false;
-    const std::optional<Framing> framing = FrameBox(CurrentBox(*current_), *scene_.camera);
+    if (!current() || !view_.scene.camera) return false;
+    const std::optional<Framing> framing = FrameBox(CurrentBox(*current()), *view_.scene.camera);
     if (!framing) return false;
-    controls_.Frame(*framing, *scene_.camera);
+    view_.controls.Frame(*framing, *view_.scene.camera);
     return true;
 }
 
 void ViewerState::ResetView() {
-    if (scene_.camera) controls_.Reset(*scene_.camera);
+    if (view_.scene.camera) view_.controls.Reset(*view_.scene.camera);
 }
 
-void ViewerState::SetViewSize(int32_t width, int32_t height) { scene_.SetViewportSize(width, height); }
+void ViewerState::SetViewSize(int32_t width, int32_t height) { view_.scene.SetViewportSize(width, height); }
 
 void ViewerState::DrawFrame(int32_t width, int32_t height, float step) {
-    if (current_) step = playback_.PlanStep(*current_, step);
-    FrameStep = step;
-    scene_.SetViewportSize(width, height);
-    scene_.UpdateTree();
-    scene_.Render();
-    FrameStep = 0.0f;
+    if (current()) step = playback_.PlanStep(*current(), step);
+    view_.DrawFrame(width, height, step);
 }
 
 }  // namespace vertigon

@@ -1,5 +1,5 @@
 // What the viewer shows and the handlers change, apart from any window: the loader registry,
-// the scene with its camera and the current model entry, the orbit controls, and the
+// the model view (scene, camera, shown entry, orbit controls, shared with the tool), and the
 // operations behind the menus, the toolbar and the mouse. The windows implement ViewerUi and
 // are told what changed; tests drive this class without a display.
 #pragma once
@@ -13,9 +13,8 @@
 #include "formats/loader_options.h"
 #include "formats/registry.h"
 #include "scene/guides.h"
-#include "scene/orbit_controls.h"
+#include "scene/model_view.h"
 #include "scene/playback.h"
-#include "scene/scene_graph.h"
 
 namespace vertigon {
 
@@ -60,9 +59,9 @@ public:
     void TearDown();
 
     // Replaces the shown model: the old entry goes first, then the registry's models; a model
-    // that opens gets a new entry under the root, placed at the origin, playing animation 0 of
-    // group 1 when there is one. Returns whether a model is shown; a failure empties the
-    // animation list and says why on the status line.
+    // that opens is shown as ModelView::Show shows it. Returns whether a model is shown; a
+    // failure empties the animation list and says why on the status line. A renderer failure
+    // (RenderError) is passed on, with nothing shown.
     bool OpenFile(const std::string& path);
 
     // A message from elsewhere in the program (a status report): shown on the status line at
@@ -97,13 +96,12 @@ public:
     void ResetView();
     // The view's size before the first redraw, so that framing on open knows the aspect.
     void SetViewSize(int32_t width, int32_t height);
-    // One redraw: the playback's step is handed to the frame (FrameStep during it), viewport
-    // size, update, render.
+    // One redraw: the playback's step advances the animations, viewport size, update, render.
     void DrawFrame(int32_t width, int32_t height, float step);
 
     // ---- playback of the shown entry's animation ----
     // The clip the playback bar drives: the shown entry's current one, or null.
-    Animation* clip() const { return current_ ? current_->currentAnimation : nullptr; }
+    Animation* clip() const { return current() ? current()->currentAnimation : nullptr; }
     bool Playing() const { return clip() && !playback_.paused; }
     void TogglePause();
     void StepFrames(int32_t delta);
@@ -125,10 +123,10 @@ public:
     std::string NeighbourPath(int delta) const;
 
     LoaderRegistry* registry() const { return registry_.get(); }
-    Scene& scene() { return scene_; }
-    const OrbitControls& controls() const { return controls_; }
-    ModelEntry* current() const { return current_; }
-    Model* currentModel() const { return current_ ? &current_->model() : nullptr; }
+    Scene& scene() { return view_.scene; }
+    const OrbitControls& controls() const { return view_.controls; }
+    ModelEntry* current() const { return view_.current(); }
+    Model* currentModel() const { return current() ? &current()->model() : nullptr; }
 
 private:
     void DestroyCurrent();
@@ -139,9 +137,7 @@ private:
     std::vector<Vec4> gridLines_;
     std::string lastPath_;
     std::unique_ptr<LoaderRegistry> registry_;
-    Scene scene_;
-    OrbitControls controls_;
-    ModelEntry* current_ = nullptr;  // owned by the scene tree
+    ModelView view_;
     bool opening_ = false;
     std::string openReport_;  // the last report made while a file opened
 };

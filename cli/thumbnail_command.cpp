@@ -6,6 +6,7 @@
 
 #include "cli/commands.h"
 #include "cli/view_commands.h"
+#include "render/egl_offscreen_context.h"
 #include "render/render_error.h"
 #include "render/renderer.h"
 
@@ -60,17 +61,17 @@ bool ParseThumbnailOptions(const Arguments& args, ViewOptions* options, std::str
 
 }  // namespace
 
-RgbaImage RenderThumbnail(Model& model, const ViewOptions& options, EglOffscreenContext& context) {
-    ViewSession session(model, options);
+RgbaImage RenderThumbnail(Model& model, const ViewOptions& options, Renderer& renderer) {
+    ViewSession session(model, options, &renderer);
     session.Settle();
     session.Fit();
-    Scene& scene = session.scene;
+    Scene& scene = session.view.scene;
     scene.clearRed = scene.clearGreen = scene.clearBlue = 0.0f;
     scene.Render();
-    const RgbImage overBlack = context.ReadPixels();
+    const RgbImage overBlack = renderer.device().ReadPixels();
     scene.clearRed = scene.clearGreen = scene.clearBlue = 1.0f;
     scene.Render();
-    return MatteFromBackgrounds(overBlack, context.ReadPixels());
+    return MatteFromBackgrounds(overBlack, renderer.device().ReadPixels());
 }
 
 int RunThumbnail(const Arguments& args) {
@@ -80,18 +81,17 @@ int RunThumbnail(const Arguments& args) {
         std::fprintf(stderr, "vertigon-cli thumbnail: %s\n", error.c_str());
         return kExitUsage;
     }
+    LoaderRegistry registry(LoaderOptions{options.eeImage});
+    int status = kExitOk;
+    Model* model = OpenViewModel(registry, options, "thumbnail", &status);
+    if (!model) return status;
     try {
-        // As in render: the device before the model, the model before the device goes.
+        // As in render: the device goes before its context, the model after both.
         EglOffscreenContext context(options.width, options.height);
         Renderer renderer(context, options.width, options.height);
-        LoaderRegistry registry(LoaderOptions{options.eeImage});
-        int status = kExitOk;
-        Model* model = OpenViewModel(registry, options, "thumbnail", &status);
-        if (!model) return status;
-        WritePng(RenderThumbnail(*model, options, context), options.output);
+        WritePng(RenderThumbnail(*model, options, renderer), options.output);
     } catch (const RenderError& e) {
-        std::fprintf(stderr, "vertigon-cli thumbnail: %s\n", e.what());
-        return kExitFailed;
+        return ReportRenderFailure("thumbnail", e);
     }
     return kExitOk;
 }
