@@ -42,6 +42,8 @@ public:
     virtual bool HasLength() const { return true; }
     // Restarts the clip; the argument is not read.
     virtual void Rewind(int32_t unused = 0);
+    // False when this clip cannot produce poses here (an emulated clip without its program).
+    virtual bool CanPlay() const { return true; }
 
     // Copies at most 128 characters; a name of 128 or more is not terminated in the buffer.
     void SetName(std::string_view text);

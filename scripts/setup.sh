@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  zlib1g-dev libpng-dev nlohmann-json3-dev
+  zlib1g-dev libpng-dev nlohmann-json3-dev libtinygltf-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libwxgtk3.2-dev
   libepoxy-dev libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri
@@ -20,6 +20,8 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+# Node and npm run the glTF validator; a machine may have them from elsewhere than Debian.
+command -v npm >/dev/null 2>&1 || missing+=(nodejs npm)
 if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi

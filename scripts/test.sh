@@ -20,6 +20,11 @@ scripts/setup.sh
 if [[ " $stages " == *" 1 "* ]]; then
   cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVERTIGON_SANITIZE=ON -DVERTIGON_WERROR=ON
   cmake --build build/test
+  # The Khronos glTF validator the export tests run, installed once per build tree.
+  validator_version=$(node -p "require('./tests/export/package.json').dependencies['gltf-validator']")
+  if [ ! -d build/test/validator/node_modules/gltf-validator ]; then
+    npm install --prefix build/test/validator --no-audit --no-fund --no-save "gltf-validator@$validator_version"
+  fi
   (
     export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
     export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"

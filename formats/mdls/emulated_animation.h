@@ -40,6 +40,7 @@ public:
     bool HasLength() const override { return false; }
     // time = 0, then the set-up routine.
     void Rewind(int32_t unused = 0) override;
+    bool CanPlay() const override { return source_->emulator->harness() != nullptr; }
 
     std::span<const uint8_t> data() const;
 
