@@ -21,5 +21,6 @@ int RunInfo(const Arguments& args);
 int RunRender(const Arguments& args);
 int RunPose(const Arguments& args);
 int RunEeRun(const Arguments& args);
+int RunTextures(const Arguments& args);
 
 }  // namespace vertigon

@@ -35,6 +35,11 @@ constexpr const char* kUsage =
     "      Print as JSON the world matrix (rows of row-vector form) of every bone of FILE\n"
     "      after the same animation choice and advance.\n"
     "\n"
+    "  textures FILE -o DIR\n"
+    "      Write every texture of FILE as DIR/NAME_000.png, NAME_001.png, ... (NAME: the\n"
+    "      file name without its extension; DIR is made when missing): 8-bit RGBA, the\n"
+    "      pixels the viewer draws.\n"
+    "\n"
     "  ee-run ELF --entry ADDR --stop ADDR [--max-steps N] [--set REG=VALUE]...\n"
     "         [--dump ADDR:LEN]...\n"
     "      Load the ELF's loadable segments into a fresh emulated memory (p_paddr as the\n"
@@ -81,6 +86,7 @@ int main(int argc, char** argv) {
     if (command == "render") return vertigon::RunRender(args);
     if (command == "pose") return vertigon::RunPose(args);
     if (command == "ee-run") return vertigon::RunEeRun(args);
+    if (command == "textures") return vertigon::RunTextures(args);
     std::fprintf(stderr, "vertigon-cli: unknown command '%s' (see vertigon-cli --help)\n", command.c_str());
     return vertigon::kExitUsage;
 }

@@ -22,4 +22,8 @@ struct RgbImage {
 // Writes an 8-bit RGB PNG; throws RenderError naming the path when it cannot.
 void WritePng(const RgbImage& image, const std::string& path);
 
+// Writes pixels stored B, G, R, A (a model texture's layout), rows top to bottom, as an 8-bit
+// RGBA PNG; throws RenderError naming the path when the size does not match or it cannot.
+void WriteBgraPng(int width, int height, const std::vector<uint8_t>& bgra, const std::string& path);
+
 }  // namespace vertigon
