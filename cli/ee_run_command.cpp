@@ -11,10 +11,10 @@
 #include "cli/commands.h"
 #include "cli/ee_registers.h"
 #include "cli/json_output.h"
-#include "ee/fault.h"
-#include "ee/interpreter.h"
 #include "ee/memory.h"
+#include "ee/output.h"
 #include "ee/program_image.h"
+#include "ee/run_loop.h"
 #include "formats/file_io.h"
 #include "formats/load_error.h"
 
@@ -108,12 +108,10 @@ std::string HexBytes(const EeState& state, const DumpRange& range) {
     return text;
 }
 
-enum class Outcome { Stopped, Fault, StepBound };
-
-const char* OutcomeName(Outcome outcome) {
+const char* OutcomeName(RunResult::Outcome outcome) {
     switch (outcome) {
-        case Outcome::Stopped: return "stop";
-        case Outcome::Fault: return "fault";
+        case RunResult::Outcome::Finished: return "stop";
+        case RunResult::Outcome::Fault: return "fault";
         default: return "step-bound";
     }
 }
@@ -124,7 +122,9 @@ int RunEeRun(const Arguments& args) {
     EeRunOptions options;
     if (const int status = ParseOptions(args, options)) return status;
 
-    auto state = std::make_unique<EeState>();
+    // Standard output carries the JSON; the emulator's messages go to standard error.
+    FileOutputSink messages(stderr);
+    auto state = std::make_unique<EeState>(messages);
     for (const auto& [name, value] : options.registers) {
         std::string error;
         if (!SetEeRegister(*state, name, value, &error)) return Usage(error);
@@ -142,29 +142,11 @@ int RunEeRun(const Arguments& args) {
         return kExitFailed;
     }
 
-    state->pc = *options.entry;
-    uint64_t steps = 0;
-    Outcome outcome = Outcome::Stopped;
-    std::string faultMessage;
-    try {
-        while (state->pc != *options.stop) {
-            if (steps == options.maxSteps) {
-                outcome = Outcome::StepBound;
-                break;
-            }
-            state->gpr[0].lower = 0;
-            Step(*state);
-            ++steps;
-        }
-    } catch (const EeFault& fault) {
-        outcome = Outcome::Fault;
-        faultMessage = fault.what();
-        state->output->Write(faultMessage);
-    }
+    const RunResult run = RunUntilStop(*state, RunPlan{*options.entry, *options.stop, options.maxSteps});
 
-    Json json = {{"outcome", OutcomeName(outcome)}};
-    if (outcome == Outcome::Fault) json["fault"] = faultMessage;
-    json["steps"] = steps;
+    Json json = {{"outcome", OutcomeName(run.outcome)}};
+    if (run.outcome == RunResult::Outcome::Fault) json["fault"] = run.message + "\n";
+    json["steps"] = run.steps;
     AddEeRegistersJson(json, *state);
     Json memory = Json::array();
     for (const DumpRange& range : options.dumps) {
@@ -174,9 +156,9 @@ int RunEeRun(const Arguments& args) {
     }
     json["memory"] = std::move(memory);
     std::printf("%s\n", JsonText(json).c_str());
-    switch (outcome) {
-        case Outcome::Stopped: return kExitOk;
-        case Outcome::Fault: return kExitFailed;
+    switch (run.outcome) {
+        case RunResult::Outcome::Finished: return kExitOk;
+        case RunResult::Outcome::Fault: return kExitFailed;
         default: return kExitStepBound;
     }
 }
