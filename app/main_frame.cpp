@@ -51,6 +51,7 @@ MainFrame::MainFrame(Viewer& viewer, const wxString& title, const wxPoint& posit
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { viewer_.ShowAbout(); }, kIdAbout);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { viewer_.ChooseBackgroundColour(); }, kIdBackgroundColour);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { viewer_.ChooseFile(); }, kIdOpen);
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { viewer_.ChooseExport(); }, kIdExport);
     Bind(wxEVT_MENU, [this](wxCommandEvent& event) { viewer_.OnSwitchTool(event.GetId(), event.GetInt() != 0); },
          kIdTextureToggle, kIdWireframeToggle);
     Bind(wxEVT_MENU, [this](wxCommandEvent& event) { viewer_.OnViewTextureTool(event.GetInt() != 0); },
@@ -62,6 +63,8 @@ MainFrame::MainFrame(Viewer& viewer, const wxString& title, const wxPoint& posit
 void MainFrame::BuildMenus() {
     auto* file = new wxMenu;
     file->Append(kIdOpen, "&Open");
+    file->Append(kIdExport, "&Export...", "Export the shown model as glTF 2.0");
+    file->Enable(kIdExport, false);
     file->AppendSeparator();
     file->Append(kIdExit, "E&xit");
     auto* view = new wxMenu;
@@ -87,6 +90,7 @@ void MainFrame::BuildToolBar() {
 }
 
 void MainFrame::RefreshTools() {
+    if (wxMenuBar* bar = GetMenuBar()) bar->Enable(kIdExport, viewer_.state().currentModel() != nullptr);
     wxToolBar* toolBar = GetToolBar();
     if (!toolBar) return;
     for (int id = kIdTextureToggle; id <= kIdWireframeToggle; ++id) toolBar->ToggleTool(id, viewer_.state().SwitchOn(id));

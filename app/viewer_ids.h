@@ -29,6 +29,7 @@ enum CommandId : int {
 
     // Beyond every Lod id a model could bring.
     kIdShowAnimations = 1001,
+    kIdExport = 1010,  // File > Export...
 };
 
 // The id of the animation browser's tree control (in its own window).

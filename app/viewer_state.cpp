@@ -81,6 +81,7 @@ void ViewerState::DestroyCurrent() {
     // Unlinked from the root and destroyed; its model goes with the registry's list.
     current_->Detach().reset();
     current_ = nullptr;
+    currentPath_.clear();
     if (registry_) registry_->ClearModels();
 }
 
@@ -102,6 +103,7 @@ bool ViewerState::OpenFile(const std::string& path) {
     auto entry = std::make_unique<ModelEntry>(*model);
     ModelEntry* raw = entry.get();
     current_ = raw;
+    currentPath_ = path;
     if (ui_) ui_->FillAnimations(model);
     scene_.root->AddChild(std::move(entry));
     raw->position = {0, 0, 0, 0};

@@ -85,6 +85,8 @@ public:
     const OrbitControls& controls() const { return controls_; }
     ModelEntry* current() const { return current_; }
     Model* currentModel() const { return current_ ? &current_->model() : nullptr; }
+    // The file the shown model was opened from; empty without one.
+    const std::string& currentPath() const { return currentPath_; }
 
 private:
     void DestroyCurrent();
@@ -94,6 +96,7 @@ private:
     Scene scene_;
     OrbitControls controls_;
     ModelEntry* current_ = nullptr;  // owned by the scene tree
+    std::string currentPath_;
     bool opening_ = false;
     std::string openReport_;  // the last report made while a file opened
 };
