@@ -20,8 +20,8 @@ bool ViewerApp::OnInit() {
         earlyExitStatus_ = 64;
         return true;
     }
-    if (options.help) {
-        std::fputs(ViewerUsage().c_str(), stdout);
+    if (options.help || options.version) {
+        std::fputs(options.help ? ViewerUsage().c_str() : (VersionLine() + "\n").c_str(), stdout);
         earlyExitStatus_ = 0;
         return true;
     }

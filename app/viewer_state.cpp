@@ -1,8 +1,12 @@
 #include "app/viewer_state.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <system_error>
 
+#include "app/about_text.h"
 #include "app/viewer_ids.h"
+#include "scene/framing.h"
 
 namespace vertigon {
 
@@ -32,8 +36,46 @@ std::string OpenFailureText(const std::string& path, const LoadFailure& failure)
     return start + (failure.message.empty() ? std::string("no model was built") : failure.message);
 }
 
-std::string OpenSuccessText(const std::string& path, const std::string& report) {
-    return "Opened " + FileNameOf(path) + (report.empty() ? std::string() : "; " + report);
+std::string OpenSuccessText(const std::string& path, const Model& model, const std::string& report) {
+    size_t triangles = 0;
+    if (!model.lods.empty()) {
+        for (const Shape& shape : model.lods.front().shapes) {
+            for (const Batch& batch : shape.batches) triangles += batch.triangles.size();
+        }
+    }
+    size_t animations = 0;
+    for (const AnimationGroup& group : model.animationGroups) animations += group.animations.size();
+    return FileNameOf(path) + ": " + std::to_string(triangles) + " triangles, " + std::to_string(model.boneCount()) +
+           " bones, " + std::to_string(model.textureCount()) + " textures, " + std::to_string(animations) +
+           " animations" + (report.empty() ? std::string() : "; " + report);
+}
+
+std::string WindowTitle(const std::string& shownPath) {
+    if (shownPath.empty()) return kProgramTitle;
+    return FileNameOf(shownPath) + " - " + kProgramTitle;
+}
+
+std::string NeighbourFile(const std::string& path, int delta, const std::function<bool(const std::string&)>& isModel) {
+    namespace fs = std::filesystem;
+    const fs::path shown(path);
+    std::error_code error;
+    std::vector<fs::path> files;
+    for (fs::directory_iterator it(shown.parent_path().empty() ? fs::path(".") : shown.parent_path(), error), end;
+         !error && it != end; it.increment(error)) {
+        std::error_code kindError;
+        if (!it->is_regular_file(kindError)) continue;
+        if (it->path().filename() == shown.filename() || isModel(it->path().string())) files.push_back(it->path());
+    }
+    if (error) return {};
+    std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) { return a.filename() < b.filename(); });
+    const auto at = std::lower_bound(files.begin(), files.end(), shown.filename(),
+                                     [](const fs::path& a, const fs::path& name) { return a.filename() < name; });
+    const std::ptrdiff_t index = at - files.begin();
+    const bool present = at != files.end() && at->filename() == shown.filename();
+    // A path no longer in its folder still has a place in the name order.
+    const std::ptrdiff_t next = delta > 0 ? index + (present ? 1 : 0) : index - 1;
+    if (next < 0 || next >= static_cast<std::ptrdiff_t>(files.size())) return {};
+    return files[static_cast<size_t>(next)].string();
 }
 
 int32_t SwitchFlag(int id) {
@@ -87,6 +129,9 @@ void ViewerState::DestroyCurrent() {
 
 bool ViewerState::OpenFile(const std::string& path) {
     DestroyCurrent();
+    lastPath_ = path;
+    gridLines_.clear();
+    playback_.paused = false;
     LoadFailure failure;
     opening_ = true;
     openReport_.clear();
@@ -110,8 +155,10 @@ bool ViewerState::OpenFile(const std::string& path) {
     // The second group holds the clips that play on opening.
     raw->SelectAnimation(1, 0);
     opening_ = false;
+    LayOutGuides();
+    if (frameOnOpen) FrameModel();
     if (ui_) {
-        ui_->ShowStatus(OpenSuccessText(path, openReport_));
+        ui_->ShowStatus(OpenSuccessText(path, *model, openReport_));
         ui_->ShownModelChanged();
     }
     return true;
@@ -153,6 +200,7 @@ bool ViewerState::SetFlatShading(bool flat) {
 bool ViewerState::SelectLod(int32_t lod) {
     if (!current_ || lod < 0 || lod >= current_->model().lodCount()) return false;
     current_->lod = lod;
+    LayOutGuides();
     if (ui_) ui_->SwitchesChanged();
     return true;
 }
@@ -160,7 +208,41 @@ bool ViewerState::SelectLod(int32_t lod) {
 bool ViewerState::SelectAnimation(int32_t group, int32_t index) {
     if (!current_) return false;
     current_->SelectAnimation(group, index);
+    playback_.paused = false;
     return true;
+}
+
+void ViewerState::LayOutGuides() {
+    gridLines_.clear();
+    if (!current_) return;
+    if (const auto grid = LayOutGrid(BindPoseBox(current_->model(), current_->lod))) gridLines_ = GridLines(*grid);
+}
+
+void ViewerState::TogglePause() {
+    if (!clip()) return;
+    // Play from the last frame of a clip that stopped there starts it again.
+    if (playback_.paused && !playback_.loop && CurrentFrame(*clip()) >= ClipFrames(*clip()) - 1) {
+        playback_.Seek(*current_, 0);
+    }
+    playback_.paused = !playback_.paused;
+}
+
+void ViewerState::StepFrames(int32_t delta) {
+    if (current_ && clip()) playback_.StepFrames(*current_, delta);
+}
+
+void ViewerState::SeekFrame(int32_t frame) {
+    if (!current_ || !clip()) return;
+    // Held there: playing on would take the picture away from the frame asked for.
+    playback_.paused = true;
+    playback_.Seek(*current_, frame);
+}
+
+std::string ViewerState::NeighbourPath(int delta) const {
+    if (lastPath_.empty() || !registry_) return {};
+    return NeighbourFile(lastPath_, delta, [this](const std::string& candidate) {
+        return registry_->FindFileKind(candidate) == FileKindModel;
+    });
 }
 
 bool ViewerState::SwitchOn(int toolId) const {
@@ -183,7 +265,26 @@ bool ViewerState::Motion(const OrbitMotion& motion) {
     return scene_.camera && controls_.Motion(motion, *scene_.camera);
 }
 
+void ViewerState::TurnDegrees(float yawDegrees, float pitchDegrees) {
+    if (scene_.camera) controls_.Turn(yawDegrees * kPi / 180.0f, pitchDegrees * kPi / 180.0f, *scene_.camera);
+}
+
+bool ViewerState::FrameModel() {
+    if (!current_ || !scene_.camera) return false;
+    const std::optional<Framing> framing = FrameBox(CurrentBox(*current_), *scene_.camera);
+    if (!framing) return false;
+    controls_.Frame(*framing, *scene_.camera);
+    return true;
+}
+
+void ViewerState::ResetView() {
+    if (scene_.camera) controls_.Reset(*scene_.camera);
+}
+
+void ViewerState::SetViewSize(int32_t width, int32_t height) { scene_.SetViewportSize(width, height); }
+
 void ViewerState::DrawFrame(int32_t width, int32_t height, float step) {
+    if (current_) step = playback_.PlanStep(*current_, step);
     FrameStep = step;
     scene_.SetViewportSize(width, height);
     scene_.UpdateTree();

@@ -14,6 +14,10 @@ namespace vertigon {
 // was loaded, and the context must have the options' size.
 RgbImage RenderModelView(Model& model, const ViewOptions& options, EglOffscreenContext& context);
 
+// The thumbnail of a model: framed as render --fit does, over a transparent background, at the
+// options' size. The same conditions on the context as above.
+RgbaImage RenderThumbnail(Model& model, const ViewOptions& options, EglOffscreenContext& context);
+
 // The chosen animation and the world matrix of every bone of the entry, as one JSON object.
 std::string PoseJson(Model& model, const ViewOptions& options);
 

@@ -203,6 +203,7 @@ void Scene::Render() {
     if (camera) camera->SetupView();
     renderer->BeginScene();
     if (root) DrawSubtree(*root);
+    if (drawOverlays) drawOverlays();
     renderer->EndScene();
     renderer->Present();
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -147,7 +148,7 @@ public:
     void SetViewportSize(int32_t width, int32_t height);
     // World matrices and Update of every node, parents before children.
     void UpdateTree();
-    // Clear, frame states, camera, draw traversal, present.
+    // Clear, frame states, camera, draw traversal, the overlays, present.
     void Render();
 
     // The clear colour packed as A8R8G8B8, each component times 255 truncated.
@@ -158,6 +159,8 @@ public:
     int32_t height = 0;
     std::unique_ptr<SceneNode> root;
     Camera* camera = nullptr;  // owned by the tree
+    // Drawn after the tree with the camera's transforms (the viewer's grid and axes).
+    std::function<void()> drawOverlays;
 };
 
 }  // namespace vertigon

@@ -68,7 +68,7 @@ TEST_F(ViewerStateTest, OpeningTwoFilesKeepsOnlyTheSecond) {
     EXPECT_EQ(state.current()->position, (Vec4{0, 0, 0, 0}));
     EXPECT_EQ(ui.fills, 2);
     EXPECT_EQ(ui.filledWith, state.currentModel());
-    EXPECT_EQ(ui.status, "Opened winged_totem.raw");
+    EXPECT_EQ(ui.status, "winged_totem.raw: 30 triangles, 1 bones, 4 textures, 0 animations");
     EXPECT_EQ(ui.modelChanges, 2);
 }
 
@@ -204,7 +204,8 @@ TEST(ViewerStateReports, AReportDuringAnOpenStaysInTheOpenStatusText) {
     ScopedStatusReporter reporter([&state](std::string_view message) { state.Report(std::string(message)); });
 
     ASSERT_TRUE(state.OpenFile("/models/robot.note"));
-    EXPECT_EQ(ui.status, "Opened robot.note; animations ignored: no program image");
+    EXPECT_EQ(ui.status.substr(0, 10), "robot.note");
+    EXPECT_NE(ui.status.find(" animations; animations ignored: no program image"), std::string::npos) << ui.status;
     state.Report("animation walk stopped");
     EXPECT_EQ(ui.status, "animation walk stopped") << "later reports show as they come";
     EXPECT_FALSE(state.OpenFile("/models/robot.other"));
