@@ -55,6 +55,7 @@ MainFrame::MainFrame(Viewer& viewer, const wxString& title, const wxPoint& posit
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { viewer_.ShowAbout(); }, kIdAbout);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { viewer_.ChooseBackgroundColour(); }, kIdBackgroundColour);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { viewer_.ChooseFile(); }, kIdOpen);
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { viewer_.ChooseExport(); }, kIdExport);
     Bind(wxEVT_MENU, [this](wxCommandEvent& event) { viewer_.OnSwitchTool(event.GetId(), event.GetInt() != 0); },
          kIdTextureToggle, kIdWireframeToggle);
     Bind(wxEVT_MENU, [this](wxCommandEvent& event) { viewer_.OnViewTextureTool(event.GetInt() != 0); },
@@ -73,6 +74,8 @@ MainFrame::MainFrame(Viewer& viewer, const wxString& title, const wxPoint& posit
 void MainFrame::BuildMenus() {
     auto* file = new wxMenu;
     file->Append(kIdOpen, "&Open");
+    file->Append(kIdExport, "&Export...", "Export the shown model as glTF 2.0");
+    file->Enable(kIdExport, false);
     file->Append(kIdSaveImage, "&Save image...\tCtrl+S", "Save the view as a PNG image");
     auto* recent = new wxMenu;
     file->AppendSubMenu(recent, "&Recent files");
@@ -111,6 +114,7 @@ void MainFrame::BuildToolBar() {
 }
 
 void MainFrame::RefreshTools() {
+    if (wxMenuBar* bar = GetMenuBar()) bar->Enable(kIdExport, viewer_.state().currentModel() != nullptr);
     wxToolBar* toolBar = GetToolBar();
     if (!toolBar) return;
     for (int id = kIdTextureToggle; id <= kIdWireframeToggle; ++id) toolBar->ToggleTool(id, viewer_.state().SwitchOn(id));

@@ -59,6 +59,13 @@ public:
     void ShowAnimationBrowser();
     void ChooseBackgroundColour();
     void ChooseFile();
+    // File > Export...: a save dialog, then ExportShownModel; a failure's reason goes to a
+    // message box.
+    void ChooseExport();
+    // Exports the shown model as glTF (.glb or .gltf by the name); a long export shows a
+    // progress dialog that can cancel it. Returns whether the file was written; otherwise
+    // `failure` gets the reason (empty when the user cancelled).
+    bool ExportShownModel(const std::string& path, std::string* failure);
     void ShowAbout();
     // View and File menu commands from id 1002 up; `checked` is a check item's new state.
     void OnViewCommand(int id, bool checked);

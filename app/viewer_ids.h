@@ -37,6 +37,7 @@ enum CommandId : int {
     kIdSaveImage = 1007,
     kIdNextFile = 1008,
     kIdPreviousFile = 1009,
+    kIdExport = 1010,  // File > Export...
 };
 
 // The id of the animation browser's tree control (in its own window).

@@ -120,6 +120,7 @@ void ViewerState::DestroyCurrent() {
     if (!view_.current()) return;
     // Unlinked from the root and destroyed; its model goes with the registry's list.
     view_.Hide();
+    currentPath_.clear();
     if (registry_) registry_->ClearModels();
 }
 
@@ -150,6 +151,7 @@ bool ViewerState::OpenFile(const std::string& path) {
         throw;
     }
     opening_ = false;
+    currentPath_ = path;
     LayOutGuides();
     if (frameOnOpen) FrameModel();
     if (ui_) {

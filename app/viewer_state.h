@@ -127,6 +127,8 @@ public:
     const OrbitControls& controls() const { return view_.controls; }
     ModelEntry* current() const { return view_.current(); }
     Model* currentModel() const { return current() ? &current()->model() : nullptr; }
+    // The file the shown model was opened from; empty without one.
+    const std::string& currentPath() const { return currentPath_; }
 
 private:
     void DestroyCurrent();
@@ -138,6 +140,7 @@ private:
     std::string lastPath_;
     std::unique_ptr<LoaderRegistry> registry_;
     ModelView view_;
+    std::string currentPath_;
     bool opening_ = false;
     std::string openReport_;  // the last report made while a file opened
 };

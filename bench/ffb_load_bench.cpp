@@ -7,49 +7,17 @@
 #include <cstdint>
 #include <vector>
 
+#include "bench/bench_models.h"
 #include "formats/ffb/ffb_loader.h"
-#include "tests/fixtures/ffb_fixtures.h"
 #include "tests/fixtures/temp_dir.h"
 
 namespace {
 
 using namespace vertigon::testing;
 
-constexpr int kAnimations = 100;
-constexpr int kBones = 60;
-constexpr int kFrames = 100;
-
-FfaAnimationDesc BenchAnimation(int index) {
-    FfaAnimationDesc animation{kFrames, kBones, {}};
-    for (int bone = 0; bone < kBones; ++bone) {
-        for (int axis = 0; axis < 3; ++axis) {
-            std::vector<int32_t> values;
-            for (int f = 0; f < kFrames; ++f) {
-                const double phase = 6.283185307179586 * f / kFrames + 0.1 * (bone + axis + index);
-                values.push_back(static_cast<int32_t>(std::lround(300 * std::sin(phase) * (axis + 1))));
-            }
-            animation.channels.push_back(ChannelFor(values));
-        }
-        animation.channels.push_back(ChannelCode(0));
-        animation.channels.push_back(ConstantChannel(static_cast<int16_t>(10 * bone)));
-        animation.channels.push_back(ChannelCode(0));
-        for (int axis = 0; axis < 3; ++axis) animation.channels.push_back(ChannelCode(1));
-    }
-    return animation;
-}
-
-std::vector<uint8_t> BenchArchive() {
-    FfmDesc model = SmallFfmModel();
-    while (model.bones.size() < kBones) {
-        model.bones.push_back({static_cast<uint16_t>(model.bones.size() - 1), {}, {0, 100, 0}, {4096, 4096, 4096}});
-    }
-    std::vector<FfaAnimationDesc> animations;
-    for (int i = 0; i < kAnimations; ++i) animations.push_back(BenchAnimation(i));
-    return PackTar({{"model.ffm", WriteFfm(model)}, {"2.ffa", WriteFfa(animations)}});
-}
-
 struct Files {
-    Files() : tar(BenchArchive()), plain(dir.Write("bench.ffb", tar)), packed(dir.Write("bench_gz.ffb", Gzip(tar))) {}
+    Files()
+        : tar(vertigon::bench::FfbBenchArchive()), plain(dir.Write("bench.ffb", tar)), packed(dir.Write("bench_gz.ffb", Gzip(tar))) {}
     TempDir dir;
     std::vector<uint8_t> tar;
     std::string plain;
@@ -63,7 +31,7 @@ Files& SharedFiles() {
 
 void Report(benchmark::State& state) {
     state.counters["archive_KiB"] = static_cast<double>(SharedFiles().tar.size()) / 1024.0;
-    state.SetItemsProcessed(state.iterations() * kAnimations);  // animations per second
+    state.SetItemsProcessed(state.iterations() * vertigon::bench::kFfbAnimations);  // animations per second
 }
 
 void BM_LoadGzipArchive(benchmark::State& state) {

@@ -22,5 +22,7 @@ int RunRender(const Arguments& args);
 int RunPose(const Arguments& args);
 int RunThumbnail(const Arguments& args);
 int RunEeRun(const Arguments& args);
+int RunTextures(const Arguments& args);
+int RunExport(const Arguments& args);
 
 }  // namespace vertigon

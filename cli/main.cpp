@@ -40,6 +40,24 @@ constexpr const char* kUsage =
     "      render --fit, N x N pixels (default 256, at most 4096), on a transparent\n"
     "      background. Nothing is written when FILE is not a model or cannot be read.\n"
     "\n"
+    "  textures FILE -o DIR\n"
+    "      Write every texture of FILE as DIR/NAME_000.png, NAME_001.png, ... (NAME: the\n"
+    "      file name without its extension; DIR is made when missing): 8-bit RGBA, the\n"
+    "      pixels the viewer draws.\n"
+    "\n"
+    "  export FILE... -o OUT [--lod N|all] [--frames N] [-j N]\n"
+    "      Export models as glTF 2.0 with their meshes, skin, textures and every animation.\n"
+    "      One FILE and OUT ending in .glb or .gltf (any case): that file (.glb holds\n"
+    "      everything; .gltf writes a .bin and the textures as PNG files beside it).\n"
+    "      Otherwise OUT is a directory (made when missing) and each FILE becomes\n"
+    "      OUT/NAME.glb. --lod: the level of detail to export (default 0) or all of them;\n"
+    "      --frames: frames baked per MDLS animation (default 120); -j: models exported\n"
+    "      at once (default: the number of processor cores), the files the same as with\n"
+    "      -j 1. Exit status 0 when every model was exported, 1 when any could not be read\n"
+    "      or written (one line each on standard error; the others are still exported), 2\n"
+    "      when an argument is not a model, 64 for a wrong command line. On a terminal,\n"
+    "      a line on standard error for each model exported.\n"
+    "\n"
     "  ee-run ELF --entry ADDR --stop ADDR [--max-steps N] [--set REG=VALUE]...\n"
     "         [--dump ADDR:LEN]...\n"
     "      Load the ELF's loadable segments into a fresh emulated memory (p_paddr as the\n"
@@ -94,6 +112,8 @@ int main(int argc, char** argv) {
     if (command == "pose") return vertigon::RunPose(args);
     if (command == "thumbnail") return vertigon::RunThumbnail(args);
     if (command == "ee-run") return vertigon::RunEeRun(args);
+    if (command == "textures") return vertigon::RunTextures(args);
+    if (command == "export") return vertigon::RunExport(args);
     std::fprintf(stderr, "vertigon-cli: unknown command '%s' (see vertigon-cli --help)\n", command.c_str());
     return vertigon::kExitUsage;
 }
