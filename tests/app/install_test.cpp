@@ -25,7 +25,13 @@ std::string ReadText(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::string Quote(const fs::path& path) { return "'" + path.string() + "'"; }
+// Built by appending: GCC 12 at -O3 warns falsely (-Wrestrict) about "'" + std::string.
+std::string Quote(const fs::path& path) {
+    std::string quoted = "'";
+    quoted += path.string();
+    quoted += '\'';
+    return quoted;
+}
 
 // The value of `key=` in a desktop-style file, empty when absent.
 std::string KeyValue(const std::string& text, const std::string& key) {
