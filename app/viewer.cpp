@@ -11,11 +11,9 @@
 #include "app/model_drop_target.h"
 #include "app/render_view.h"
 #include "app/stats_window.h"
-#include "app/status_line.h"
 #include "app/texture_viewer.h"
 #include "app/viewer_ids.h"
 #include "app/wx_text.h"
-#include "formats/status_report.h"
 #include "render/render_error.h"
 #include "render/shader_programs.h"
 
@@ -30,17 +28,10 @@ void ShowShaderError(const std::string& message, const std::string& log) {
 
 }  // namespace
 
-void ShowStatusText(const std::string& text) { ReportStatus(text); }
-
-Viewer::Viewer() {
-    // Reports from the loaders and the emulator (a missing program image, a stopped animation)
-    // go to the status line.
-    SetStatusReporter([this](std::string_view message) { state_.Report(std::string(message)); });
-}
+Viewer::Viewer() = default;
 
 Viewer::~Viewer() {
     ReleaseScene();
-    SetStatusReporter({});
     SetShaderErrorReporter(nullptr);
 }
 

@@ -57,10 +57,14 @@ int32_t SwitchFlag(int id) {
     }
 }
 
-void ViewerState::CreateCore(const LoaderOptions& options) { CreateCore(std::make_unique<LoaderRegistry>(options)); }
+void ViewerState::CreateCore(const LoaderOptions& options) {
+    // Reports made while the workspace starts (a refused program image) come here too.
+    CreateCore(std::make_unique<Workspace>(options, StatusSink([this](std::string_view m) { Report(std::string(m)); })));
+}
 
-void ViewerState::CreateCore(std::unique_ptr<LoaderRegistry> registry) {
-    registry_ = std::move(registry);
+void ViewerState::CreateCore(std::unique_ptr<Workspace> workspace) {
+    workspace_ = std::move(workspace);
+    workspace_->status().SetReporter([this](std::string_view message) { Report(std::string(message)); });
     scene_.CreateRootAndCamera();
 }
 
@@ -73,7 +77,7 @@ void ViewerState::TearDown() {
     current_ = nullptr;
     scene_.camera = nullptr;
     scene_.root.reset();
-    registry_.reset();
+    workspace_.reset();
 }
 
 void ViewerState::DestroyCurrent() {
@@ -81,7 +85,7 @@ void ViewerState::DestroyCurrent() {
     // Unlinked from the root and destroyed; its model goes with the registry's list.
     current_->Detach().reset();
     current_ = nullptr;
-    if (registry_) registry_->ClearModels();
+    if (workspace_) workspace_->registry().ClearModels();
 }
 
 bool ViewerState::OpenFile(const std::string& path) {
@@ -89,7 +93,7 @@ bool ViewerState::OpenFile(const std::string& path) {
     LoadFailure failure;
     opening_ = true;
     openReport_.clear();
-    Model* model = registry_ ? registry_->OpenModel(path, &failure) : nullptr;
+    Model* model = workspace_ ? workspace_->registry().OpenModel(path, &failure) : nullptr;
     if (!model) opening_ = false;
     if (!model || !scene_.root) {
         if (ui_) {
@@ -182,11 +186,9 @@ bool ViewerState::Motion(const OrbitMotion& motion) {
 }
 
 void ViewerState::DrawFrame(int32_t width, int32_t height, float step) {
-    FrameStep = step;
     scene_.SetViewportSize(width, height);
-    scene_.UpdateTree();
+    scene_.UpdateTree(step);
     scene_.Render();
-    FrameStep = 0.0f;
 }
 
 }  // namespace vertigon

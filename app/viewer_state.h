@@ -1,4 +1,4 @@
-// What the viewer shows and the handlers change, apart from any window: the loader registry,
+// What the viewer shows and the handlers change, apart from any window: the workspace,
 // the scene with its camera and the current model entry, the orbit controls, and the
 // operations behind the menus, the toolbar and the mouse. The windows implement ViewerUi and
 // are told what changed; tests drive this class without a display.
@@ -10,6 +10,7 @@
 
 #include "formats/loader_options.h"
 #include "formats/registry.h"
+#include "formats/workspace.h"
 #include "scene/orbit_controls.h"
 #include "scene/scene_graph.h"
 
@@ -40,11 +41,12 @@ public:
     ViewerState(const ViewerState&) = delete;
     ViewerState& operator=(const ViewerState&) = delete;
 
-    // The registry, then the root node and the camera at (0, 0, 400).
+    // The workspace, whose status reports come to Report, then the root node and the camera at
+    // (0, 0, 400).
     void CreateCore(const LoaderOptions& options = {});
-    // The same over a registry made elsewhere (tests inject loaders).
-    void CreateCore(std::unique_ptr<LoaderRegistry> registry);
-    // The scene tree (releasing the shown model), then the registry. Safe to call twice.
+    // The same over a workspace made elsewhere (tests inject loaders).
+    void CreateCore(std::unique_ptr<Workspace> workspace);
+    // The scene tree (releasing the shown model), then the workspace. Safe to call twice.
     void TearDown();
 
     // Replaces the shown model: the old entry goes first, then the registry's models; a model
@@ -77,10 +79,11 @@ public:
     void Zoom(int rotation);
     // Returns whether the camera moved.
     bool Motion(const OrbitMotion& motion);
-    // One redraw: FrameStep = step during it, viewport size, update, render.
+    // One redraw: viewport size, update with `step` of animation time, render.
     void DrawFrame(int32_t width, int32_t height, float step);
 
-    LoaderRegistry* registry() const { return registry_.get(); }
+    Workspace* workspace() const { return workspace_.get(); }
+    LoaderRegistry* registry() const { return workspace_ ? &workspace_->registry() : nullptr; }
     Scene& scene() { return scene_; }
     const OrbitControls& controls() const { return controls_; }
     ModelEntry* current() const { return current_; }
@@ -90,7 +93,7 @@ private:
     void DestroyCurrent();
 
     ViewerUi* ui_;
-    std::unique_ptr<LoaderRegistry> registry_;
+    std::unique_ptr<Workspace> workspace_;
     Scene scene_;
     OrbitControls controls_;
     ModelEntry* current_ = nullptr;  // owned by the scene tree

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "formats/ffb/ffb_loader.h"
+#include "formats/workspace.h"
 #include "tests/fixtures/ffb_fixtures.h"
 #include "tests/fixtures/temp_dir.h"
 
@@ -68,8 +69,9 @@ void Report(benchmark::State& state) {
 
 void BM_LoadGzipArchive(benchmark::State& state) {
     vertigon::FfbLoader loader;
+    vertigon::Workspace workspace(vertigon::LoaderOptions{.eeImagePath = {}, .searchDefaultEeImagePlaces = false});
     for (auto _ : state) {
-        auto model = loader.Load(SharedFiles().packed);
+        auto model = loader.Load(SharedFiles().packed, workspace.context());
         benchmark::DoNotOptimize(model.get());
     }
     Report(state);
@@ -78,8 +80,9 @@ BENCHMARK(BM_LoadGzipArchive)->Unit(benchmark::kMillisecond);
 
 void BM_LoadPlainArchive(benchmark::State& state) {
     vertigon::FfbLoader loader;
+    vertigon::Workspace workspace(vertigon::LoaderOptions{.eeImagePath = {}, .searchDefaultEeImagePlaces = false});
     for (auto _ : state) {
-        auto model = loader.Load(SharedFiles().plain);
+        auto model = loader.Load(SharedFiles().plain, workspace.context());
         benchmark::DoNotOptimize(model.get());
     }
     Report(state);

@@ -7,6 +7,7 @@
 
 #include "formats/mdlx/mdlx_loader.h"
 #include "formats/mdlx/mdlx_model.h"
+#include "formats/workspace.h"
 #include "tests/fixtures/mdlx_writer.h"
 #include "tests/fixtures/temp_dir.h"
 
@@ -97,8 +98,9 @@ void Report(benchmark::State& state, const vertigon::Model& model) {
 
 void BM_MdlxFromMemory(benchmark::State& state) {
     std::unique_ptr<vertigon::Model> model;
+    vertigon::GsMemoryImage gs;
     for (auto _ : state) {
-        model = vertigon::BuildMdlxModel(File());
+        model = vertigon::BuildMdlxModel(File(), gs);
         benchmark::DoNotOptimize(model.get());
     }
     Report(state, *model);
@@ -109,9 +111,10 @@ void BM_MdlxLoaderLoad(benchmark::State& state) {
     vertigon::testing::TempDir dir;
     const std::string path = dir.Write("synthetic.mdlx", File());
     vertigon::MdlxLoader loader;
+    vertigon::Workspace workspace(vertigon::LoaderOptions{.eeImagePath = {}, .searchDefaultEeImagePlaces = false});
     std::unique_ptr<vertigon::Model> model;
     for (auto _ : state) {
-        model = loader.Load(path);
+        model = loader.Load(path, workspace.context());
         benchmark::DoNotOptimize(model.get());
     }
     Report(state, *model);

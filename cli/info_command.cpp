@@ -4,6 +4,7 @@
 #include "cli/json_writer.h"
 #include "cli/load_for_cli.h"
 #include "cli/model_json.h"
+#include "formats/workspace.h"
 
 namespace vertigon {
 
@@ -29,7 +30,8 @@ int RunInfo(const Arguments& args) {
         return kExitUsage;
     }
 
-    LoaderRegistry registry(options);
+    Workspace workspace(options, CliStatusSink());
+    LoaderRegistry& registry = workspace.registry();
     int status = kExitOk;
     Model* model = OpenModelForCli(registry, path, &status);
     if (!model) return status;

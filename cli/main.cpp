@@ -5,7 +5,6 @@
 
 #include "cli/commands.h"
 #include "ee/output.h"
-#include "formats/status_report.h"
 
 namespace {
 
@@ -71,9 +70,6 @@ int main(int argc, char** argv) {
     }
     // Standard output carries JSON; the emulator's messages go to standard error.
     vertigon::SetDefaultEeOutput(vertigon::StandardErrorSink());
-    vertigon::SetStatusReporter([](std::string_view message) {
-        std::fprintf(stderr, "vertigon-cli: %.*s\n", static_cast<int>(message.size()), message.data());
-    });
     const std::string command = argv[1];
     const vertigon::Arguments args(argv + 2, argv + argc);
     if (command == "info") return vertigon::RunInfo(args);

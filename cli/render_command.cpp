@@ -1,7 +1,9 @@
 #include <cstdio>
 
 #include "cli/commands.h"
+#include "cli/load_for_cli.h"
 #include "cli/view_commands.h"
+#include "formats/workspace.h"
 #include "render/render_error.h"
 #include "render/renderer.h"
 
@@ -26,7 +28,8 @@ int RunRender(const Arguments& args) {
         // sets; the model goes before the device, the device before its context.
         EglOffscreenContext context(options.width, options.height);
         Renderer renderer(context, options.width, options.height);
-        LoaderRegistry registry(LoaderOptions{options.eeImage});
+        Workspace workspace(LoaderOptions{options.eeImage}, CliStatusSink());
+        LoaderRegistry& registry = workspace.registry();
         int status = kExitOk;
         Model* model = OpenViewModel(registry, options, "render", &status);
         if (!model) return status;

@@ -173,24 +173,21 @@ ViewSession::ViewSession(Model& model, const ViewOptions& options) : time_(optio
     controls.UpdateCamera(*scene.camera);
 
     entry = scene.root->AddChild(std::make_unique<ModelEntry>(model));
-    FrameStep = 0.0f;
     entry->SelectAnimation(options.group, options.index);
     if (options.flags) {
         // The viewer opens every model with the start-up flags and draws it before anyone can
         // switch; flat shading then keeps the normals of that first pose. The switch re-skins
         // the pose on show: recomputing it from the local transforms would drop a pose that an
         // emulated animation wrote as world matrices, which the viewer restores one redraw later.
-        scene.UpdateTree();
+        scene.UpdateTree(0.0f);
         entry->flags = *options.flags;
         entry->skinDirty = true;
     }
 }
 
 void ViewSession::Settle() {
-    FrameStep = time_;
-    scene.UpdateTree();
-    FrameStep = 0.0f;
-    scene.UpdateTree();
+    scene.UpdateTree(time_);
+    scene.UpdateTree(0.0f);
 }
 
 }  // namespace vertigon

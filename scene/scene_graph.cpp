@@ -2,7 +2,6 @@
 
 namespace vertigon {
 
-float FrameStep = 0.0f;
 
 // ---- SceneNode ----
 
@@ -109,7 +108,7 @@ void ModelEntry::UpdatePose() {
     }
 }
 
-void ModelEntry::Update() {
+void ModelEntry::Update(float frameStep) {
     if (poseDirty) {
         UpdatePose();
         skinDirty = true;
@@ -119,9 +118,9 @@ void ModelEntry::Update() {
         for (const auto& record : lodRender_) record->Skin();
         skinDirty = false;
     }
-    if (playing && currentAnimation && FrameStep != 0.0f) {
+    if (playing && currentAnimation && frameStep != 0.0f) {
         poseDirty = true;
-        currentAnimation->Advance(FrameStep);
+        currentAnimation->Advance(frameStep);
         currentAnimation->Apply(*this);
     }
     if (!model_->texturesUploaded) model_->UploadTextures();
@@ -143,7 +142,8 @@ void ModelEntry::SelectAnimation(int32_t group, int32_t index) {
     animation->Rewind();
     playing = true;
     poseDirty = true;
-    animation->Advance(FrameStep);
+    // Selecting happens between redraws, when no animation time passes.
+    animation->Advance(0.0f);
     animation->Apply(*this);
 }
 
@@ -151,10 +151,12 @@ void ModelEntry::SelectAnimation(int32_t group, int32_t index) {
 
 namespace {
 
-void UpdateSubtree(SceneNode& node, const Mat4& parentWorld) {
+void UpdateSubtree(SceneNode& node, const Mat4& parentWorld, float frameStep) {
     node.RefreshWorld(parentWorld);
-    node.Update();
-    for (SceneNode* child = node.firstChild(); child; child = child->nextSibling()) UpdateSubtree(*child, node.world);
+    node.Update(frameStep);
+    for (SceneNode* child = node.firstChild(); child; child = child->nextSibling()) {
+        UpdateSubtree(*child, node.world, frameStep);
+    }
 }
 
 void DrawSubtree(SceneNode& node) {
@@ -187,8 +189,8 @@ void Scene::SetViewportSize(int32_t newWidth, int32_t newHeight) {
     }
 }
 
-void Scene::UpdateTree() {
-    if (root) UpdateSubtree(*root, kIdentity);
+void Scene::UpdateTree(float frameStep) {
+    if (root) UpdateSubtree(*root, kIdentity, frameStep);
 }
 
 uint32_t Scene::PackedClearColour() const {

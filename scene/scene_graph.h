@@ -13,10 +13,6 @@
 
 namespace vertigon {
 
-// Animation time that passes in the redraw being drawn: the view sets it before a frame and
-// resets it to 0 after, so it is 0 at any other time.
-extern float FrameStep;
-
 enum DisplayFlags : int32_t {
     FlagTexture = 0x01,
     FlagBlending = 0x02,
@@ -38,7 +34,9 @@ public:
     SceneNode& operator=(const SceneNode&) = delete;
 
     virtual void Draw() {}
-    virtual void Update() {}
+    // `frameStep`: the animation time that passes in the redraw being drawn (0 for a redraw
+    // that only shows the current pose).
+    virtual void Update(float /*frameStep*/) {}
 
     // Appends `child` at the end of the child list; returns it.
     template <class T>
@@ -106,7 +104,7 @@ public:
     // Destroys the render records last to first, then releases the model.
     ~ModelEntry() override;
 
-    void Update() override;
+    void Update(float frameStep) override;
     void Draw() override;
 
     // Starts animation `index` of group `group` at frame 0 and writes its first pose at once;
@@ -140,7 +138,7 @@ public:
     // minimised window), which leaves it unchanged.
     void SetViewportSize(int32_t width, int32_t height);
     // World matrices and Update of every node, parents before children.
-    void UpdateTree();
+    void UpdateTree(float frameStep);
     // Clear, frame states, camera, draw traversal, present.
     void Render();
 

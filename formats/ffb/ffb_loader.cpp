@@ -24,7 +24,9 @@ FileKind FfbLoader::GetFileKind(const std::string&) { return FileKindModel; }
 
 const char* FfbLoader::GetFilterString() const { return "Final Fantasy X / X2 Model (*.FFB)|*.FFB"; }
 
-std::unique_ptr<Model> FfbLoader::Load(const std::string& path) { return LoadFfbArchive(ReadArchive(path)); }
+std::unique_ptr<Model> FfbLoader::LoadFromMemory(const ModelBytes& bytes, const LoadContext&) {
+    return LoadFfbArchive(InflateArchive(bytes.file, bytes.name));
+}
 
 std::unique_ptr<Model> LoadFfbArchive(std::span<const uint8_t> image) {
     const std::optional<ByteReader> ffm = FindArchiveMember(image, "model.ffm");

@@ -11,7 +11,8 @@ namespace vertigon {
 class FfbLoader final : public ModelLoader {
 public:
     bool CanLoad(const std::string& path) override;
-    std::unique_ptr<Model> Load(const std::string& path) override;
+    // The archive plain or gzip-compressed.
+    std::unique_ptr<Model> LoadFromMemory(const ModelBytes& bytes, const LoadContext& context) override;
     FileKind GetFileKind(const std::string& path) override;
     const char* GetFilterString() const override;
     const char* GetName() const override { return "FfbLoader"; }

@@ -2,6 +2,7 @@
 
 #include "formats/byte_reader.h"
 #include "formats/file_io.h"
+#include "formats/load_context.h"
 #include "formats/load_error.h"
 #include "formats/raw/raw_chunks.h"
 #include "formats/raw/raw_geometry.h"
@@ -26,9 +27,11 @@ FileKind RawLoader::GetFileKind(const std::string&) { return FileKindModel; }
 
 const char* RawLoader::GetFilterString() const { return "Final Fantasy XII Model (*.RAW)|*.RAW"; }
 
-std::unique_ptr<Model> RawLoader::Load(const std::string& path) { return LoadRawModel(ReadWholeFile(path)); }
+std::unique_ptr<Model> RawLoader::LoadFromMemory(const ModelBytes& bytes, const LoadContext& context) {
+    return LoadRawModel(bytes.file, context.gsMemory);
+}
 
-std::unique_ptr<Model> LoadRawModel(std::span<const uint8_t> bytes) {
+std::unique_ptr<Model> LoadRawModel(std::span<const uint8_t> bytes, GsMemoryImage& gs) {
     const ByteReader file(bytes);
     const RawChunk root = ReadRawChunkTree(file);
     const RawChunk& geometry = RequireChunk(root, "@FDM");
@@ -44,7 +47,7 @@ std::unique_ptr<Model> LoadRawModel(std::span<const uint8_t> bytes) {
 
     const RawMaterialMap map = ReadRawMaterialMap(file, materials);
     ReadRawPalettes(file, palettes, *model);
-    ReadRawTextures(file, images, *model);
+    ReadRawTextures(file, images, *model, gs);
     ReadRawGeometry(file, geometry, map, images.count, *model);
     return model;
 }

@@ -4,6 +4,7 @@
 #include <span>
 
 #include "formats/model_loader.h"
+#include "formats/ps2/gs_memory.h"
 
 namespace vertigon {
 
@@ -11,13 +12,14 @@ namespace vertigon {
 class RawLoader final : public ModelLoader {
 public:
     bool CanLoad(const std::string& path) override;
-    std::unique_ptr<Model> Load(const std::string& path) override;
+    std::unique_ptr<Model> LoadFromMemory(const ModelBytes& bytes, const LoadContext& context) override;
     FileKind GetFileKind(const std::string& path) override;
     const char* GetFilterString() const override;
     const char* GetName() const override { return "RawLoader"; }
 };
 
-// Builds the model held by a RAW file's bytes; throws LoadError when there is none.
-std::unique_ptr<Model> LoadRawModel(std::span<const uint8_t> file);
+// Builds the model held by a RAW file's bytes, unswizzling its textures through `gs`; throws
+// LoadError when there is none.
+std::unique_ptr<Model> LoadRawModel(std::span<const uint8_t> file, GsMemoryImage& gs);
 
 }  // namespace vertigon

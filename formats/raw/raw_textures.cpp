@@ -50,7 +50,7 @@ void ReadRawPalettes(const ByteReader& file, const RawChunk& chunk, Model& model
     }
 }
 
-void ReadRawTextures(const ByteReader& file, const RawChunk& chunk, Model& model) {
+void ReadRawTextures(const ByteReader& file, const RawChunk& chunk, Model& model, GsMemoryImage& gs) {
     const uint32_t imageCount = chunk.count;
     const uint64_t paletteCount = static_cast<uint64_t>(model.paletteCount());
     file.RequireArray(chunk.dataOffset() + kImageTableOffset, imageCount, kImageEntryBytes);
@@ -75,7 +75,7 @@ void ReadRawTextures(const ByteReader& file, const RawChunk& chunk, Model& model
         const uint32_t h = image.heightRows;
         const auto words = file.Bytes(image.pixelOffset, uint64_t{w} * h * 4);
         // Buffer widths twice those of the MDLX format: W div 32 to write, W div 16 to read.
-        if (!UnswizzlePsmt8(SharedGsMemory(), words, w, h, w / 32, w / 16, indices)) {
+        if (!UnswizzlePsmt8(gs, words, w, h, w / 32, w / 16, indices)) {
             char text[120];
             std::snprintf(text, sizeof text, "texture image %u (%u x %u words) does not fit the graphics memory", k, w,
                           h);

@@ -110,7 +110,7 @@ TEST(EeImageFile, TheEmulatorStartsFromACompressedImageFile) {
     options.eeImagePath = dir.Write("ee-image.bin", testing::CompressedTestProgramImage());
     testing::CapturingSink sink;
     SetDefaultEeOutput(sink);
-    MdlsEmulator emulator(options);
+    MdlsEmulator emulator(options, std::make_shared<StatusSink>());
     SetDefaultEeOutput(StandardOutputSink());
     ASSERT_NE(emulator.harness(), nullptr);
     EXPECT_EQ(sink.text(), "Init EE memory...\n");

@@ -361,14 +361,14 @@ TEST(Draw, ModelsAndEntriesThatOutliveTheRendererStopDrawingSafely) {
     Scene scene;
     scene.CreateRootAndCamera();
     scene.root->AddChild(std::make_unique<ModelEntry>(*model));
-    scene.UpdateTree();
+    scene.UpdateTree(0.0f);
     scene.Render();
     ASSERT_NE(model->deviceTextures[0], nullptr);
 
     renderer.reset();
     context.reset();
     EXPECT_EQ(GetSceneRenderer(), nullptr);
-    scene.UpdateTree();
+    scene.UpdateTree(0.0f);
     scene.Render();  // nothing to draw with: nothing happens
     scene.root.reset();
     model.reset();  // shader sets and textures skip their GL calls

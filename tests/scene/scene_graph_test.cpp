@@ -82,14 +82,11 @@ std::unique_ptr<Model> ClipModel(int lods = 1) {
 struct SceneRig {
     SceneRig() {
         scene.CreateRootAndCamera();
-        FrameStep = 0;
     }
     ModelEntry& Show(Model& model) { return *scene.root->AddChild(std::make_unique<ModelEntry>(model)); }
     void Redraw(float step) {
-        FrameStep = step;
-        scene.UpdateTree();
+        scene.UpdateTree(step);
         scene.Render();
-        FrameStep = 0;
     }
 
     RecordingRenderer renderer;
