@@ -6,15 +6,15 @@ namespace vertigon {
 
 namespace {
 
-struct OptionSpec {
+struct CommandLineOption {
     const char* name;
     const char* valueName;  // null for a switch
     const char* help;
     std::function<void(ViewerOptions&, const std::string&)> apply;
 };
 
-const std::vector<OptionSpec>& Options() {
-    static const std::vector<OptionSpec> options = {
+const std::vector<CommandLineOption>& Options() {
+    static const std::vector<CommandLineOption> options = {
         {"--help", nullptr, "show this text and exit", [](ViewerOptions& o, const std::string&) { o.help = true; }},
         {"--ee-image", "PATH", "the game's program image that MDLS animations run in",
          [](ViewerOptions& o, const std::string& value) { o.eeImagePath = value; }},
@@ -24,8 +24,8 @@ const std::vector<OptionSpec>& Options() {
     return options;
 }
 
-const OptionSpec* FindOption(const std::string& name) {
-    for (const OptionSpec& option : Options()) {
+const CommandLineOption* FindOption(const std::string& name) {
+    for (const CommandLineOption& option : Options()) {
         if (name == option.name) return &option;
     }
     return nullptr;
@@ -46,7 +46,7 @@ bool ParseViewerCommandLine(const std::vector<std::string>& args, ViewerOptions*
             optionsEnded = true;
             continue;
         }
-        const OptionSpec* option = FindOption(arg == "-h" ? "--help" : arg);
+        const CommandLineOption* option = FindOption(arg == "-h" ? "--help" : arg);
         if (!option) {
             *error = "unknown option '" + arg + "'";
             return false;
@@ -75,7 +75,7 @@ bool AsksForHelp(const std::vector<std::string>& args) {
 
 std::string ViewerUsage() {
     std::string text = "usage: vertigon [OPTION]... [MODEL]...\n\nOpens each MODEL in order; the last one stays shown.\n\n";
-    for (const OptionSpec& option : Options()) {
+    for (const CommandLineOption& option : Options()) {
         std::string left = std::string("  ") + option.name;
         if (option.valueName) left += std::string(" ") + option.valueName;
         if (left.size() < 22) left.resize(22, ' ');

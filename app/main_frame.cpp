@@ -21,7 +21,7 @@ wxBitmap ToolImage(int image) {
     return wxBitmap(wxImage(stream, wxBITMAP_TYPE_PNG));
 }
 
-struct ToolSpec {
+struct ToolButton {
     int id;
     const char* label;
     const char* shortHelp;
@@ -29,7 +29,7 @@ struct ToolSpec {
     int image;
 };
 
-constexpr ToolSpec kTools[] = {
+constexpr ToolButton kTools[] = {
     {kIdTextureToggle, "TextureToggle", "Texture", "Toggle textures On/Off", 1},
     {kIdBlendingToggle, "BlendingToggle", "Blending", "Toggle texture blending On/Off", 1},
     {kIdFlatToggle, "FlatToggle", "Flat", "Toggle flat shading On/Off", 1},
@@ -78,7 +78,7 @@ void MainFrame::BuildMenus() {
 
 void MainFrame::BuildToolBar() {
     wxToolBar* toolBar = CreateToolBar(wxTB_DEFAULT_STYLE, wxID_ANY, "toolbar");
-    for (const ToolSpec& tool : kTools) {
+    for (const ToolButton& tool : kTools) {
         toolBar->AddCheckTool(tool.id, tool.label, ToolImage(tool.image), wxNullBitmap, tool.shortHelp,
                               tool.longHelp);
     }

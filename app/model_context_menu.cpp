@@ -6,9 +6,9 @@ namespace vertigon {
 
 namespace {
 
-void AppendItems(wxMenu& menu, const std::vector<MenuItemSpec>& items) {
-    using Kind = MenuItemSpec::Kind;
-    for (const MenuItemSpec& entry : items) {
+void AppendItems(wxMenu& menu, const std::vector<MenuItemLayout>& items) {
+    using Kind = MenuItemLayout::Kind;
+    for (const MenuItemLayout& entry : items) {
         wxMenuItem* item = nullptr;
         switch (entry.kind) {
             case Kind::Submenu: {
@@ -37,14 +37,14 @@ void AppendItems(wxMenu& menu, const std::vector<MenuItemSpec>& items) {
 
 }  // namespace
 
-std::unique_ptr<wxMenu> BuildMenu(const MenuSpec& layout) {
+std::unique_ptr<wxMenu> BuildMenu(const MenuLayout& layout) {
     auto menu = std::make_unique<wxMenu>(ToWx(layout.title));
     AppendItems(*menu, layout.items);
     return menu;
 }
 
 std::unique_ptr<wxMenu> BuildModelContextMenu(const ModelEntry* entry) {
-    return BuildMenu(BuildContextMenuSpec(entry));
+    return BuildMenu(BuildContextMenuLayout(entry));
 }
 
 }  // namespace vertigon

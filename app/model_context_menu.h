@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "app/context_menu_spec.h"
+#include "app/context_menu_layout.h"
 
 namespace vertigon {
 
@@ -13,6 +13,6 @@ class ModelEntry;
 
 std::unique_ptr<wxMenu> BuildModelContextMenu(const ModelEntry* entry);
 // The toolkit menu for a menu description (exposed for tests).
-std::unique_ptr<wxMenu> BuildMenu(const MenuSpec& layout);
+std::unique_ptr<wxMenu> BuildMenu(const MenuLayout& layout);
 
 }  // namespace vertigon

@@ -12,6 +12,7 @@ namespace vertigon {
 RgbImage RenderModelView(Model& model, const ViewOptions& options, EglOffscreenContext& context) {
     ViewSession session(model, options);
     session.Settle();
+    if (options.fit) session.Fit();
     session.scene.Render();
     return context.ReadPixels();
 }

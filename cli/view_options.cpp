@@ -1,6 +1,7 @@
 #include "cli/view_options.h"
 
 #include "cli/load_for_cli.h"
+#include "scene/framing.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -58,6 +59,10 @@ bool ParseViewOptions(const Arguments& args, bool render, ViewOptions* options, 
         const bool takesValue = arg == "-o" || arg == "--size" || arg == "--yaw" || arg == "--pitch" ||
                                 arg == "--distance" || arg == "--pan" || arg == "--animation" || arg == "--time" ||
                                 arg == "--flags" || arg == "--ee-image";
+        if (arg == "--fit" && render) {
+            o.fit = true;
+            continue;
+        }
         if (!takesValue) {
             if (o.path.empty() && !arg.empty() && arg[0] != '-') {
                 o.path = arg;
@@ -129,6 +134,10 @@ bool ParseViewOptions(const Arguments& args, bool render, ViewOptions* options, 
         *error = "a model file is required";
         return false;
     }
+    if (o.fit && (o.distance || o.pan)) {
+        *error = "--fit chooses the distance and the target itself; leave out --distance and --pan";
+        return false;
+    }
     if (render && o.output.empty()) {
         *error = "an output file is required (-o OUT.png)";
         return false;
@@ -188,6 +197,12 @@ ViewSession::ViewSession(Model& model, const ViewOptions& options) : time_(optio
 void ViewSession::Settle() {
     scene.UpdateTree(time_);
     scene.UpdateTree(0.0f);
+}
+
+void ViewSession::Fit() {
+    if (const std::optional<Framing> framing = FrameBox(CurrentBox(*entry), *scene.camera)) {
+        controls.Frame(*framing, *scene.camera);
+    }
 }
 
 }  // namespace vertigon

@@ -26,6 +26,7 @@ struct ViewOptions {
     int height = kDefaultHeight;
     std::optional<float> yaw, pitch, distance;
     std::optional<Vec3> pan;
+    bool fit = false;  // --fit: frame the posed model instead of the start-up distance and target
     // The viewer starts animation 0 of group 1 when there is one; a chosen one must exist.
     bool animationChosen = false;
     int32_t group = 1;
@@ -36,7 +37,7 @@ struct ViewOptions {
 };
 
 // Parses the arguments after the command name. `render` enables -o (then required), --size,
-// the camera options and --flags; without it only the file, --animation, --time and --ee-image are
+// the camera options (--fit excludes --distance and --pan) and --flags; without it only the file, --animation, --time and --ee-image are
 // taken. Returns false with a message for a wrong command line.
 bool ParseViewOptions(const Arguments& args, bool render, ViewOptions* options, std::string* error);
 
@@ -53,6 +54,9 @@ public:
     ViewSession(Model& model, const ViewOptions& options);
 
     void Settle();
+    // Frames the entry at its current pose (yaw and pitch kept); nothing for a model with no
+    // positions in its shown Lod.
+    void Fit();
 
     Scene scene;
     OrbitControls controls;

@@ -1,7 +1,9 @@
 #include "scene/orbit_controls.h"
 
+#include <algorithm>
 #include <numbers>
 
+#include "scene/framing.h"
 #include "scene/scene_graph.h"
 
 namespace vertigon {
@@ -9,7 +11,29 @@ namespace vertigon {
 void OrbitControls::Zoom(int rotation, Camera& camera) {
     const double d = distance;
     distance = static_cast<float>(d - (d / 400.0) * (rotation / 10.0));
-    if (distance < 0.0f) distance = 0.0f;
+    if (!(distance >= MinimumDistance())) distance = MinimumDistance();
+    UpdateCamera(camera);
+}
+
+void OrbitControls::Frame(const Framing& framing, Camera& camera) {
+    panX = framing.target.x;
+    panY = framing.target.y;
+    panZ = framing.target.z;
+    distance = framing.distance;
+    framedDistance = framing.distance;
+    clipFollowsDistance = true;
+    rotating = false;
+    panning = false;
+    UpdateCamera(camera);
+}
+
+void OrbitControls::Reset(Camera& camera) {
+    yaw = 0.0f;
+    pitch = 0.0f;
+    distance = kStartDistance;
+    panX = panY = panZ = 0.0f;
+    rotating = false;
+    panning = false;
     UpdateCamera(camera);
 }
 
@@ -59,6 +83,11 @@ void OrbitControls::UpdateCamera(Camera& camera) {
     camera.SetTarget({panX, panY, panZ, 1.0f});
     camera.SetUp(up);
     camera.position = {offset.x, offset.y, offset.z, 1.0f};
+    if (clipFollowsDistance) {
+        camera.nearPlane = distance * (Camera::kNearPlane / kStartDistance);
+        // Zoomed in close, the far side of the framed model stays in.
+        camera.farPlane = std::max(distance, framedDistance) * (Camera::kFarPlane / kStartDistance);
+    }
 }
 
 }  // namespace vertigon

@@ -18,12 +18,21 @@ struct OrbitMotion {
     bool middle = false;
 };
 
+struct Framing;
+
 struct OrbitControls {
     static constexpr float kStartDistance = 400.0f;
+    // The zoom stops this share of the framed distance short of the target: at 0 it could
+    // never move the eye away again.
+    static constexpr float kNearestShare = 0.01f;
 
     float yaw = 0.0f;    // about y, radians
     float pitch = 0.0f;  // about x, radians
-    float distance = kStartDistance;  // never below 0
+    float distance = kStartDistance;  // never below MinimumDistance()
+    float framedDistance = kStartDistance;  // the start-up camera counts as framed at 400
+    // Once a model was framed the clip planes keep the start-up camera's proportions to the
+    // distance (near 1/40, far 25 times), so small and large models draw alike.
+    bool clipFollowsDistance = false;
     float panX = 0.0f, panY = 0.0f, panZ = 0.0f;  // the camera target
     bool rotating = false;
     bool panning = false;
@@ -32,9 +41,16 @@ struct OrbitControls {
     Mat4 orbitMatrix = Mat4::Identity();  // EulerRotation((pitch, yaw, 0))
     Mat4 panMatrix = Mat4::Identity();    // EulerRotation((-pitch, -yaw, 0))
 
+    float MinimumDistance() const { return framedDistance * kNearestShare; }
+
     // Wheel rotation r (120 per notch on common mice): the distance shrinks by the fraction
-    // r / 4000 (3 % per notch), never below 0. Updates the camera.
+    // r / 4000 (3 % per notch), never below MinimumDistance(). Updates the camera.
     void Zoom(int rotation, Camera& camera);
+    // Looks at the framing's target from its distance, keeping yaw and pitch; the zoom limit
+    // and the clip planes follow the new distance.
+    void Frame(const Framing& framing, Camera& camera);
+    // Back to the start-up camera (the zoom limit and clip planes stay with the last framing).
+    void Reset(Camera& camera);
     // Alt + left drag turns, Alt + middle drag pans; the first event of a drag only records the
     // anchor. Returns whether the camera was updated.
     bool Motion(const OrbitMotion& motion, Camera& camera);

@@ -52,7 +52,7 @@ Mat4 Camera::ViewMatrix() const { return LookAtRH(target, Eye(), up); }
 
 Mat4 Camera::ProjectionMatrix() const {
     if (projectionMode != 1) return kIdentity;
-    return PerspectiveRH(kFieldOfView, aspect, kNearPlane, kFarPlane);
+    return PerspectiveRH(kFieldOfView, aspect, nearPlane, farPlane);
 }
 
 void Camera::SetupView() const {
@@ -89,17 +89,16 @@ LodRenderRecord* ModelEntry::lodRecord(int32_t index) const {
     return lodRender_[static_cast<size_t>(index)].get();
 }
 
-void ModelEntry::UpdatePose() {
-    Mat4& modelMatrix = placement_.modelMatrix;
-    modelMatrix = world;
-    modelMatrix.MultiplyBefore(Mat4::Translation(placement_.position));
-    modelMatrix.MultiplyBefore(Mat4::Scale(placement_.scale));
-    modelMatrix.MultiplyBefore(QuatToMatrix(placement_.orientation));
+void ComposePose(const Mat4& nodeWorld, Placement& placement, std::span<Bone> bones) {
+    Mat4& modelMatrix = placement.modelMatrix;
+    modelMatrix = nodeWorld;
+    modelMatrix.MultiplyBefore(Mat4::Translation(placement.position));
+    modelMatrix.MultiplyBefore(Mat4::Scale(placement.scale));
+    modelMatrix.MultiplyBefore(QuatToMatrix(placement.orientation));
 
     const int32_t count = static_cast<int32_t>(bones.size());
     for (int32_t k = 0; k < count; ++k) {
         Bone& bone = bones[static_cast<size_t>(k)];
-        // A parent index outside the bone list is taken as a root rather than read.
         const bool hasParent = bone.parent >= 0 && bone.parent < count;
         bone.world = hasParent ? bones[static_cast<size_t>(bone.parent)].world : modelMatrix;
         bone.world.MultiplyBefore(Mat4::Translation(bone.translation));
@@ -110,7 +109,7 @@ void ModelEntry::UpdatePose() {
 
 void ModelEntry::Update(float frameStep) {
     if (poseDirty) {
-        UpdatePose();
+        ComposePose(world, placement_, bones);
         skinDirty = true;
         poseDirty = false;
     }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "scene/animation.h"
@@ -92,6 +93,8 @@ public:
     float aspect = 1.0f;
     Vec4 up{0, 0.1f, 0, 0};  // only its direction matters
     Vec4 target{0, 0, 0, 0};
+    float nearPlane = kNearPlane;  // framing moves both planes with the model's size
+    float farPlane = kFarPlane;
     // The inherited position is the eye's offset from the target.
 };
 
@@ -122,12 +125,15 @@ public:
     int32_t lod = 0;
 
 private:
-    void UpdatePose();
-
     Model* model_;
     Placement placement_;  // placement_.modelMatrix is the entry's model matrix
     std::vector<std::unique_ptr<LodRenderRecord>> lodRender_;
 };
+
+// Bone world matrices from the local transforms: the model matrix is `nodeWorld` times the
+// placement (stored in placement.modelMatrix); each bone is R x S x T x its parent's world, a
+// parent index outside the list counting as a root.
+void ComposePose(const Mat4& nodeWorld, Placement& placement, std::span<Bone> bones);
 
 class Scene {
 public:

@@ -5,7 +5,7 @@
 #include "app/about_text.h"
 #include "app/animation_list.h"
 #include "app/command_line.h"
-#include "app/context_menu_spec.h"
+#include "app/context_menu_layout.h"
 #include "app/frame_clock.h"
 #include "app/model_stats.h"
 #include "app/viewer_ids.h"
@@ -15,7 +15,7 @@
 namespace vertigon {
 namespace {
 
-using Kind = MenuItemSpec::Kind;
+using Kind = MenuItemLayout::Kind;
 
 // A model with `lodCount` Lods of one triangle each.
 std::unique_ptr<Model> LodModel(int lodCount) {
@@ -49,18 +49,18 @@ void AddGroup(Model& model, const std::string& name, const std::vector<std::stri
     model.animationGroups.push_back(std::move(group));
 }
 
-const MenuItemSpec& ItemWithLabel(const MenuSpec& menu, const std::string& label) {
-    for (const MenuItemSpec& item : menu.items) {
+const MenuItemLayout& ItemWithLabel(const MenuLayout& menu, const std::string& label) {
+    for (const MenuItemLayout& item : menu.items) {
         if (item.label == label) return item;
     }
     throw std::runtime_error("no item " + label);
 }
 
-TEST(ContextMenuSpec, AFreshEntryShowsTheTableInOrderWithTexturesAndBlendingTicked) {
+TEST(ContextMenuLayout, AFreshEntryShowsTheTableInOrderWithTexturesAndBlendingTicked) {
     auto model = LodModel(1);
     model->lods[0].name = kDefaultLodName;
     ModelEntry entry(*model);
-    const MenuSpec menu = BuildContextMenuSpec(&entry);
+    const MenuLayout menu = BuildContextMenuLayout(&entry);
     EXPECT_EQ(menu.title, "test");
     ASSERT_EQ(menu.items.size(), 8u);
     const struct {
@@ -80,7 +80,7 @@ TEST(ContextMenuSpec, AFreshEntryShowsTheTableInOrderWithTexturesAndBlendingTick
         {18, "View stats", "Show the stats of current model", Kind::Normal, false},
     };
     for (size_t i = 0; i < menu.items.size(); ++i) {
-        const MenuItemSpec& item = menu.items[i];
+        const MenuItemLayout& item = menu.items[i];
         EXPECT_EQ(item.id, expected[i].id) << i;
         EXPECT_EQ(item.label, expected[i].label) << i;
         EXPECT_EQ(item.help, expected[i].help) << i;
@@ -88,7 +88,7 @@ TEST(ContextMenuSpec, AFreshEntryShowsTheTableInOrderWithTexturesAndBlendingTick
         EXPECT_EQ(item.checked, expected[i].checked) << i;
         EXPECT_TRUE(item.enabled) << i << ": the viewers exist and every item acts while a model is shown";
     }
-    const MenuItemSpec& shading = menu.items[4];
+    const MenuItemLayout& shading = menu.items[4];
     ASSERT_EQ(shading.children.size(), 2u);
     EXPECT_EQ(shading.children[0].label, "Flat");
     EXPECT_EQ(shading.children[0].id, kIdMenuFlat);
@@ -98,18 +98,18 @@ TEST(ContextMenuSpec, AFreshEntryShowsTheTableInOrderWithTexturesAndBlendingTick
     EXPECT_TRUE(shading.children[1].checked) << "the shading shown is the one drawn";
     EXPECT_EQ(shading.children[1].help, "");
 
-    const MenuItemSpec& lods = menu.items[5];
+    const MenuItemLayout& lods = menu.items[5];
     ASSERT_EQ(lods.children.size(), 1u);
     EXPECT_EQ(lods.children[0].label, "Unamed shape");
     EXPECT_EQ(lods.children[0].help, "Change Lod");
 }
 
-TEST(ContextMenuSpec, TicksFollowTheEntryFlagsAndLod) {
+TEST(ContextMenuLayout, TicksFollowTheEntryFlagsAndLod) {
     auto model = LodModel(3);
     ModelEntry entry(*model);
     entry.flags = FlagBones | FlagWireframe | FlagFlat;
     entry.lod = 2;
-    const MenuSpec menu = BuildContextMenuSpec(&entry);
+    const MenuLayout menu = BuildContextMenuLayout(&entry);
     EXPECT_FALSE(ItemWithLabel(menu, "Texture").checked);
     EXPECT_FALSE(ItemWithLabel(menu, "Blending").checked);
     EXPECT_TRUE(ItemWithLabel(menu, "Bones").checked);
@@ -117,7 +117,7 @@ TEST(ContextMenuSpec, TicksFollowTheEntryFlagsAndLod) {
     EXPECT_TRUE(ItemWithLabel(menu, "Shading").children[0].checked) << "Flat";
     EXPECT_FALSE(ItemWithLabel(menu, "Shading").children[1].checked);
 
-    const std::vector<MenuItemSpec>& lods = ItemWithLabel(menu, "LOD").children;
+    const std::vector<MenuItemLayout>& lods = ItemWithLabel(menu, "LOD").children;
     ASSERT_EQ(lods.size(), 3u);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(lods[static_cast<size_t>(i)].id, 19 + i);
@@ -127,13 +127,13 @@ TEST(ContextMenuSpec, TicksFollowTheEntryFlagsAndLod) {
     }
 }
 
-TEST(ContextMenuSpec, WithNoModelEveryItemIsShownDisabled) {
-    const MenuSpec menu = BuildContextMenuSpec(nullptr);
+TEST(ContextMenuLayout, WithNoModelEveryItemIsShownDisabled) {
+    const MenuLayout menu = BuildContextMenuLayout(nullptr);
     ASSERT_EQ(menu.items.size(), 8u);
-    for (const MenuItemSpec& item : menu.items) {
+    for (const MenuItemLayout& item : menu.items) {
         EXPECT_FALSE(item.enabled) << item.label;
         EXPECT_FALSE(item.checked) << item.label;
-        for (const MenuItemSpec& child : item.children) EXPECT_FALSE(child.enabled) << child.label;
+        for (const MenuItemLayout& child : item.children) EXPECT_FALSE(child.enabled) << child.label;
     }
     EXPECT_TRUE(ItemWithLabel(menu, "LOD").children.empty());
 }

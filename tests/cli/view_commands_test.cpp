@@ -56,8 +56,9 @@ TEST(ViewOptions, EveryOptionIsRead) {
     EXPECT_EQ(o.index, 7);
     EXPECT_EQ(o.time, 12.5f);
     EXPECT_EQ(*o.flags, 0x1F);
-    ASSERT_TRUE(Parse({"m.raw", "--flags", "8", "-o", "x"}, true, &o));
+    ASSERT_TRUE(Parse({"m.raw", "--flags", "8", "-o", "x", "--fit"}, true, &o));
     EXPECT_EQ(*o.flags, 8);
+    EXPECT_TRUE(o.fit);
 }
 
 TEST(ViewOptions, WrongCommandLinesAreRefused) {
@@ -77,6 +78,7 @@ TEST(ViewOptions, WrongCommandLinesAreRefused) {
     EXPECT_FALSE(Parse({"m.raw", "-o", "x", "--time"}, true, &o)) << "missing value";
     EXPECT_FALSE(Parse({"m.raw", "n.raw", "-o", "x"}, true, &o)) << "two files";
     EXPECT_FALSE(Parse({"m.raw", "--yaw", "1"}, false, &o)) << "pose takes no camera";
+    EXPECT_FALSE(Parse({"m.raw", "-o", "x", "--fit", "--distance", "9"}, true, &o)) << "--fit picks the distance";
     EXPECT_TRUE(Parse({"m.raw", "--animation", "0:1", "--time", "3"}, false, &o));
 }
 
@@ -151,6 +153,33 @@ TEST(RenderCommand, CameraOptionsMoveTheOrbitCamera) {
     tool.options.yaw = kPi;  // from behind, the single-sided square faces away
     image = tool.Render(*model);
     for (int x = 0; x < OffscreenTool::kWidth; ++x) EXPECT_FALSE(White(image.At(x, 60))) << x;
+}
+
+// Rows holding a white pixel.
+int WhiteRows(const RgbImage& image) {
+    int rows = 0;
+    for (int y = 0; y < image.height; ++y) {
+        bool white = false;
+        for (int x = 0; x < image.width && !white; ++x) white = White(image.At(x, y));
+        rows += white ? 1 : 0;
+    }
+    return rows;
+}
+
+TEST(RenderCommand, FitFramesATinyAndAHugeSquareAlike) {
+    OffscreenTool tool;
+    tool.options.fit = true;
+    tool.options.pitch = 0.3f;
+    for (float side : {0.02f, 20000.0f}) {
+        ShapeBuilder shape;
+        AddSquare(shape, shape.AddBatch(MakeMaterial(false)), side * 3, side, 0, side);
+        auto model = MakeModel(shape.Take());
+        const RgbImage image = tool.Render(*model);
+        // The square's sphere (radius side / sqrt 2) spans 80 % of the height: the square itself,
+        // tilted, about 50 %.
+        EXPECT_NEAR(WhiteRows(image), 0.53 * OffscreenTool::kHeight, 8) << side;
+        EXPECT_TRUE(White(image.At(80, 60))) << side << ": centred";
+    }
 }
 
 TEST(RenderCommand, FlagsReplaceTheDisplaySwitches) {

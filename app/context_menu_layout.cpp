@@ -1,4 +1,4 @@
-#include "app/context_menu_spec.h"
+#include "app/context_menu_layout.h"
 
 #include "app/viewer_ids.h"
 #include "scene/scene_graph.h"
@@ -7,9 +7,9 @@ namespace vertigon {
 
 namespace {
 
-MenuItemSpec Item(int id, const char* label, const char* help, MenuItemSpec::Kind kind, bool checked,
+MenuItemLayout Item(int id, const char* label, const char* help, MenuItemLayout::Kind kind, bool checked,
                   bool enabled) {
-    MenuItemSpec item;
+    MenuItemLayout item;
     item.id = id;
     item.label = label;
     item.help = help;
@@ -21,13 +21,13 @@ MenuItemSpec Item(int id, const char* label, const char* help, MenuItemSpec::Kin
 
 }  // namespace
 
-MenuSpec BuildContextMenuSpec(const ModelEntry* entry) {
-    using Kind = MenuItemSpec::Kind;
+MenuLayout BuildContextMenuLayout(const ModelEntry* entry) {
+    using Kind = MenuItemLayout::Kind;
     const bool shown = entry != nullptr;
     const int32_t flags = shown ? entry->flags : 0;
     const auto on = [flags](int32_t flag) { return (flags & flag) != 0; };
 
-    MenuSpec menu;
+    MenuLayout menu;
     menu.title = "test";
     menu.items.push_back(
         Item(kIdMenuTexture, "Texture", "Toggle current model texture", Kind::Check, on(FlagTexture), shown));
@@ -38,12 +38,12 @@ MenuSpec BuildContextMenuSpec(const ModelEntry* entry) {
     menu.items.push_back(Item(kIdMenuWireframe, "Wireframe", "Toggle current model wireframe", Kind::Check,
                               on(FlagWireframe), shown));
 
-    MenuItemSpec shading = Item(0, "Shading", "Change current model shading mode", Kind::Submenu, false, shown);
+    MenuItemLayout shading = Item(0, "Shading", "Change current model shading mode", Kind::Submenu, false, shown);
     shading.children.push_back(Item(kIdMenuFlat, "Flat", "", Kind::Radio, shown && on(FlagFlat), shown));
     shading.children.push_back(Item(kIdMenuGouraud, "Gouraud", "", Kind::Radio, shown && !on(FlagFlat), shown));
     menu.items.push_back(std::move(shading));
 
-    MenuItemSpec lods = Item(0, "LOD", "Change the LOD of the current model", Kind::Submenu, false, shown);
+    MenuItemLayout lods = Item(0, "LOD", "Change the LOD of the current model", Kind::Submenu, false, shown);
     if (shown) {
         const Model& model = entry->model();
         for (int32_t i = 0; i < model.lodCount() && kIdMenuFirstLod + i <= kIdMenuLastLod; ++i) {

@@ -10,7 +10,7 @@ namespace vertigon {
 
 class ModelEntry;
 
-struct MenuItemSpec {
+struct MenuItemLayout {
     enum class Kind { Normal, Check, Radio, Submenu };
     int id = 0;
     std::string label;
@@ -18,18 +18,18 @@ struct MenuItemSpec {
     Kind kind = Kind::Normal;
     bool checked = false;
     bool enabled = true;
-    std::vector<MenuItemSpec> children;  // submenus only
+    std::vector<MenuItemLayout> children;  // submenus only
 };
 
-struct MenuSpec {
+struct MenuLayout {
     std::string title;
-    std::vector<MenuItemSpec> items;
+    std::vector<MenuItemLayout> items;
 };
 
 // Texture, Blending, Bones and Wireframe ticked from the entry's flags; Shading with "Flat" or
 // "Gouraud" marked from the flat flag; one LOD item per Lod (id 19 + i, its name) with the
 // drawn one ticked; "View textures" and "View stats". Without an entry every item is shown
 // disabled and the LOD submenu is empty.
-MenuSpec BuildContextMenuSpec(const ModelEntry* entry);
+MenuLayout BuildContextMenuLayout(const ModelEntry* entry);
 
 }  // namespace vertigon
