@@ -124,10 +124,10 @@ std::optional<int> Indexed(std::string_view name, std::string_view prefix) {
     return ParseIndex(name.substr(prefix.size()), 32);
 }
 
-void WriteFloats(JsonWriter& json, const float* values, int count) {
-    json.BeginArray();
-    for (int i = 0; i < count; ++i) json.Float(values[i]);
-    json.EndArray();
+Json Floats(const float* values, int count) {
+    Json array = Json::array();
+    for (int i = 0; i < count; ++i) array.push_back(values[i]);
+    return array;
 }
 }  // namespace
 
@@ -205,41 +205,37 @@ bool SetEeRegister(EeState& state, std::string_view name, std::string_view value
     return bad("unknown register in");
 }
 
-void WriteEeRegistersJson(JsonWriter& json, const EeState& state) {
-    json.Key("pc").String(Hex32(state.pc));
-    json.Key("gpr").BeginObject();
-    for (int i = 0; i < 32; ++i) json.Key(kGprNames[i]).String(Hex128(state.gpr[i]));
-    json.EndObject();
-    json.Key("hi").String(Hex128(state.hi));
-    json.Key("lo").String(Hex128(state.lo));
-    json.Key("sa").String(Hex32(state.sa));
-    json.Key("cop0").BeginArray();
+void AddEeRegistersJson(Json& json, const EeState& state) {
+    json["pc"] = Hex32(state.pc);
+    Json gpr = Json::object();
+    for (int i = 0; i < 32; ++i) gpr[kGprNames[i]] = Hex128(state.gpr[i]);
+    json["gpr"] = std::move(gpr);
+    json["hi"] = Hex128(state.hi);
+    json["lo"] = Hex128(state.lo);
+    json["sa"] = Hex32(state.sa);
+    Json cop0 = Json::array();
     for (uint64_t value : state.cop0) {
         char text[24];
         std::snprintf(text, sizeof text, "%016" PRIx64, value);
-        json.String(text);
+        cop0.push_back(text);
     }
-    json.EndArray();
-    json.Key("cycleCounter").UInt(state.cycleCounter);
+    json["cop0"] = std::move(cop0);
+    json["cycleCounter"] = state.cycleCounter;
 
-    json.Key("fpr");
-    WriteFloats(json, state.fpr.data(), 32);
-    json.Key("fprBits").BeginArray();
-    for (float value : state.fpr) json.String(Hex32(std::bit_cast<uint32_t>(value)));
-    json.EndArray();
-    json.Key("fpuCondition").UInt(state.fpuCondition);
+    json["fpr"] = Floats(state.fpr.data(), 32);
+    Json fprBits = Json::array();
+    for (float value : state.fpr) fprBits.push_back(Hex32(std::bit_cast<uint32_t>(value)));
+    json["fprBits"] = std::move(fprBits);
+    json["fpuCondition"] = state.fpuCondition;
 
-    json.Key("vf").BeginArray();
-    for (const VuVector& v : state.vf) WriteFloats(json, v.c, 4);
-    json.EndArray();
-    json.Key("vi").BeginArray();
-    for (uint32_t value : state.vi) json.UInt(value);
-    json.EndArray();
-    json.Key("acc");
-    WriteFloats(json, state.acc.c, 4);
-    json.Key("q").Float(state.q);
-    json.Key("qBits").String(Hex32(std::bit_cast<uint32_t>(state.q)));
-    json.Key("macFlags").UInt(state.macFlags);
+    Json vf = Json::array();
+    for (const VuVector& v : state.vf) vf.push_back(Floats(v.c, 4));
+    json["vf"] = std::move(vf);
+    json["vi"] = state.vi;
+    json["acc"] = Floats(state.acc.c, 4);
+    json["q"] = state.q;
+    json["qBits"] = Hex32(std::bit_cast<uint32_t>(state.q));
+    json["macFlags"] = state.macFlags;
 }
 
 }  // namespace vertigon

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "cli/json_writer.h"
+#include "cli/json_output.h"
 #include "ee/state.h"
 
 namespace vertigon {
@@ -18,11 +18,11 @@ namespace vertigon {
 // reason for an unknown name or a bad value.
 bool SetEeRegister(EeState& state, std::string_view name, std::string_view value, std::string* error);
 
-// Writes the registers as members of the object the writer is in: "pc", "gpr" (by name, 32 hex
+// Adds the registers as members of the object `json`: "pc", "gpr" (by name, 32 hex
 // digits each, most significant first), "hi", "lo", "sa", "cop0", "cycleCounter", "fpr" (floats;
 // null for infinities and NaNs) with "fprBits", "fpuCondition", "vf", "vi", "acc", "q" with
 // "qBits", "macFlags".
-void WriteEeRegistersJson(JsonWriter& json, const EeState& state);
+void AddEeRegistersJson(Json& json, const EeState& state);
 
 // The o32 name of general register i.
 const char* GprName(int index);

@@ -10,11 +10,11 @@
 
 #include "cli/commands.h"
 #include "cli/ee_registers.h"
-#include "cli/json_writer.h"
-#include "ee/fault.h"
-#include "ee/interpreter.h"
+#include "cli/json_output.h"
 #include "ee/memory.h"
+#include "ee/output.h"
 #include "ee/program_image.h"
+#include "ee/run_loop.h"
 #include "formats/file_io.h"
 #include "formats/load_error.h"
 
@@ -108,12 +108,10 @@ std::string HexBytes(const EeState& state, const DumpRange& range) {
     return text;
 }
 
-enum class Outcome { Stopped, Fault, StepBound };
-
-const char* OutcomeName(Outcome outcome) {
+const char* OutcomeName(RunResult::Outcome outcome) {
     switch (outcome) {
-        case Outcome::Stopped: return "stop";
-        case Outcome::Fault: return "fault";
+        case RunResult::Outcome::Finished: return "stop";
+        case RunResult::Outcome::Fault: return "fault";
         default: return "step-bound";
     }
 }
@@ -124,7 +122,9 @@ int RunEeRun(const Arguments& args) {
     EeRunOptions options;
     if (const int status = ParseOptions(args, options)) return status;
 
-    auto state = std::make_unique<EeState>();
+    // Standard output carries the JSON; the emulator's messages go to standard error.
+    FileOutputSink messages(stderr);
+    auto state = std::make_unique<EeState>(messages);
     for (const auto& [name, value] : options.registers) {
         std::string error;
         if (!SetEeRegister(*state, name, value, &error)) return Usage(error);
@@ -142,45 +142,23 @@ int RunEeRun(const Arguments& args) {
         return kExitFailed;
     }
 
-    state->pc = *options.entry;
-    uint64_t steps = 0;
-    Outcome outcome = Outcome::Stopped;
-    std::string faultMessage;
-    try {
-        while (state->pc != *options.stop) {
-            if (steps == options.maxSteps) {
-                outcome = Outcome::StepBound;
-                break;
-            }
-            state->gpr[0].lower = 0;
-            Step(*state);
-            ++steps;
-        }
-    } catch (const EeFault& fault) {
-        outcome = Outcome::Fault;
-        faultMessage = fault.what();
-        state->output->Write(faultMessage);
-    }
+    const RunResult run = RunUntilStop(*state, RunPlan{*options.entry, *options.stop, options.maxSteps});
 
-    JsonWriter json;
-    json.BeginObject();
-    json.Key("outcome").String(OutcomeName(outcome));
-    if (outcome == Outcome::Fault) json.Key("fault").String(faultMessage);
-    json.Key("steps").UInt(steps);
-    WriteEeRegistersJson(json, *state);
-    json.Key("memory").BeginArray();
+    Json json = {{"outcome", OutcomeName(run.outcome)}};
+    if (run.outcome == RunResult::Outcome::Fault) json["fault"] = run.message + "\n";
+    json["steps"] = run.steps;
+    AddEeRegistersJson(json, *state);
+    Json memory = Json::array();
     for (const DumpRange& range : options.dumps) {
         char address[16];
         std::snprintf(address, sizeof address, "%08" PRIx32, range.address);
-        json.BeginObject().Key("address").String(address).Key("length").UInt(range.length);
-        json.Key("bytes").String(HexBytes(*state, range)).EndObject();
+        memory.push_back({{"address", address}, {"length", range.length}, {"bytes", HexBytes(*state, range)}});
     }
-    json.EndArray();
-    json.EndObject();
-    std::printf("%s\n", json.text().c_str());
-    switch (outcome) {
-        case Outcome::Stopped: return kExitOk;
-        case Outcome::Fault: return kExitFailed;
+    json["memory"] = std::move(memory);
+    std::printf("%s\n", JsonText(json).c_str());
+    switch (run.outcome) {
+        case RunResult::Outcome::Finished: return kExitOk;
+        case RunResult::Outcome::Fault: return kExitFailed;
         default: return kExitStepBound;
     }
 }

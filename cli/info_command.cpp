@@ -1,7 +1,6 @@
 #include <cstdio>
 
 #include "cli/commands.h"
-#include "cli/json_writer.h"
 #include "cli/load_for_cli.h"
 #include "cli/model_json.h"
 #include "formats/workspace.h"
@@ -36,15 +35,11 @@ int RunInfo(const Arguments& args) {
     Model* model = OpenModelForCli(registry, path, &status);
     if (!model) return status;
 
-    JsonWriter json;
-    json.BeginObject();
-    json.Key("path").String(path);
-    json.Key("loader").String(registry.FindLoader(path)->GetName());
-    json.Key("kind").String(FileKindName(registry.FindFileKind(path)));
-    json.Key("model");
-    WriteModelJson(json, *model, full);
-    json.EndObject();
-    std::printf("%s\n", json.text().c_str());
+    const Json json = {{"path", path},
+                       {"loader", registry.FindLoader(path)->GetName()},
+                       {"kind", FileKindName(registry.FindFileKind(path))},
+                       {"model", ModelJson(*model, full)}};
+    std::printf("%s\n", JsonText(json).c_str());
     return kExitOk;
 }
 

@@ -10,10 +10,10 @@ namespace vertigon {
 
 namespace {
 
-void WriteFloats(JsonWriter& json, std::initializer_list<float> values) {
-    json.BeginArray();
-    for (float v : values) json.Float(v);
-    json.EndArray();
+Json Floats(std::initializer_list<float> values) {
+    Json array = Json::array();
+    for (float v : values) array.push_back(v);
+    return array;
 }
 
 std::string Crc32Hex(const std::vector<uint8_t>& bytes) {
@@ -36,167 +36,128 @@ std::string ColourHex(const uint8_t (&colour)[4]) {
     return text;
 }
 
-void WriteSingles(JsonWriter& json, const char* key, const std::vector<SkinEntry>& entries) {
-    json.Key(key).BeginArray();
+Json Singles(const std::vector<SkinEntry>& entries) {
+    Json list = Json::array();
     for (const SkinEntry& e : entries) {
-        json.BeginArray().Int(e.index).Int(e.bone);
-        json.Float(e.value.x).Float(e.value.y).Float(e.value.z).Float(e.value.w);
-        json.EndArray();
+        list.push_back({e.index, e.bone, e.value.x, e.value.y, e.value.z,
+                        e.value.w});
     }
-    json.EndArray();
+    return list;
 }
 
-void WriteGroups(JsonWriter& json, const char* key, const std::vector<SkinGroup>& groups) {
-    json.Key(key).BeginArray();
-    for (const SkinGroup& g : groups) json.BeginArray().Int(g.index).Int(g.influenceCount).Int(g.firstInfluence).EndArray();
-    json.EndArray();
+Json Groups(const std::vector<SkinGroup>& groups) {
+    Json list = Json::array();
+    for (const SkinGroup& g : groups) list.push_back({g.index, g.influenceCount, g.firstInfluence});
+    return list;
 }
 
-void WriteInfluences(JsonWriter& json, const char* key, const std::vector<SkinEntry>& entries) {
-    json.Key(key).BeginArray();
+Json Influences(const std::vector<SkinEntry>& entries) {
+    Json list = Json::array();
     for (const SkinEntry& e : entries) {
-        json.BeginArray().Int(e.bone);
-        json.Float(e.value.x).Float(e.value.y).Float(e.value.z).Float(e.value.w);
-        json.EndArray();
+        list.push_back(
+            {e.bone, e.value.x, e.value.y, e.value.z, e.value.w});
     }
-    json.EndArray();
+    return list;
 }
 
-void WriteTriangles(JsonWriter& json, const std::vector<Triangle>& triangles) {
-    json.Key("triangles").BeginArray();
+Json Triangles(const std::vector<Triangle>& triangles) {
+    Json list = Json::array();
     for (const Triangle& t : triangles) {
-        json.BeginArray();
-        for (int32_t p : t.positionIndex) json.Int(p);
-        for (int32_t n : t.normalIndex) json.Int(n);
-        for (float u : t.u) json.Float(u);
-        for (float v : t.v) json.Float(v);
-        for (const auto& c : t.colour) json.String(ColourHex(c));
-        json.EndArray();
+        Json corners = Json::array();
+        for (int32_t p : t.positionIndex) corners.push_back(p);
+        for (int32_t n : t.normalIndex) corners.push_back(n);
+        for (float u : t.u) corners.push_back(u);
+        for (float v : t.v) corners.push_back(v);
+        for (const auto& c : t.colour) corners.push_back(ColourHex(c));
+        list.push_back(std::move(corners));
     }
-    json.EndArray();
+    return list;
 }
 
-void WriteMaterial(JsonWriter& json, const Material& m) {
-    json.BeginObject();
-    json.Key("textureIndex").Int(m.textureIndex);
-    json.Key("lit").Bool(m.lit);
-    json.Key("doubleSided").Bool(m.doubleSided);
-    json.Key("translucent").Bool(m.translucent);
-    json.Key("flag3").Bool(m.flag3);
-    json.Key("hidden").Bool(m.hidden);
-    json.Key("hasShaderSet").Bool(m.shaderSet != nullptr);
-    json.EndObject();
+Json MaterialJson(const Material& m) {
+    return {{"textureIndex", m.textureIndex}, {"lit", m.lit},       {"doubleSided", m.doubleSided},
+            {"translucent", m.translucent},   {"flag3", m.flag3},   {"hidden", m.hidden},
+            {"hasShaderSet", m.shaderSet != nullptr}};
 }
 
-void WriteShape(JsonWriter& json, const Shape& shape, bool full) {
-    json.BeginObject();
-    json.Key("positionSingleCount").UInt(shape.positionSingles.size());
-    json.Key("positionGroupCount").UInt(shape.positionGroups.size());
-    json.Key("positionInfluenceCount").UInt(shape.positionInfluences.size());
-    json.Key("normalSingleCount").UInt(shape.normalSingles.size());
-    json.Key("normalGroupCount").UInt(shape.normalGroups.size());
-    json.Key("normalInfluenceCount").UInt(shape.normalInfluences.size());
+Json ShapeJson(const Shape& shape, bool full) {
+    Json json = {{"positionSingleCount", shape.positionSingles.size()},
+                 {"positionGroupCount", shape.positionGroups.size()},
+                 {"positionInfluenceCount", shape.positionInfluences.size()},
+                 {"normalSingleCount", shape.normalSingles.size()},
+                 {"normalGroupCount", shape.normalGroups.size()},
+                 {"normalInfluenceCount", shape.normalInfluences.size()}};
     if (full) {
-        WriteSingles(json, "positionSingles", shape.positionSingles);
-        WriteGroups(json, "positionGroups", shape.positionGroups);
-        WriteInfluences(json, "positionInfluences", shape.positionInfluences);
-        WriteSingles(json, "normalSingles", shape.normalSingles);
-        WriteGroups(json, "normalGroups", shape.normalGroups);
-        WriteInfluences(json, "normalInfluences", shape.normalInfluences);
+        json["positionSingles"] = Singles(shape.positionSingles);
+        json["positionGroups"] = Groups(shape.positionGroups);
+        json["positionInfluences"] = Influences(shape.positionInfluences);
+        json["normalSingles"] = Singles(shape.normalSingles);
+        json["normalGroups"] = Groups(shape.normalGroups);
+        json["normalInfluences"] = Influences(shape.normalInfluences);
     }
-    json.Key("batches").BeginArray();
+    Json batches = Json::array();
     for (const Batch& batch : shape.batches) {
-        json.BeginObject();
-        json.Key("triangleCount").Int(batch.triangleCount());
-        json.Key("materials").BeginArray();
-        for (const Material& m : batch.materials) WriteMaterial(json, m);
-        json.EndArray();
-        if (full) WriteTriangles(json, batch.triangles);
-        json.EndObject();
+        Json materials = Json::array();
+        for (const Material& m : batch.materials) materials.push_back(MaterialJson(m));
+        Json entry = {{"triangleCount", batch.triangleCount()}, {"materials", std::move(materials)}};
+        if (full) entry["triangles"] = Triangles(batch.triangles);
+        batches.push_back(std::move(entry));
     }
-    json.EndArray();
-    json.EndObject();
+    json["batches"] = std::move(batches);
+    return json;
+}
+
+Json AnimationGroupsJson(const Model& model) {
+    Json groups = Json::array();
+    for (const AnimationGroup& group : model.animationGroups) {
+        Json animations = Json::array();
+        for (const auto& animation : group.animations) {
+            Json entry = Json::object();
+            if (animation) {
+                entry["name"] = animation->GetName();
+                entry["length"] = animation->GetLength();
+                entry["speed"] = animation->speed;
+            }
+            animations.push_back(std::move(entry));
+        }
+        groups.push_back({{"name", group.name}, {"animations", std::move(animations)}});
+    }
+    return groups;
 }
 
 }  // namespace
 
-void WriteModelJson(JsonWriter& json, const Model& model, bool full) {
-    json.BeginObject();
-    json.Key("boneCount").Int(model.boneCount());
-    json.Key("bones").BeginArray();
+Json ModelJson(const Model& model, bool full) {
+    Json bones = Json::array();
     for (const Bone& b : model.bones) {
-        json.BeginObject();
-        json.Key("parent").Int(b.parent);
-        json.Key("translation");
-        WriteFloats(json, {b.translation.x, b.translation.y, b.translation.z});
-        json.Key("rotation");
-        WriteFloats(json, {b.rotation.x, b.rotation.y, b.rotation.z, b.rotation.w});
-        json.Key("scale");
-        WriteFloats(json, {b.scale.x, b.scale.y, b.scale.z});
-        json.EndObject();
+        bones.push_back({{"parent", b.parent},
+                         {"translation", Floats({b.translation.x, b.translation.y, b.translation.z})},
+                         {"rotation", Floats({b.rotation.x, b.rotation.y, b.rotation.z, b.rotation.w})},
+                         {"scale", Floats({b.scale.x, b.scale.y, b.scale.z})}});
     }
-    json.EndArray();
-
-    json.Key("textureCount").Int(model.textureCount());
-    json.Key("paletteCount").Int(model.paletteCount());
-    json.Key("textures").BeginArray();
+    Json textures = Json::array();
     for (const Texture& t : model.textures) {
-        json.BeginObject();
-        json.Key("width").Int(t.width);
-        json.Key("height").Int(t.height);
-        json.Key("crc32").String(Crc32Hex(t.pixels));
-        json.EndObject();
+        textures.push_back({{"width", t.width}, {"height", t.height}, {"crc32", Crc32Hex(t.pixels)}});
     }
-    json.EndArray();
-
-    json.Key("lodCount").Int(model.lodCount());
-    json.Key("lods").BeginArray();
+    Json lods = Json::array();
     for (const Lod& lod : model.lods) {
-        json.BeginObject();
-        json.Key("name").String(lod.name);
-        json.Key("drawGroups").BeginArray();
-        for (const DrawGroup& g : lod.drawGroups) {
-            json.BeginArray();
-            for (int32_t i : g.shapeIndices) json.Int(i);
-            json.EndArray();
-        }
-        json.EndArray();
-        json.Key("shapes").BeginArray();
-        for (const Shape& shape : lod.shapes) WriteShape(json, shape, full);
-        json.EndArray();
-        json.EndObject();
+        Json drawGroups = Json::array();
+        for (const DrawGroup& g : lod.drawGroups) drawGroups.push_back(g.shapeIndices);
+        Json shapes = Json::array();
+        for (const Shape& shape : lod.shapes) shapes.push_back(ShapeJson(shape, full));
+        lods.push_back({{"name", lod.name}, {"drawGroups", std::move(drawGroups)}, {"shapes", std::move(shapes)}});
     }
-    json.EndArray();
-
     const Placement& p = model.placement;
-    json.Key("placement").BeginObject();
-    json.Key("position");
-    WriteFloats(json, {p.position.x, p.position.y, p.position.z, p.position.w});
-    json.Key("orientation");
-    WriteFloats(json, {p.orientation.x, p.orientation.y, p.orientation.z, p.orientation.w});
-    json.Key("scale");
-    WriteFloats(json, {p.scale.x, p.scale.y, p.scale.z});
-    json.EndObject();
+    const Json placement = {
+        {"position", Floats({p.position.x, p.position.y, p.position.z, p.position.w})},
+        {"orientation", Floats({p.orientation.x, p.orientation.y, p.orientation.z, p.orientation.w})},
+        {"scale", Floats({p.scale.x, p.scale.y, p.scale.z})}};
 
-    json.Key("animationGroups").BeginArray();
-    for (const AnimationGroup& group : model.animationGroups) {
-        json.BeginObject();
-        json.Key("name").String(group.name);
-        json.Key("animations").BeginArray();
-        for (const auto& animation : group.animations) {
-            json.BeginObject();
-            if (animation) {
-                json.Key("name").String(animation->GetName());
-                json.Key("length").Float(animation->GetLength());
-                json.Key("speed").Float(animation->speed);
-            }
-            json.EndObject();
-        }
-        json.EndArray();
-        json.EndObject();
-    }
-    json.EndArray();
-    json.EndObject();
+    return {{"boneCount", model.boneCount()},     {"bones", std::move(bones)},
+            {"textureCount", model.textureCount()}, {"paletteCount", model.paletteCount()},
+            {"textures", std::move(textures)},     {"lodCount", model.lodCount()},
+            {"lods", std::move(lods)},             {"placement", placement},
+            {"animationGroups", AnimationGroupsJson(model)}};
 }
 
 }  // namespace vertigon

@@ -1,7 +1,7 @@
 #include <cstdio>
 
 #include "cli/commands.h"
-#include "cli/json_writer.h"
+#include "cli/json_output.h"
 #include "cli/load_for_cli.h"
 #include "cli/view_commands.h"
 #include "formats/workspace.h"
@@ -13,40 +13,28 @@ std::string PoseJson(Model& model, const ViewOptions& options) {
     session.Settle();
     const ModelEntry& entry = *session.entry;
 
-    JsonWriter json;
-    json.BeginObject();
-    json.Key("path").String(options.path);
-    json.Key("animation");
+    Json animation = nullptr;
     if (entry.currentAnimation) {
-        const Animation& animation = *entry.currentAnimation;
-        json.BeginObject();
-        json.Key("group").Int(options.group);
-        json.Key("index").Int(options.index);
-        json.Key("name").String(animation.GetName());
-        json.Key("length").Float(animation.GetLength());
-        json.Key("time").Float(animation.time);
-        json.EndObject();
-    } else {
-        json.Null();
+        const Animation& current = *entry.currentAnimation;
+        animation = {{"group", options.group},
+                     {"index", options.index},
+                     {"name", current.GetName()},
+                     {"length", current.GetLength()},
+                     {"time", current.time}};
     }
-    json.Key("bones").BeginArray();
+    Json bones = Json::array();
     for (size_t k = 0; k < entry.bones.size(); ++k) {
         const Bone& bone = entry.bones[k];
-        json.BeginObject();
-        json.Key("index").Int(static_cast<int64_t>(k));
-        json.Key("parent").Int(bone.parent);
-        json.Key("world").BeginArray();
+        Json world = Json::array();
         for (const auto& row : bone.world.m) {
-            json.BeginArray();
-            for (float v : row) json.Float(v);
-            json.EndArray();
+            Json values = Json::array();
+            for (float v : row) values.push_back(v);
+            world.push_back(std::move(values));
         }
-        json.EndArray();
-        json.EndObject();
+        bones.push_back({{"index", k}, {"parent", bone.parent}, {"world", std::move(world)}});
     }
-    json.EndArray();
-    json.EndObject();
-    return json.text();
+    const Json json = {{"path", options.path}, {"animation", std::move(animation)}, {"bones", std::move(bones)}};
+    return JsonText(json);
 }
 
 int RunPose(const Arguments& args) {

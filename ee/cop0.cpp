@@ -1,15 +1,13 @@
 #include "ee/cop0.h"
 
 #include "ee/fault.h"
-#include "ee/instruction.h"
+#include "ee/operands.h"
+#include "ee/registers.h"
 
 namespace vertigon {
 namespace {
 
-constexpr uint32_t kCount = 9;
-constexpr uint32_t kStatus = 12;
-constexpr uint32_t kEpc = 14;
-constexpr uint64_t kStatusEie = 1u << 16;
+using namespace cop0;
 
 // MFC0 and MTC0 have nothing in bits 0-10; other values there are the performance-counter and
 // debug moves, which do not exist here.
@@ -17,12 +15,12 @@ uint32_t LowBits(uint32_t op) { return op & 0x7FF; }
 
 void MoveFromCop0(EeState& s, uint32_t op) {
     if (LowBits(op) != 0) ThrowEeFault("Unhandled MF0 opcode %X\n", LowBits(op));
-    s.gpr[Rt(op)].lower = Rd(op) == kCount ? s.cycleCounter : s.cop0[Rd(op)];
+    RtLower(s, op) = Rd(op) == kCount ? s.cycleCounter : s.cop0[Rd(op)];
 }
 
 void MoveToCop0(EeState& s, uint32_t op) {
     if (LowBits(op) != 0) ThrowEeFault("Unhandled MT0 opcode %X\n", LowBits(op));
-    s.cop0[Rd(op)] = s.gpr[Rt(op)].lower;
+    s.cop0[Rd(op)] = RtValue(s, op);
 }
 
 void ReturnFromException(EeState& s) { s.pc = static_cast<uint32_t>(s.cop0[kEpc]); }

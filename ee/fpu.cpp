@@ -4,16 +4,15 @@
 #include <cstring>
 
 #include "ee/fault.h"
-#include "ee/instruction.h"
 #include "ee/interpreter.h"
+#include "ee/operands.h"
 
 namespace vertigon {
 namespace {
 
-// Format S and W fields: ft = bits 16-20, fs = bits 11-15, fd = bits 6-10.
-float& FdOf(EeState& s, uint32_t op) { return s.fpr[Sa(op)]; }
-float FsOf(const EeState& s, uint32_t op) { return s.fpr[Rd(op)]; }
-float FtOf(const EeState& s, uint32_t op) { return s.fpr[Rt(op)]; }
+float& FdOf(EeState& s, uint32_t op) { return s.fpr[Fd(op)]; }
+float FsOf(const EeState& s, uint32_t op) { return s.fpr[Fs(op)]; }
+float FtOf(const EeState& s, uint32_t op) { return s.fpr[Ft(op)]; }
 
 uint32_t Bits(float value) {
     uint32_t bits;
@@ -27,8 +26,8 @@ float FromBits(uint32_t bits) {
     return value;
 }
 
-void MoveFromFpu(EeState& s, uint32_t op) { s.gpr[Rt(op)].lower = SignExtend32(Bits(FsOf(s, op))); }
-void MoveToFpu(EeState& s, uint32_t op) { s.fpr[Rd(op)] = FromBits(static_cast<uint32_t>(s.gpr[Rt(op)].lower)); }
+void MoveFromFpu(EeState& s, uint32_t op) { SetRtWord(s, op, Bits(FsOf(s, op))); }
+void MoveToFpu(EeState& s, uint32_t op) { s.fpr[Fs(op)] = FromBits(RtWord(s, op)); }
 
 void ExecuteBc1(EeState& s, uint32_t op) {
     const bool condition = s.fpuCondition != 0;
@@ -47,7 +46,7 @@ void Multiply(EeState& s, uint32_t op) { FdOf(s, op) = FsOf(s, op) * FtOf(s, op)
 void Divide(EeState& s, uint32_t op) { FdOf(s, op) = FsOf(s, op) / FtOf(s, op); }
 void SquareRoot(EeState& s, uint32_t op) { FdOf(s, op) = std::sqrt(std::fabs(FtOf(s, op))); }
 void Absolute(EeState& s, uint32_t op) { FdOf(s, op) = std::fabs(FsOf(s, op)); }
-void Move(EeState& s, uint32_t op) { std::memcpy(&FdOf(s, op), &s.fpr[Rd(op)], 4); }  // a bit copy
+void Move(EeState& s, uint32_t op) { std::memcpy(&FdOf(s, op), &s.fpr[Fs(op)], 4); }  // a bit copy
 void Negate(EeState& s, uint32_t op) { FdOf(s, op) = -FsOf(s, op); }
 
 // Truncates toward zero; from 2^31 in magnitude on (biased exponent above 157, infinities and

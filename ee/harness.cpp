@@ -8,13 +8,14 @@
 #include "ee/memory.h"
 #include "ee/native_hooks.h"
 #include "ee/program_image.h"
+#include "ee/registers.h"
 
 namespace vertigon {
 namespace {
 
 using namespace ee_address;
 
-constexpr int kA0 = 4, kA1 = 5, kA2 = 6, kSp = 29;
+using gpr::kA0, gpr::kA1, gpr::kA2, gpr::kSp;
 
 // Fields of the control record the harness sets; the rest is the game's.
 constexpr uint32_t kControlCellPointer = 0x000;
@@ -39,7 +40,7 @@ void CopyIn(const EeState& s, uint32_t address, std::span<const uint8_t> bytes) 
 }
 
 // Register values set here have the upper word of the lower half clear.
-void SetRegister(EeState& s, int reg, uint32_t value) { s.gpr[reg].lower = value; }
+void SetRegister(EeState& s, uint32_t reg, uint32_t value) { s.gpr[reg].lower = value; }
 
 bool FitsAt(uint32_t address, size_t length) { return length <= kMainMemorySize - address; }
 
@@ -50,41 +51,37 @@ void WriteRootMatrix(const EeState& s) {
     std::memcpy(TranslateRange(s, kRootMatrix, sizeof root), root, sizeof root);
 }
 
-std::string WithoutNewline(std::string text) {
-    while (!text.empty() && text.back() == '\n') text.pop_back();
-    return text;
-}
-
 RunResult Refused(std::string message) { return {RunResult::Outcome::Refused, std::move(message), 0}; }
 
-// Runs `body`; an emulator fault inside it abandons the run, its message going to the
-// emulator's output stream.
+// Runs `body`, the memory work around a routine; a fault inside it abandons the run.
 template <typename Body>
 RunResult Guarded(EeState& s, Body body) {
     RunResult result;
     try {
-        body(result);
+        body();
     } catch (const EeFault& fault) {
-        s.output->Write(fault.what());
-        result.outcome = RunResult::Outcome::Fault;
-        result.message = WithoutNewline(fault.what());
+        EndWithFault(s, result, fault);
     }
     return result;
 }
 
-void BoundReached(RunResult& result, uint64_t bound) {
-    result.outcome = RunResult::Outcome::StepBound;
-    result.message = "did not reach its stop address within " + std::to_string(bound) + " steps";
-}
+constexpr PcSkip kSetupSkips[] = {{kSetupSkipFrom1, kSetupSkipTo1}, {kSetupSkipFrom2, kSetupSkipTo2}};
+constexpr PcSkip kFrameSkips[] = {{kFrameSkipFrom, kFrameSkipTo}};
 
 }  // namespace
 
-EeHarness::EeHarness(std::vector<uint8_t> programImage) : image_(std::move(programImage)) {
+EeHarness::EeHarness(std::vector<uint8_t> programImage, EeOutputSink& output)
+    : EeHarness(std::move(programImage), std::make_unique<EeState>(output)) {}
+
+EeHarness::EeHarness(std::vector<uint8_t> programImage)
+    : EeHarness(std::move(programImage), std::make_unique<EeState>()) {}
+
+EeHarness::EeHarness(std::vector<uint8_t> programImage, std::unique_ptr<EeState> state)
+    : image_(std::move(programImage)), state_(std::move(state)) {
     if (image_.size() != kProgramImageSize) {
         throw ProgramImageError("program image: " + std::to_string(image_.size()) + " bytes instead of " +
                                 std::to_string(kProgramImageSize));
     }
-    state_ = std::make_unique<EeState>();
     InitEeMemory();
 }
 
@@ -117,7 +114,7 @@ RunResult EeHarness::RunSetupRoutine(std::span<const uint8_t> animation) {
         return Refused("model block of " + std::to_string(model.size()) + " bytes does not fit in memory");
 
     EeState& s = *state_;
-    return Guarded(s, [&](RunResult& result) {
+    RunResult prepared = Guarded(s, [&] {
         animationTime = 0.0f;
         SetRegister(s, kA0, kRootMatrix);
         WriteRootMatrix(s);
@@ -136,9 +133,9 @@ RunResult EeHarness::RunSetupRoutine(std::span<const uint8_t> animation) {
         SetWord(s, cell, kModelBlockPointer);
         CopyIn(s, kModelBlock, model);
         const uint32_t modelPointer = Word(s, cell);
-        AddToWord(s, kModelBlock + 0xC4, modelPointer);
-        AddToWord(s, kModelBlock + 0xC8, modelPointer);
-        AddToWord(s, kModelBlock + 0xA0, modelPointer - 0x40);
+        AddToWord(s, kModelBlock + kModelPointerField0, modelPointer);
+        AddToWord(s, kModelBlock + kModelPointerField1, modelPointer);
+        AddToWord(s, kModelBlock + kModelHeaderPointerField, modelPointer - kModelHeaderBytes);
 
         SetRegister(s, kA2, kAnimationBlock);
         CopyIn(s, kAnimationBlock, animation);
@@ -147,51 +144,28 @@ RunResult EeHarness::RunSetupRoutine(std::span<const uint8_t> animation) {
         const float one = 1.0f;
         for (uint32_t i = 0; i < 3; ++i) StoreHost(TranslateRange(s, kUnitFloats + 4 * i, 4), one);
 
-        SetRegister(s, kA0, Word(s, cell) - 0x40);
+        SetRegister(s, kA0, Word(s, cell) - kModelHeaderBytes);
         SetRegister(s, kSp, kStackTop);
-        s.pc = kSetupEntry;
-        for (;;) {
-            if (result.steps == stepBound) {
-                BoundReached(result, stepBound);
-                return;
-            }
-            s.gpr[0].lower = 0;
-            if (s.pc == kSetupSkipFrom1) {
-                s.pc = kSetupSkipTo1;
-            } else if (s.pc == kSetupSkipFrom2) {
-                s.pc = kSetupSkipTo2;
-            }
-            Step(s);
-            ++result.steps;
-            if (s.pc == kSetupStop) return;
-        }
     });
+    if (!prepared.finished()) return prepared;
+    return RunUntilStop(s, RunPlan{kSetupEntry, kSetupStop, stepBound, kSetupSkips});
 }
 
 RunResult EeHarness::RunFrameRoutine() {
     EeState& s = *state_;
-    return Guarded(s, [&](RunResult& result) {
-        SetRegister(s, kA0, kRootMatrix);
-        SetRegister(s, kA1, kControlRecord);
-        SetRegister(s, kA2, kAnimationBlock);
-        s.fpr[12] = animationTime;
-        SetRegister(s, kSp, kStackTop);
-        s.pc = kFrameEntry;
-        for (;;) {
-            if (result.steps == stepBound) {
-                BoundReached(result, stepBound);
-                return;
-            }
-            ++s.cycleCounter;
-            s.gpr[0].lower = 0;
-            Step(s);
-            ++result.steps;
-            if (s.pc == kFrameStop) break;
-            if (s.pc == kFrameSkipFrom) s.pc = kFrameSkipTo;
-        }
+    SetRegister(s, kA0, kRootMatrix);
+    SetRegister(s, kA1, kControlRecord);
+    SetRegister(s, kA2, kAnimationBlock);
+    s.fpr[fpr::kArgument] = animationTime;
+    SetRegister(s, kSp, kStackTop);
+    RunResult result = RunUntilStop(s, RunPlan{kFrameEntry, kFrameStop, stepBound, kFrameSkips, true});
+    if (!result.finished()) return result;
+    RunResult copied = Guarded(s, [&] {
         const uint32_t source = Word(s, kControlRecord + kControlWorkArea1);
         std::memcpy(poseOutput.data(), TranslateRange(s, source, kPoseOutputBytes), kPoseOutputBytes);
     });
+    copied.steps = result.steps;
+    return copied;
 }
 
 }  // namespace vertigon

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "ee/output.h"
+#include "ee/run_loop.h"
 #include "ee/state.h"
 
 namespace vertigon {
@@ -40,6 +42,12 @@ inline constexpr uint32_t kControlRecordSize = 0x15C;
 inline constexpr uint32_t kUnitFloats = 0x0056F860;
 inline constexpr uint32_t kModelBlock = 0x00590000;
 inline constexpr uint32_t kModelBlockPointer = 0x005900C0;  // stored in the relocation cell
+// Pointer fields of the model block the set-up relocates: the first two by the relocation
+// cell's value, the third by that value less kModelHeaderBytes.
+inline constexpr uint32_t kModelPointerField0 = 0xC4;
+inline constexpr uint32_t kModelPointerField1 = 0xC8;
+inline constexpr uint32_t kModelHeaderPointerField = 0xA0;
+inline constexpr uint32_t kModelHeaderBytes = 0x40;
 inline constexpr uint32_t kSetupEntry = 0x00161378;
 inline constexpr uint32_t kSetupStop = 0x00160D04;
 inline constexpr uint32_t kSetupSkipFrom1 = 0x00160BAC, kSetupSkipTo1 = 0x00160BDC;
@@ -53,26 +61,13 @@ inline constexpr uint32_t kVu0MicroSource = 0x00273578;
 inline constexpr uint32_t kVu0MicroBytes = 0xE6 * 4;  // 920
 }  // namespace ee_address
 
-// How one run ended.
-struct RunResult {
-    enum class Outcome {
-        Finished,   // the stop address was reached
-        Fault,      // the emulator met something it cannot do; `message` says what
-        StepBound,  // the step bound was reached first
-        Refused,    // the run could not start: its input does not fit emulated memory
-    };
-    Outcome outcome = Outcome::Finished;
-    std::string message;  // one line, no trailing newline; empty when finished
-    uint64_t steps = 0;
-
-    bool finished() const { return outcome == Outcome::Finished; }
-};
-
 class EeHarness {
 public:
     // Takes the inflated program image, which must be exactly kProgramImageSize bytes, and runs
     // InitEeMemory. Throws ProgramImageError for an image of another size or one whose
-    // segments do not fit main memory.
+    // segments do not fit main memory. The emulator's messages go to `output` (which must
+    // outlive the harness), or to DefaultEeOutput.
+    EeHarness(std::vector<uint8_t> programImage, EeOutputSink& output);
     explicit EeHarness(std::vector<uint8_t> programImage);
     EeHarness(const EeHarness&) = delete;
     EeHarness& operator=(const EeHarness&) = delete;
@@ -101,6 +96,8 @@ public:
     const EeState& state() const { return *state_; }
 
 private:
+    explicit EeHarness(std::vector<uint8_t> programImage, std::unique_ptr<EeState> state);
+
     std::vector<uint8_t> image_;
     std::unique_ptr<EeState> state_;
     std::shared_ptr<const std::vector<uint8_t>> modelFile_;

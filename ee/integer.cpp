@@ -4,19 +4,16 @@
 #include <cstdio>
 
 #include "ee/fault.h"
-#include "ee/instruction.h"
 #include "ee/interpreter.h"
+#include "ee/operands.h"
+#include "ee/registers.h"
 
 namespace vertigon {
 namespace {
 
-uint64_t RsOf(const EeState& s, uint32_t op) { return s.gpr[Rs(op)].lower; }
-uint64_t RtOf(const EeState& s, uint32_t op) { return s.gpr[Rt(op)].lower; }
-uint32_t RsWord(const EeState& s, uint32_t op) { return static_cast<uint32_t>(RsOf(s, op)); }
-uint32_t RtWord(const EeState& s, uint32_t op) { return static_cast<uint32_t>(RtOf(s, op)); }
-uint64_t& RdOf(EeState& s, uint32_t op) { return s.gpr[Rd(op)].lower; }
-// 32-bit results are kept sign-extended to 64 bits.
-void SetRdWord(EeState& s, uint32_t op, uint32_t value) { RdOf(s, op) = SignExtend32(value); }
+// The one call answered in place (v0 = 0xFF), and the one that also prints "PRINT!".
+constexpr int32_t kSyscallAnswered = 0x7A;
+constexpr int32_t kSyscallPrint = 0x75;
 
 // --- SPECIAL: shifts ---------------------------------------------------------------------
 
@@ -25,21 +22,21 @@ void ShiftRight(EeState& s, uint32_t op) { SetRdWord(s, op, RtWord(s, op) >> Sa(
 void ShiftRightArithmetic(EeState& s, uint32_t op) {
     SetRdWord(s, op, static_cast<uint32_t>(static_cast<int32_t>(RtWord(s, op)) >> Sa(op)));
 }
-void ShiftLeftVariable(EeState& s, uint32_t op) { SetRdWord(s, op, RtWord(s, op) << (RsOf(s, op) & 31)); }
-void ShiftRightVariable(EeState& s, uint32_t op) { SetRdWord(s, op, RtWord(s, op) >> (RsOf(s, op) & 31)); }
+void ShiftLeftVariable(EeState& s, uint32_t op) { SetRdWord(s, op, RtWord(s, op) << (RsValue(s, op) & 31)); }
+void ShiftRightVariable(EeState& s, uint32_t op) { SetRdWord(s, op, RtWord(s, op) >> (RsValue(s, op) & 31)); }
 void ShiftRightArithmeticVariable(EeState& s, uint32_t op) {
-    SetRdWord(s, op, static_cast<uint32_t>(static_cast<int32_t>(RtWord(s, op)) >> (RsOf(s, op) & 31)));
+    SetRdWord(s, op, static_cast<uint32_t>(static_cast<int32_t>(RtWord(s, op)) >> (RsValue(s, op) & 31)));
 }
-void DoubleShiftLeftVariable(EeState& s, uint32_t op) { RdOf(s, op) = RtOf(s, op) << (RsOf(s, op) & 63); }
+void DoubleShiftLeftVariable(EeState& s, uint32_t op) { RdLower(s, op) = RtValue(s, op) << (RsValue(s, op) & 63); }
 void DoubleShiftRightArithmeticVariable(EeState& s, uint32_t op) {
-    RdOf(s, op) = static_cast<uint64_t>(static_cast<int64_t>(RtOf(s, op)) >> (RsOf(s, op) & 63));
+    RdLower(s, op) = static_cast<uint64_t>(static_cast<int64_t>(RtValue(s, op)) >> (RsValue(s, op) & 63));
 }
-void DoubleShiftLeft(EeState& s, uint32_t op) { RdOf(s, op) = RtOf(s, op) << Sa(op); }
-void DoubleShiftRight(EeState& s, uint32_t op) { RdOf(s, op) = RtOf(s, op) >> Sa(op); }
-void DoubleShiftLeft32(EeState& s, uint32_t op) { RdOf(s, op) = RtOf(s, op) << (Sa(op) + 32); }
-void DoubleShiftRight32(EeState& s, uint32_t op) { RdOf(s, op) = RtOf(s, op) >> (Sa(op) + 32); }
+void DoubleShiftLeft(EeState& s, uint32_t op) { RdLower(s, op) = RtValue(s, op) << Sa(op); }
+void DoubleShiftRight(EeState& s, uint32_t op) { RdLower(s, op) = RtValue(s, op) >> Sa(op); }
+void DoubleShiftLeft32(EeState& s, uint32_t op) { RdLower(s, op) = RtValue(s, op) << (Sa(op) + 32); }
+void DoubleShiftRight32(EeState& s, uint32_t op) { RdLower(s, op) = RtValue(s, op) >> (Sa(op) + 32); }
 void DoubleShiftRightArithmetic32(EeState& s, uint32_t op) {
-    RdOf(s, op) = static_cast<uint64_t>(static_cast<int64_t>(RtOf(s, op)) >> (Sa(op) + 32));
+    RdLower(s, op) = static_cast<uint64_t>(static_cast<int64_t>(RtValue(s, op)) >> (Sa(op) + 32));
 }
 
 // --- SPECIAL: jumps, moves, system ---------------------------------------------------------
@@ -48,40 +45,40 @@ void JumpRegister(EeState& s, uint32_t op) { JumpTo(s, RsWord(s, op)); }
 void JumpAndLinkRegister(EeState& s, uint32_t op) { JumpAndLinkTo(s, RsWord(s, op), Rd(op)); }
 
 void MoveIfZero(EeState& s, uint32_t op) {
-    if (RtOf(s, op) == 0) RdOf(s, op) = RsOf(s, op);
+    if (RtValue(s, op) == 0) RdLower(s, op) = RsValue(s, op);
 }
 void MoveIfNotZero(EeState& s, uint32_t op) {
-    if (RtOf(s, op) != 0) RdOf(s, op) = RsOf(s, op);
+    if (RtValue(s, op) != 0) RdLower(s, op) = RsValue(s, op);
 }
 
 // Out of line: its text buffer would otherwise give every SPECIAL instruction a stack frame.
 [[gnu::noinline]] void Syscall(EeState& s, uint32_t) {
-    const auto number = static_cast<int32_t>(static_cast<uint32_t>(s.gpr[3].lower));
+    const auto number = static_cast<int32_t>(static_cast<uint32_t>(s.gpr[gpr::kV1].lower));
     char text[32];
     std::snprintf(text, sizeof text, "SYSCALL[%d]\n", number);
     s.output->Write(text);
-    if (number == 0x7A) {
-        s.gpr[2].lower = 0xFF;
+    if (number == kSyscallAnswered) {
+        s.gpr[gpr::kV0].lower = 0xFF;
         return;
     }
-    if (number == 0x75) s.output->Write("PRINT!\n");
-    s.cop0[13] = 0x20;                     // Cause: system call
-    s.cop0[14] = SignExtend32(s.pc - 4);  // EPC: the SYSCALL itself
+    if (number == kSyscallPrint) s.output->Write("PRINT!\n");
+    s.cop0[cop0::kCause] = cop0::kCauseSyscall;
+    s.cop0[cop0::kEpc] = SignExtend32(s.pc - 4);  // the SYSCALL itself
     s.pc = 0;
 }
 
-void MoveFromHi(EeState& s, uint32_t op) { RdOf(s, op) = s.hi.lower; }
-void MoveToHi(EeState& s, uint32_t op) { s.hi.lower = RsOf(s, op); }
-void MoveFromLo(EeState& s, uint32_t op) { RdOf(s, op) = s.lo.lower; }
-void MoveToLo(EeState& s, uint32_t op) { s.lo.lower = RsOf(s, op); }
-void MoveFromShiftAmount(EeState& s, uint32_t op) { RdOf(s, op) = s.sa; }
+void MoveFromHi(EeState& s, uint32_t op) { RdLower(s, op) = s.hi.lower; }
+void MoveToHi(EeState& s, uint32_t op) { s.hi.lower = RsValue(s, op); }
+void MoveFromLo(EeState& s, uint32_t op) { RdLower(s, op) = s.lo.lower; }
+void MoveToLo(EeState& s, uint32_t op) { s.lo.lower = RsValue(s, op); }
+void MoveFromShiftAmount(EeState& s, uint32_t op) { RdLower(s, op) = s.sa; }
 void MoveToShiftAmount(EeState& s, uint32_t op) { s.sa = RsWord(s, op); }
 
 // --- SPECIAL: multiply and divide ----------------------------------------------------------
 
 void Multiply(EeState& s, uint32_t op) {
-    MultiplyWords(RsOf(s, op), RtOf(s, op), s.hi.lower, s.lo.lower);
-    RdOf(s, op) = s.lo.lower;
+    MultiplyWords(RsValue(s, op), RtValue(s, op), s.hi.lower, s.lo.lower);
+    RdLower(s, op) = s.lo.lower;
 }
 
 // Never traps on the host. By zero: LO = -1 for a non-negative dividend, 1 for a negative one,
@@ -120,20 +117,20 @@ void DivideUnsigned(EeState& s, uint32_t op) {
 // ADD and SUB behave as ADDU and SUBU: no overflow exception exists here.
 void Add(EeState& s, uint32_t op) { SetRdWord(s, op, RsWord(s, op) + RtWord(s, op)); }
 void Subtract(EeState& s, uint32_t op) { SetRdWord(s, op, RsWord(s, op) - RtWord(s, op)); }
-void And(EeState& s, uint32_t op) { RdOf(s, op) = RsOf(s, op) & RtOf(s, op); }
-void Or(EeState& s, uint32_t op) { RdOf(s, op) = RsOf(s, op) | RtOf(s, op); }
-void Xor(EeState& s, uint32_t op) { RdOf(s, op) = RsOf(s, op) ^ RtOf(s, op); }
-void Nor(EeState& s, uint32_t op) { RdOf(s, op) = ~(RsOf(s, op) | RtOf(s, op)); }
+void And(EeState& s, uint32_t op) { RdLower(s, op) = RsValue(s, op) & RtValue(s, op); }
+void Or(EeState& s, uint32_t op) { RdLower(s, op) = RsValue(s, op) | RtValue(s, op); }
+void Xor(EeState& s, uint32_t op) { RdLower(s, op) = RsValue(s, op) ^ RtValue(s, op); }
+void Nor(EeState& s, uint32_t op) { RdLower(s, op) = ~(RsValue(s, op) | RtValue(s, op)); }
 void SetLessThan(EeState& s, uint32_t op) {
-    RdOf(s, op) = static_cast<int64_t>(RsOf(s, op)) < static_cast<int64_t>(RtOf(s, op)) ? 1 : 0;
+    RdLower(s, op) = static_cast<int64_t>(RsValue(s, op)) < static_cast<int64_t>(RtValue(s, op)) ? 1 : 0;
 }
-void SetLessThanUnsigned(EeState& s, uint32_t op) { RdOf(s, op) = RsOf(s, op) < RtOf(s, op) ? 1 : 0; }
-void DoubleAdd(EeState& s, uint32_t op) { RdOf(s, op) = RsOf(s, op) + RtOf(s, op); }
-void DoubleSubtract(EeState& s, uint32_t op) { RdOf(s, op) = RsOf(s, op) - RtOf(s, op); }
+void SetLessThanUnsigned(EeState& s, uint32_t op) { RdLower(s, op) = RsValue(s, op) < RtValue(s, op) ? 1 : 0; }
+void DoubleAdd(EeState& s, uint32_t op) { RdLower(s, op) = RsValue(s, op) + RtValue(s, op); }
+void DoubleSubtract(EeState& s, uint32_t op) { RdLower(s, op) = RsValue(s, op) - RtValue(s, op); }
 
 // --- REGIMM --------------------------------------------------------------------------------
 
-bool RsNegative(const EeState& s, uint32_t op) { return static_cast<int64_t>(RsOf(s, op)) < 0; }
+bool RsNegative(const EeState& s, uint32_t op) { return static_cast<int64_t>(RsValue(s, op)) < 0; }
 
 void BranchLessThanZero(EeState& s, uint32_t op) { BranchIf(s, op, RsNegative(s, op)); }
 void BranchGreaterEqualZero(EeState& s, uint32_t op) { BranchIf(s, op, !RsNegative(s, op)); }

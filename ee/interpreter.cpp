@@ -6,44 +6,42 @@
 #include "ee/integer.h"
 #include "ee/load_store.h"
 #include "ee/memory.h"
+#include "ee/operands.h"
+#include "ee/registers.h"
 #include "ee/vu0.h"
 
 namespace vertigon {
 namespace {
 
-uint64_t& RtOf(EeState& s, uint32_t op) { return s.gpr[Rt(op)].lower; }
-uint64_t RsOf(const EeState& s, uint32_t op) { return s.gpr[Rs(op)].lower; }
-int64_t SignedRsOf(const EeState& s, uint32_t op) { return static_cast<int64_t>(RsOf(s, op)); }
-
 // J and JAL: the target keeps the top four bits of the delay slot's address.
 uint32_t JumpTarget(const EeState& s, uint32_t op) { return (s.pc & 0xF0000000) | (JumpIndex(op) << 2); }
 
 void Jump(EeState& s, uint32_t op) { JumpTo(s, JumpTarget(s, op)); }
-void JumpAndLink(EeState& s, uint32_t op) { JumpAndLinkTo(s, JumpTarget(s, op), 31); }
+void JumpAndLink(EeState& s, uint32_t op) { JumpAndLinkTo(s, JumpTarget(s, op), gpr::kRa); }
 
-void BranchEqual(EeState& s, uint32_t op) { BranchIf(s, op, RsOf(s, op) == RtOf(s, op)); }
-void BranchNotEqual(EeState& s, uint32_t op) { BranchIf(s, op, RsOf(s, op) != RtOf(s, op)); }
-void BranchLessEqualZero(EeState& s, uint32_t op) { BranchIf(s, op, SignedRsOf(s, op) <= 0); }
-void BranchGreaterZero(EeState& s, uint32_t op) { BranchIf(s, op, SignedRsOf(s, op) > 0); }
-void BranchEqualLikely(EeState& s, uint32_t op) { BranchLikelyIf(s, op, RsOf(s, op) == RtOf(s, op)); }
-void BranchNotEqualLikely(EeState& s, uint32_t op) { BranchLikelyIf(s, op, RsOf(s, op) != RtOf(s, op)); }
-void BranchLessEqualZeroLikely(EeState& s, uint32_t op) { BranchLikelyIf(s, op, SignedRsOf(s, op) <= 0); }
+void BranchEqual(EeState& s, uint32_t op) { BranchIf(s, op, RsValue(s, op) == RtValue(s, op)); }
+void BranchNotEqual(EeState& s, uint32_t op) { BranchIf(s, op, RsValue(s, op) != RtValue(s, op)); }
+void BranchLessEqualZero(EeState& s, uint32_t op) { BranchIf(s, op, SignedRsValue(s, op) <= 0); }
+void BranchGreaterZero(EeState& s, uint32_t op) { BranchIf(s, op, SignedRsValue(s, op) > 0); }
+void BranchEqualLikely(EeState& s, uint32_t op) { BranchLikelyIf(s, op, RsValue(s, op) == RtValue(s, op)); }
+void BranchNotEqualLikely(EeState& s, uint32_t op) { BranchLikelyIf(s, op, RsValue(s, op) != RtValue(s, op)); }
+void BranchLessEqualZeroLikely(EeState& s, uint32_t op) { BranchLikelyIf(s, op, SignedRsValue(s, op) <= 0); }
 
 // ADDI behaves as ADDIU: no overflow exception exists here.
 void AddImmediate(EeState& s, uint32_t op) {
-    RtOf(s, op) = SignExtend32(static_cast<uint32_t>(RsOf(s, op)) + static_cast<uint32_t>(SignedImmediate(op)));
+    SetRtWord(s, op, RsWord(s, op) + static_cast<uint32_t>(SignedImmediate(op)));
 }
 void SetLessThanImmediate(EeState& s, uint32_t op) {
-    RtOf(s, op) = SignedRsOf(s, op) < static_cast<int64_t>(SignedImmediate(op)) ? 1 : 0;
+    RtLower(s, op) = SignedRsValue(s, op) < static_cast<int64_t>(SignedImmediate(op)) ? 1 : 0;
 }
 void SetLessThanImmediateUnsigned(EeState& s, uint32_t op) {
-    RtOf(s, op) = RsOf(s, op) < SignExtendedImmediate(op) ? 1 : 0;
+    RtLower(s, op) = RsValue(s, op) < SignExtendedImmediate(op) ? 1 : 0;
 }
-void AndImmediate(EeState& s, uint32_t op) { RtOf(s, op) = RsOf(s, op) & Immediate(op); }
-void OrImmediate(EeState& s, uint32_t op) { RtOf(s, op) = RsOf(s, op) | Immediate(op); }
-void XorImmediate(EeState& s, uint32_t op) { RtOf(s, op) = RsOf(s, op) ^ Immediate(op); }
-void LoadUpperImmediate(EeState& s, uint32_t op) { RtOf(s, op) = SignExtend32(Immediate(op) << 16); }
-void DoubleAddImmediate(EeState& s, uint32_t op) { RtOf(s, op) = RsOf(s, op) + SignExtendedImmediate(op); }
+void AndImmediate(EeState& s, uint32_t op) { RtLower(s, op) = RsValue(s, op) & Immediate(op); }
+void OrImmediate(EeState& s, uint32_t op) { RtLower(s, op) = RsValue(s, op) | Immediate(op); }
+void XorImmediate(EeState& s, uint32_t op) { RtLower(s, op) = RsValue(s, op) ^ Immediate(op); }
+void LoadUpperImmediate(EeState& s, uint32_t op) { SetRtWord(s, op, Immediate(op) << 16); }
+void DoubleAddImmediate(EeState& s, uint32_t op) { RtLower(s, op) = RsValue(s, op) + SignExtendedImmediate(op); }
 
 void Execute(EeState& s, uint32_t op) {
     switch (Opcode(op)) {
@@ -114,8 +112,9 @@ void Step(EeState& s) {
     s.vf[0] = VuVector{{0.0f, 0.0f, 0.0f, 1.0f}};
     const uint32_t op = ReadWord(s, s.pc);
     s.pc += 4;
-    if (op == 0) return;  // SLL r0, r0, 0
-    Execute(s, op);
+    if (op != 0) Execute(s, op);  // 0 is SLL r0, r0, 0
+    // Instructions naming r0 as destination write it; it reads zero again, all 128 bits.
+    s.gpr[0] = Reg128{};
 }
 
 [[gnu::noinline]] void TakeBranch(EeState& s, uint32_t op) {
@@ -148,7 +147,7 @@ void CallNativeHook(EeState& s, uint32_t op) {
     if (index >= s.nativeHooks.size() || !s.nativeHooks[index].function)
         ThrowEeFault("Unknown native hook %X!\n", index);
     s.nativeHooks[index].function(s);
-    s.pc = static_cast<uint32_t>(s.gpr[31].lower);
+    s.pc = static_cast<uint32_t>(s.gpr[gpr::kRa].lower);
 }
 
 }  // namespace vertigon

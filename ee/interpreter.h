@@ -12,8 +12,9 @@ namespace vertigon {
 // Delay slots holding branches whose delay slots hold branches... are refused past this depth.
 constexpr int kMaxDelaySlotNesting = 64;
 
-// Executes one instruction at PC: resets VF[0], fetches, advances PC by 4, executes. Faults
-// throw EeFault and leave the state as far as the instruction got.
+// Executes one instruction at PC: resets VF[0], fetches, advances PC by 4, executes, and leaves
+// GPR[0] zero in all 128 bits. Faults throw EeFault and leave the state as far as the
+// instruction got.
 void Step(EeState& state);
 
 // Executes the instruction in the delay slot at PC (PC then points past it).

@@ -2,18 +2,11 @@
 
 #include <cstring>
 
-#include "ee/instruction.h"
 #include "ee/memory.h"
+#include "ee/operands.h"
 
 namespace vertigon {
 namespace {
-
-uint32_t EffectiveAddress(const EeState& s, uint32_t op) {
-    return static_cast<uint32_t>(s.gpr[Rs(op)].lower) + static_cast<uint32_t>(SignedImmediate(op));
-}
-
-uint64_t& RtOf(EeState& s, uint32_t op) { return s.gpr[Rt(op)].lower; }
-uint32_t RtWord(const EeState& s, uint32_t op) { return static_cast<uint32_t>(s.gpr[Rt(op)].lower); }
 
 // Shifts by 64 or more give 0 instead of being undefined.
 uint64_t ShiftLeft64(uint64_t value, uint32_t amount) { return amount < 64 ? value << amount : 0; }
@@ -22,18 +15,18 @@ uint64_t ShiftRight64(uint64_t value, uint32_t amount) { return amount < 64 ? va
 }  // namespace
 
 void LoadByte(EeState& s, uint32_t op) {
-    RtOf(s, op) = static_cast<uint64_t>(static_cast<int64_t>(static_cast<int8_t>(ReadByte(s, EffectiveAddress(s, op)))));
+    RtLower(s, op) = static_cast<uint64_t>(static_cast<int64_t>(static_cast<int8_t>(ReadByte(s, EffectiveAddress(s, op)))));
 }
 
-void LoadByteUnsigned(EeState& s, uint32_t op) { RtOf(s, op) = ReadByte(s, EffectiveAddress(s, op)); }
+void LoadByteUnsigned(EeState& s, uint32_t op) { RtLower(s, op) = ReadByte(s, EffectiveAddress(s, op)); }
 
 void LoadHalf(EeState& s, uint32_t op) {
-    RtOf(s, op) = static_cast<uint64_t>(static_cast<int64_t>(static_cast<int16_t>(ReadHalf(s, EffectiveAddress(s, op)))));
+    RtLower(s, op) = static_cast<uint64_t>(static_cast<int64_t>(static_cast<int16_t>(ReadHalf(s, EffectiveAddress(s, op)))));
 }
 
-void LoadHalfUnsigned(EeState& s, uint32_t op) { RtOf(s, op) = ReadHalf(s, EffectiveAddress(s, op)); }
-void LoadWord(EeState& s, uint32_t op) { RtOf(s, op) = SignExtend32(ReadWord(s, EffectiveAddress(s, op))); }
-void LoadWordUnsigned(EeState& s, uint32_t op) { RtOf(s, op) = ReadWord(s, EffectiveAddress(s, op)); }
+void LoadHalfUnsigned(EeState& s, uint32_t op) { RtLower(s, op) = ReadHalf(s, EffectiveAddress(s, op)); }
+void LoadWord(EeState& s, uint32_t op) { SetRtWord(s, op, ReadWord(s, EffectiveAddress(s, op))); }
+void LoadWordUnsigned(EeState& s, uint32_t op) { RtLower(s, op) = ReadWord(s, EffectiveAddress(s, op)); }
 
 // The bytes from the aligned word's start up to the address become the most significant bytes.
 void LoadWordLeft(EeState& s, uint32_t op) {
@@ -41,7 +34,7 @@ void LoadWordLeft(EeState& s, uint32_t op) {
     const uint32_t k = address & 3;
     const uint32_t word = ReadWord(s, address & ~3u);
     const uint32_t merged = (word << (24 - 8 * k)) | (RtWord(s, op) & (0x00FFFFFFu >> (8 * k)));
-    RtOf(s, op) = SignExtend32(merged);
+    SetRtWord(s, op, merged);
 }
 
 // The bytes from the address to the aligned word's end become the least significant bytes.
@@ -51,16 +44,16 @@ void LoadWordRight(EeState& s, uint32_t op) {
     const uint32_t word = ReadWord(s, address & ~3u);
     const uint32_t keep = k == 0 ? 0 : 0xFFFFFFFFu << (32 - 8 * k);
     const uint32_t merged = (word >> (8 * k)) | (RtWord(s, op) & keep);
-    RtOf(s, op) = SignExtend32(merged);
+    SetRtWord(s, op, merged);
 }
 
-void LoadDouble(EeState& s, uint32_t op) { RtOf(s, op) = ReadDouble(s, EffectiveAddress(s, op)); }
+void LoadDouble(EeState& s, uint32_t op) { RtLower(s, op) = ReadDouble(s, EffectiveAddress(s, op)); }
 
 void LoadDoubleLeft(EeState& s, uint32_t op) {
     const uint32_t address = EffectiveAddress(s, op);
     const uint32_t k = address & 7;
     const uint64_t value = ReadDouble(s, address & ~7u);
-    RtOf(s, op) = (value << (56 - 8 * k)) | (RtOf(s, op) & (0x00FFFFFFFFFFFFFFull >> (8 * k)));
+    RtLower(s, op) = (value << (56 - 8 * k)) | (RtValue(s, op) & (0x00FFFFFFFFFFFFFFull >> (8 * k)));
 }
 
 void LoadDoubleRight(EeState& s, uint32_t op) {
@@ -68,14 +61,14 @@ void LoadDoubleRight(EeState& s, uint32_t op) {
     const uint32_t k = address & 7;
     const uint64_t value = ReadDouble(s, address & ~7u);
     const uint64_t keep = ShiftLeft64(~0ull, 64 - 8 * k);
-    RtOf(s, op) = (value >> (8 * k)) | (RtOf(s, op) & keep);
+    RtLower(s, op) = (value >> (8 * k)) | (RtValue(s, op) & keep);
 }
 
 // The address is used as computed, low four bits included.
 void LoadQuad(EeState& s, uint32_t op) {
     Reg128 value;
     ReadQuad(s, EffectiveAddress(s, op), value);
-    s.gpr[Rt(op)] = value;
+    RtQuad(s, op) = value;
 }
 
 void StoreByte(EeState& s, uint32_t op) { WriteByte(s, EffectiveAddress(s, op), static_cast<uint8_t>(RtWord(s, op))); }
@@ -103,7 +96,7 @@ void StoreWordRight(EeState& s, uint32_t op) {
     WriteWord(s, aligned, (RtWord(s, op) << (8 * k)) | (word & keep));
 }
 
-void StoreDouble(EeState& s, uint32_t op) { WriteDouble(s, EffectiveAddress(s, op), RtOf(s, op)); }
+void StoreDouble(EeState& s, uint32_t op) { WriteDouble(s, EffectiveAddress(s, op), RtValue(s, op)); }
 
 void StoreDoubleLeft(EeState& s, uint32_t op) {
     const uint32_t address = EffectiveAddress(s, op);
@@ -111,7 +104,7 @@ void StoreDoubleLeft(EeState& s, uint32_t op) {
     const uint32_t aligned = address & ~7u;
     const uint64_t value = ReadDouble(s, aligned);
     const uint64_t keep = ShiftLeft64(0xFFFFFFFFFFFFFF00ull, 8 * k);
-    WriteDouble(s, aligned, (RtOf(s, op) >> (56 - 8 * k)) | (value & keep));
+    WriteDouble(s, aligned, (RtValue(s, op) >> (56 - 8 * k)) | (value & keep));
 }
 
 void StoreDoubleRight(EeState& s, uint32_t op) {
@@ -120,33 +113,33 @@ void StoreDoubleRight(EeState& s, uint32_t op) {
     const uint32_t aligned = address & ~7u;
     const uint64_t value = ReadDouble(s, aligned);
     const uint64_t keep = ShiftRight64(0x00FFFFFFFFFFFFFFull, 56 - 8 * k);
-    WriteDouble(s, aligned, (RtOf(s, op) << (8 * k)) | (value & keep));
+    WriteDouble(s, aligned, (RtValue(s, op) << (8 * k)) | (value & keep));
 }
 
-void StoreQuad(EeState& s, uint32_t op) { WriteQuad(s, EffectiveAddress(s, op), s.gpr[Rt(op)]); }
+void StoreQuad(EeState& s, uint32_t op) { WriteQuad(s, EffectiveAddress(s, op), RtQuad(s, op)); }
 
 void LoadWordToFpu(EeState& s, uint32_t op) {
     const uint32_t bits = ReadWord(s, EffectiveAddress(s, op));
-    std::memcpy(&s.fpr[Rt(op)], &bits, 4);
+    std::memcpy(&s.fpr[Ft(op)], &bits, 4);
 }
 
 void StoreWordFromFpu(EeState& s, uint32_t op) {
     uint32_t bits;
-    std::memcpy(&bits, &s.fpr[Rt(op)], 4);
+    std::memcpy(&bits, &s.fpr[Ft(op)], 4);
     WriteWord(s, EffectiveAddress(s, op), bits);
 }
 
 void LoadQuadToVu0(EeState& s, uint32_t op) {
     Reg128 value;
     ReadQuad(s, EffectiveAddress(s, op), value);
-    VuVector& v = s.vf[Rt(op)];
+    VuVector& v = s.vf[Ft(op)];
     std::memcpy(&v.c[0], &value.lower, 8);
     std::memcpy(&v.c[2], &value.upper, 8);
 }
 
 // Straight to memory: no register-window rules for SQC2.
 void StoreQuadFromVu0(EeState& s, uint32_t op) {
-    std::memcpy(TranslateAddress(s, EffectiveAddress(s, op)), s.vf[Rt(op)].c, 16);
+    std::memcpy(TranslateAddress(s, EffectiveAddress(s, op)), s.vf[Ft(op)].c, 16);
 }
 
 }  // namespace vertigon

@@ -10,18 +10,43 @@ namespace {
 
 constexpr uint32_t kScratchpadStart = 0x70000000;
 
+// Addresses outside the memory blocks that the game's code touches, answered without a block:
+// byte reads of 0, the half-word that reads 0x000A, word reads of 0, writes dropped. From
+// kNoDeviceStart on, byte reads give 0 and word writes are dropped.
+constexpr uint32_t kZeroByteAddresses[] = {0x1F402005, 0x3C1A8001, 0x40196800, 0xBF80146E};
+constexpr uint32_t kTenHalfAddress = 0xBF803800;
+constexpr uint32_t kZeroWordAddresses[] = {0xBF80141C, 0xBC0003C0};
+constexpr uint32_t kDroppedHalfAddresses[] = {0xBA000004, 0xBA000008};
+constexpr uint32_t kDroppedHalfPage = 0xBF80;  // address bits 16-31
+constexpr uint32_t kDroppedWordAddresses[] = {0xBC0003E0, 0xBF80141C};
+constexpr uint32_t kNoDeviceStart = 0xFF000000;
+
+// Register-window types (address bits 24-27) and the debug output's offset in type 0.
+constexpr uint32_t kHwRegisterType = 0;
+constexpr uint32_t kRegisterType1 = 0x01000000;
+constexpr uint32_t kRegisterType2 = 0x02000000;
+constexpr uint32_t kDebugCharacterOffset = 0xF180;
+
+template <size_t N>
+bool IsOneOf(uint32_t address, const uint32_t (&list)[N]) {
+    for (uint32_t entry : list)
+        if (address == entry) return true;
+    return false;
+}
+
 bool InRegisterArea(uint32_t address) {
     const uint32_t top = address & 0xF0000000;
     return (top == 0x10000000 && address < 0x14000000) || (top == 0xB0000000 && address < 0xB4000000);
 }
 
+uint32_t RegisterType(uint32_t address) { return address & 0x0F000000; }
+
 // The part of the register area the access operations handle themselves: types 0, 1 and 2.
 // Type 3 falls through to TranslateAddress, which refuses it.
 bool InRegisterWindow(uint32_t address) {
-    return InRegisterArea(address) && (address & 0x0F000000) <= 0x02000000;
+    return InRegisterArea(address) && RegisterType(address) <= kRegisterType2;
 }
 
-uint32_t RegisterType(uint32_t address) { return address & 0x0F000000; }
 uint32_t RegisterOffset(uint32_t address) { return address & 0xFFFF; }
 
 [[noreturn]] void UnhandledType(uint32_t address) {
@@ -52,11 +77,9 @@ uint8_t* TranslateRange(const EeState& state, uint32_t address, uint32_t length)
 }
 
 uint8_t ReadByteSlow(EeState& state, uint32_t address) {
-    if (address == 0x1F402005 || address == 0x3C1A8001 || address == 0x40196800 || address == 0xBF80146E ||
-        address >= 0xFF000000)
-        return 0;
+    if (IsOneOf(address, kZeroByteAddresses) || address >= kNoDeviceStart) return 0;
     if (InRegisterWindow(address)) {
-        if (RegisterType(address) == 0)
+        if (RegisterType(address) == kHwRegisterType)
             ThrowEeFault("Unhandled general register %X to fetch byte from\n", RegisterOffset(address));
         UnhandledType(address);
     }
@@ -64,9 +87,9 @@ uint8_t ReadByteSlow(EeState& state, uint32_t address) {
 }
 
 uint16_t ReadHalfSlow(EeState& state, uint32_t address) {
-    if (address == 0xBF803800) return 0x000A;
+    if (address == kTenHalfAddress) return 0x000A;
     if (InRegisterWindow(address)) {
-        if (RegisterType(address) == 0)
+        if (RegisterType(address) == kHwRegisterType)
             ThrowEeFault("Unhandled general register %X to fetch word from\n", RegisterOffset(address));
         UnhandledType(address);
     }
@@ -74,11 +97,11 @@ uint16_t ReadHalfSlow(EeState& state, uint32_t address) {
 }
 
 uint32_t ReadWordSlow(EeState& state, uint32_t address) {
-    if (address == 0xBF80141C || address == 0xBC0003C0) return 0;
+    if (IsOneOf(address, kZeroWordAddresses)) return 0;
     if (InRegisterWindow(address)) {
         switch (RegisterType(address)) {
-            case 0: return ReadHwWord(state, RegisterOffset(address));
-            case 0x01000000: return 0;  // nothing the game reads; no meaning
+            case kHwRegisterType: return ReadHwWord(state, RegisterOffset(address));
+            case kRegisterType1: return 0;  // nothing the game reads; no meaning
             default: return 0x2000;     // type 2
         }
     }
@@ -94,8 +117,8 @@ void ReadQuadSlow(EeState& state, uint32_t address, Reg128& destination) {
 
 void WriteByteSlow(EeState& state, uint32_t address, uint8_t value) {
     if (InRegisterWindow(address)) {
-        if (RegisterType(address) != 0) UnhandledType(address);
-        if (RegisterOffset(address) != 0xF180)
+        if (RegisterType(address) != kHwRegisterType) UnhandledType(address);
+        if (RegisterOffset(address) != kDebugCharacterOffset)
             ThrowEeFault("Unhandled general register %X to write byte to\n", RegisterOffset(address));
         const char character = static_cast<char>(value);
         state.output->Write(std::string_view(&character, 1));
@@ -105,9 +128,9 @@ void WriteByteSlow(EeState& state, uint32_t address, uint8_t value) {
 }
 
 void WriteHalfSlow(EeState& state, uint32_t address, uint16_t value) {
-    if (address == 0xBA000004 || address == 0xBA000008 || (address >> 16) == 0xBF80) return;
+    if (IsOneOf(address, kDroppedHalfAddresses) || (address >> 16) == kDroppedHalfPage) return;
     if (InRegisterWindow(address)) {
-        if (RegisterType(address) == 0)
+        if (RegisterType(address) == kHwRegisterType)
             ThrowEeFault("Unhandled general register %X to write half word to\n", RegisterOffset(address));
         UnhandledType(address);
     }
@@ -115,9 +138,9 @@ void WriteHalfSlow(EeState& state, uint32_t address, uint16_t value) {
 }
 
 void WriteWordSlow(EeState& state, uint32_t address, uint32_t value) {
-    if (address == 0xBC0003E0 || address == 0xBF80141C || address >= 0xFF000000) return;
+    if (IsOneOf(address, kDroppedWordAddresses) || address >= kNoDeviceStart) return;
     if (InRegisterWindow(address)) {
-        if (RegisterType(address) != 0) UnhandledType(address);
+        if (RegisterType(address) != kHwRegisterType) UnhandledType(address);
         WriteHwWord(state, RegisterOffset(address), value);
         return;
     }
@@ -126,7 +149,7 @@ void WriteWordSlow(EeState& state, uint32_t address, uint32_t value) {
 
 void WriteDoubleSlow(EeState& state, uint32_t address, uint64_t value) {
     if (InRegisterWindow(address)) {
-        if (RegisterType(address) == 0) WriteHwWord(state, RegisterOffset(address), static_cast<uint32_t>(value));
+        if (RegisterType(address) == kHwRegisterType) WriteHwWord(state, RegisterOffset(address), static_cast<uint32_t>(value));
         return;  // types 1 and 2 ignore it
     }
     StoreHost(TranslateAddress(state, address), value);
@@ -135,8 +158,8 @@ void WriteDoubleSlow(EeState& state, uint32_t address, uint64_t value) {
 void WriteQuadSlow(EeState& state, uint32_t address, const Reg128& source) {
     if (InRegisterWindow(address)) {
         switch (RegisterType(address)) {
-            case 0: WriteHwQuad(state, RegisterOffset(address), source); return;
-            case 0x01000000: return;
+            case kHwRegisterType: WriteHwQuad(state, RegisterOffset(address), source); return;
+            case kRegisterType1: return;
             default: {
                 // The one register-window case that is reported and then dropped.
                 char text[48];

@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "ee/fault.h"
-#include "ee/instruction.h"
 #include "ee/integer.h"
+#include "ee/operands.h"
 
 namespace vertigon {
 namespace {
@@ -28,9 +28,6 @@ Reg128 FromBytes(const Lanes8& lanes) {
 }
 
 // Every result is formed completely before rd is written, so rd may equal rs or rt.
-const Reg128& RsOf(const EeState& s, uint32_t op) { return s.gpr[Rs(op)]; }
-const Reg128& RtOf(const EeState& s, uint32_t op) { return s.gpr[Rt(op)]; }
-Reg128& RdOf(EeState& s, uint32_t op) { return s.gpr[Rd(op)]; }
 
 // Word lanes listed from lane 3 (most significant) to lane 0.
 Reg128 FromWords(uint32_t w3, uint32_t w2, uint32_t w1, uint32_t w0) {
@@ -42,78 +39,78 @@ Reg128 FromWords(uint32_t w3, uint32_t w2, uint32_t w1, uint32_t w0) {
 
 // --- pipeline 1 ----------------------------------------------------------------------------
 
-void MoveFromHi1(EeState& s, uint32_t op) { RdOf(s, op).lower = s.hi.upper; }
-void MoveToHi1(EeState& s, uint32_t op) { s.hi.upper = RsOf(s, op).lower; }
-void MoveFromLo1(EeState& s, uint32_t op) { RdOf(s, op).lower = s.lo.upper; }
-void MoveToLo1(EeState& s, uint32_t op) { s.lo.upper = RsOf(s, op).lower; }
+void MoveFromHi1(EeState& s, uint32_t op) { RdQuad(s, op).lower = s.hi.upper; }
+void MoveToHi1(EeState& s, uint32_t op) { s.hi.upper = RsQuad(s, op).lower; }
+void MoveFromLo1(EeState& s, uint32_t op) { RdQuad(s, op).lower = s.lo.upper; }
+void MoveToLo1(EeState& s, uint32_t op) { s.lo.upper = RsQuad(s, op).lower; }
 void Multiply1(EeState& s, uint32_t op) {
-    MultiplyWords(RsOf(s, op).lower, RtOf(s, op).lower, s.hi.upper, s.lo.upper);
-    RdOf(s, op).lower = s.lo.upper;
+    MultiplyWords(RsQuad(s, op).lower, RtQuad(s, op).lower, s.hi.upper, s.lo.upper);
+    RdQuad(s, op).lower = s.lo.upper;
 }
 
 // --- parallel ------------------------------------------------------------------------------
 
 void ParallelSubtractBytes(EeState& s, uint32_t op) {
-    const Lanes8 a = Bytes(RsOf(s, op));
-    const Lanes8 b = Bytes(RtOf(s, op));
+    const Lanes8 a = Bytes(RsQuad(s, op));
+    const Lanes8 b = Bytes(RtQuad(s, op));
     Lanes8 result;
     for (int i = 0; i < 16; ++i) result.b[i] = static_cast<uint8_t>(a.b[i] - b.b[i]);
-    RdOf(s, op) = FromBytes(result);
+    RdQuad(s, op) = FromBytes(result);
 }
 
 void ParallelExtendLowerWords(EeState& s, uint32_t op) {
-    const Reg128 a = RsOf(s, op);
-    const Reg128 b = RtOf(s, op);
-    RdOf(s, op) = FromWords(a.Word(1), b.Word(1), a.Word(0), b.Word(0));
+    const Reg128 a = RsQuad(s, op);
+    const Reg128 b = RtQuad(s, op);
+    RdQuad(s, op) = FromWords(a.Word(1), b.Word(1), a.Word(0), b.Word(0));
 }
 
 void ParallelAddUnsignedSaturatingWords(EeState& s, uint32_t op) {
-    const Reg128 a = RsOf(s, op);
-    const Reg128 b = RtOf(s, op);
+    const Reg128 a = RsQuad(s, op);
+    const Reg128 b = RtQuad(s, op);
     Reg128 result;
     for (int i = 0; i < 4; ++i) {
         const uint64_t sum = uint64_t{a.Word(i)} + b.Word(i);
         result.SetWord(i, sum > 0xFFFFFFFF ? 0xFFFFFFFF : static_cast<uint32_t>(sum));
     }
-    RdOf(s, op) = result;
+    RdQuad(s, op) = result;
 }
 
 void ParallelExtendUpperWords(EeState& s, uint32_t op) {
-    const Reg128 a = RsOf(s, op);
-    const Reg128 b = RtOf(s, op);
-    RdOf(s, op) = FromWords(a.Word(3), b.Word(3), a.Word(2), b.Word(2));
+    const Reg128 a = RsQuad(s, op);
+    const Reg128 b = RtQuad(s, op);
+    RdQuad(s, op) = FromWords(a.Word(3), b.Word(3), a.Word(2), b.Word(2));
 }
 
 void ParallelCopyLowerDoubles(EeState& s, uint32_t op) {
-    const Reg128 result{RsOf(s, op).lower, RtOf(s, op).lower};
-    RdOf(s, op) = result;
+    const Reg128 result{RsQuad(s, op).lower, RtQuad(s, op).lower};
+    RdQuad(s, op) = result;
 }
 
 void ParallelCopyUpperDoubles(EeState& s, uint32_t op) {
-    const Reg128 result{RtOf(s, op).upper, RsOf(s, op).upper};
-    RdOf(s, op) = result;
+    const Reg128 result{RtQuad(s, op).upper, RsQuad(s, op).upper};
+    RdQuad(s, op) = result;
 }
 
 void ParallelAnd(EeState& s, uint32_t op) {
-    const Reg128 result{RsOf(s, op).upper & RtOf(s, op).upper, RsOf(s, op).lower & RtOf(s, op).lower};
-    RdOf(s, op) = result;
+    const Reg128 result{RsQuad(s, op).upper & RtQuad(s, op).upper, RsQuad(s, op).lower & RtQuad(s, op).lower};
+    RdQuad(s, op) = result;
 }
 
 void ParallelOr(EeState& s, uint32_t op) {
-    const Reg128 result{RsOf(s, op).upper | RtOf(s, op).upper, RsOf(s, op).lower | RtOf(s, op).lower};
-    RdOf(s, op) = result;
+    const Reg128 result{RsQuad(s, op).upper | RtQuad(s, op).upper, RsQuad(s, op).lower | RtQuad(s, op).lower};
+    RdQuad(s, op) = result;
 }
 
 void ParallelNor(EeState& s, uint32_t op) {
-    const Reg128 result{~(RsOf(s, op).upper | RtOf(s, op).upper), ~(RsOf(s, op).lower | RtOf(s, op).lower)};
-    RdOf(s, op) = result;
+    const Reg128 result{~(RsQuad(s, op).upper | RtQuad(s, op).upper), ~(RsQuad(s, op).lower | RtQuad(s, op).lower)};
+    RdQuad(s, op) = result;
 }
 
 // Each 64-bit half of rd = the lowest halfword of that half of rt, four times.
 void ParallelCopyHalfword(EeState& s, uint32_t op) {
     auto spread = [](uint64_t half) { return (half & 0xFFFF) * 0x0001000100010001ull; };
-    const Reg128 result{spread(RtOf(s, op).upper), spread(RtOf(s, op).lower)};
-    RdOf(s, op) = result;
+    const Reg128 result{spread(RtQuad(s, op).upper), spread(RtQuad(s, op).lower)};
+    RdQuad(s, op) = result;
 }
 
 void ExecuteMmi0(EeState& s, uint32_t op) {

@@ -4,11 +4,12 @@
 #include <cstring>
 
 #include "ee/memory.h"
+#include "ee/registers.h"
 
 namespace vertigon {
 namespace {
 
-constexpr int kA0 = 4, kA1 = 5, kA2 = 6;
+using gpr::kA0, gpr::kA1, gpr::kA2;
 
 struct Vector {
     float c[4];
@@ -17,17 +18,17 @@ struct Matrix {
     float m[4][4];
 };
 
-uint32_t Argument(const EeState& s, int reg) { return static_cast<uint32_t>(s.gpr[reg].lower); }
+uint32_t Argument(const EeState& s, uint32_t reg) { return static_cast<uint32_t>(s.gpr[reg].lower); }
 
 template <typename T>
-T Load(const EeState& s, int reg) {
+T Load(const EeState& s, uint32_t reg) {
     T value;
     std::memcpy(&value, TranslateRange(s, Argument(s, reg), sizeof(T)), sizeof(T));
     return value;
 }
 
 template <typename T>
-void Store(const EeState& s, int reg, const T& value) {
+void Store(const EeState& s, uint32_t reg, const T& value) {
     std::memcpy(TranslateRange(s, Argument(s, reg), sizeof(T)), &value, sizeof(T));
 }
 
@@ -60,7 +61,7 @@ void HookDotProduct(EeState& s) {
     const float y = b.c[1] * a.c[1];
     const float x = b.c[0] * a.c[0];
     const float z = b.c[2] * a.c[2];
-    s.fpr[0] = (y + x) + z;
+    s.fpr[fpr::kResult] = (y + x) + z;
 }
 
 void HookCopyMatrix(EeState& s) { Store(s, kA0, Load<Matrix>(s, kA1)); }
@@ -70,7 +71,7 @@ void HookNormalize(EeState& s) {
     const float length = Length3(v.c);
     for (int i = 0; i < 3; ++i) v.c[i] = v.c[i] / length;
     Store(s, kA0, v);
-    s.fpr[0] = length;
+    s.fpr[fpr::kResult] = length;
 }
 
 void HookTranspose(EeState& s) {
@@ -81,13 +82,13 @@ void HookTranspose(EeState& s) {
 
 void HookDivideVector(EeState& s) {
     auto v = Load<Vector>(s, kA1);
-    for (float& c : v.c) c = c / s.fpr[12];
+    for (float& c : v.c) c = c / s.fpr[fpr::kArgument];
     Store(s, kA0, v);
 }
 
 void HookDivideVectorKeepW(EeState& s) {
     auto v = Load<Vector>(s, kA1);
-    for (int i = 0; i < 3; ++i) v.c[i] = v.c[i] / s.fpr[12];
+    for (int i = 0; i < 3; ++i) v.c[i] = v.c[i] / s.fpr[fpr::kArgument];
     Store(s, kA0, v);
 }
 

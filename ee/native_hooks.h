@@ -34,7 +34,8 @@ struct NativeHookEntry {
     NativeHookFunction function;
 };
 
-// In installation order: a hook's position is the code of the BREAK put at its address.
+// In installation order: a hook's position is the code of the BREAK put at its address
+// (BreakInstruction in ee/instruction.h).
 inline constexpr std::array<NativeHookEntry, 8> kProgramImageHooks = {{
     {0x262150, HookDotProduct},
     {0x262378, HookCopyMatrix},

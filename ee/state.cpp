@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "ee/instruction.h"
 #include "ee/memory.h"
 
 namespace vertigon {
@@ -16,7 +17,9 @@ HostBlock AllocateZeroed(size_t size) {
 
 }  // namespace
 
-EeState::EeState() : output(&DefaultEeOutput()) { ResetMemory(); }
+EeState::EeState(EeOutputSink& sink) : output(&sink) { ResetMemory(); }
+
+EeState::EeState() : EeState(DefaultEeOutput()) {}
 
 void EeState::ResetMemory() {
     mainBlock_ = AllocateZeroed(size_t{kMainMemorySize} + kBlockSlack);
@@ -27,8 +30,8 @@ void EeState::ResetMemory() {
 
 void InstallNativeHook(EeState& state, uint32_t address, NativeHookFunction function) {
     const auto index = static_cast<uint32_t>(state.nativeHooks.size());
-    WriteWord(state, address, index * 64 + 0x0D);
-    state.nativeHooks.push_back(NativeHook{address, 0, function});
+    WriteWord(state, address, BreakInstruction(index));
+    state.nativeHooks.push_back(NativeHook{address, function});
 }
 
 }  // namespace vertigon

@@ -50,7 +50,6 @@ using NativeHookFunction = void (*)(EeState&);
 
 struct NativeHook {
     uint32_t address = 0;
-    uint32_t zero = 0;
     NativeHookFunction function = nullptr;
 };
 
@@ -76,7 +75,9 @@ using HostBlock = std::unique_ptr<uint8_t, FreeDeleter>;
 
 class EeState {
 public:
-    // Every register zero, fresh zero-filled memory blocks, no hooks.
+    // Every register zero, fresh zero-filled memory blocks, no hooks; messages go to `output`
+    // (which must outlive the state), or to DefaultEeOutput.
+    explicit EeState(EeOutputSink& output);
     EeState();
     EeState(const EeState&) = delete;
     EeState& operator=(const EeState&) = delete;
@@ -116,7 +117,7 @@ public:
     HwRegisters hwRegisters;
     Vu0MicroControl vu0Control;
 
-    // Where messages go (see ee/output.h).
+    // Where messages go (see ee/output.h); may be pointed elsewhere at any time.
     EeOutputSink* output;
     // How many delay slots are being executed inside one another right now.
     int delaySlotDepth = 0;

@@ -2,7 +2,8 @@
 #include <cstring>
 
 #include "ee/fault.h"
-#include "ee/instruction.h"
+#include "ee/operands.h"
+#include "ee/registers.h"
 #include "ee/vu0.h"
 #include "ee/vu0_ops.h"
 
@@ -19,22 +20,22 @@ void StoreAcc(EeState& s, uint32_t op, const VuVector& value) { StoreMasked(s, s
 // x in bits 0-31, y 32-63, z 64-95, w 96-127.
 void MoveQuadFromVu0(EeState& s, uint32_t op) {
     Reg128 value;
-    std::memcpy(&value.lower, &s.vf[Rd(op)].c[0], 8);
-    std::memcpy(&value.upper, &s.vf[Rd(op)].c[2], 8);
-    s.gpr[Rt(op)] = value;
+    std::memcpy(&value.lower, &s.vf[Fs(op)].c[0], 8);
+    std::memcpy(&value.upper, &s.vf[Fs(op)].c[2], 8);
+    RtQuad(s, op) = value;
 }
 
 void MoveQuadToVu0(EeState& s, uint32_t op) {
-    const Reg128 value = s.gpr[Rt(op)];
-    std::memcpy(&s.vf[Rd(op)].c[0], &value.lower, 8);
-    std::memcpy(&s.vf[Rd(op)].c[2], &value.upper, 8);
+    const Reg128 value = RtQuad(s, op);
+    std::memcpy(&s.vf[Fs(op)].c[0], &value.lower, 8);
+    std::memcpy(&s.vf[Fs(op)].c[2], &value.upper, 8);
 }
 
 // Control register 22 is Q; the others read 0.
 void MoveControlFromVu0(EeState& s, uint32_t op) {
     uint32_t bits = 0;
-    if (Rd(op) == 22) std::memcpy(&bits, &s.q, 4);
-    s.gpr[Rt(op)].lower = SignExtend32(bits);
+    if (Fs(op) == kVu0ControlQ) std::memcpy(&bits, &s.q, 4);
+    SetRtWord(s, op, bits);
 }
 
 // --- Special1 ------------------------------------------------------------------------------
@@ -49,7 +50,7 @@ void VAdd(EeState& s, uint32_t op) { StoreFd(s, op, AddVector(s, op)); }
 void VMul(EeState& s, uint32_t op) { StoreFd(s, op, MulVector(s, op)); }
 void VSub(EeState& s, uint32_t op) { StoreFd(s, op, SubVector(s, op)); }
 void VOpMsub(EeState& s, uint32_t op) { StoreMasked(s, s.vf[Fd(op)], Sub(s.acc, CrossTerms(s, op)), op, false, 3); }
-void VCallMs(EeState& s, uint32_t op) { Vu0MicroRun(s, ((op >> 6) & 0x7FFF) * 8); }
+void VCallMs(EeState& s, uint32_t op) { Vu0MicroRun(s, CallMsPair(op) * 8); }
 
 // --- Special2 ------------------------------------------------------------------------------
 

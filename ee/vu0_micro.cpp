@@ -14,14 +14,6 @@ using namespace vu0;
 constexpr uint32_t kEndBit = 1u << 30;
 constexpr int32_t kDataQuadwords = kVu0MemorySize / 16;
 
-// Lower-instruction fields: is = bits 11-15, it = bits 16-20, id = bits 6-10.
-uint32_t Is(uint32_t op) { return (op >> 11) & 0x1F; }
-uint32_t It(uint32_t op) { return (op >> 16) & 0x1F; }
-uint32_t Id(uint32_t op) { return (op >> 6) & 0x1F; }
-int32_t Imm11(uint32_t op) { return static_cast<int32_t>(op << 21) >> 21; }
-int32_t Imm5(uint32_t op) { return static_cast<int32_t>(op << 21) >> 27; }
-uint32_t Imm15(uint32_t op) { return ((op >> 21) & 0xF) * 2048 + (op & 0x7FF); }
-
 void ResetConstantRegisters(EeState& s) {
     s.vf[0] = VuVector{{0.0f, 0.0f, 0.0f, 1.0f}};
     s.vi[0] = 0;
@@ -49,7 +41,7 @@ void ExecuteUpperSpecial(EeState& s, uint32_t op) {
 }
 
 void ExecuteUpper(EeState& s, uint32_t op) {
-    switch (op & 0x3F) {
+    switch (Funct(op)) {
         case 0x00:
         case 0x01:
         case 0x02:
@@ -100,7 +92,7 @@ void Move(EeState& s, uint32_t op) { StoreMasked(s, s.vf[Ft(op)], FsOf(s, op), o
 void SquareRoot(EeState& s, uint32_t op) { s.q = SquareRootOfMagnitude(FtOf(s, op).c[Ftf(op)]); }
 
 void ExecuteLowerSpecial(EeState& s, uint32_t op) {
-    const uint32_t funct = op & 0x3F;
+    const uint32_t funct = Funct(op);
     if (funct < 0x3C) {
         switch (funct) {
             case 0x30: Add(s, op); return;

@@ -1,25 +1,14 @@
-// What the VU0 macro instructions and the micro upper instructions share: fields, and vector
-// results computed whole before the destination is written under its dest mask.
+// What the VU0 macro instructions and the micro upper instructions share: vector results computed whole before the destination is written under its dest mask.
 #pragma once
 
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 
+#include "ee/instruction.h"
 #include "ee/state.h"
 
 namespace vertigon::vu0 {
-
-inline uint32_t Ft(uint32_t op) { return (op >> 16) & 0x1F; }
-inline uint32_t Fs(uint32_t op) { return (op >> 11) & 0x1F; }
-inline uint32_t Fd(uint32_t op) { return (op >> 6) & 0x1F; }
-inline uint32_t Bc(uint32_t op) { return op & 3; }
-inline uint32_t Fsf(uint32_t op) { return (op >> 21) & 3; }
-inline uint32_t Ftf(uint32_t op) { return (op >> 23) & 3; }
-// Bit 24 x, 23 y, 22 z, 21 w.
-inline bool DestHas(uint32_t op, int component) { return (op >> (24 - component)) & 1; }
-// The index of the Special2 table and of the micro upper special functs.
-inline uint32_t SpecialIndex(uint32_t op) { return ((op >> 6) & 0x1F) * 4 + (op & 3); }
 
 inline VuVector Splat(float value) { return VuVector{{value, value, value, value}}; }
 

@@ -1,5 +1,5 @@
-// A fresh emulated EE for one test: assembles R5900 source into its memory and runs it the way
-// the run loops do (GPR[0] cleared before every step), collecting the emulator's messages.
+// A fresh emulated EE for one test: assembles R5900 source into its memory and runs it,
+// collecting the emulator's messages.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -54,7 +54,7 @@ struct MachineRun {
 
 class EeMachine {
 public:
-    EeMachine() : state_(std::make_unique<EeState>()) { state_->output = &sink_; }
+    EeMachine() : state_(std::make_unique<EeState>(sink_)) {}
 
     EeState& state() { return *state_; }
     const std::string& output() const { return sink_.text(); }
@@ -73,7 +73,6 @@ public:
         MachineRun run;
         try {
             while (state_->pc != stop && run.steps < maxSteps) {
-                state_->gpr[0].lower = 0;
                 Step(*state_);
                 ++run.steps;
             }

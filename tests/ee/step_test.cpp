@@ -50,14 +50,27 @@ TEST(EeStep, FetchFollowsTheWordReadRules) {
         EeFault);
 }
 
-TEST(EeStep, RegisterZeroIsNotHardWired) {
+TEST(EeStep, RegisterZeroReadsZeroInAllBitsAfterEveryInstruction) {
     SKIP_WITHOUT_MIPS_TOOLS();
     EeMachine m;
-    m.Load("addiu $zero, $zero, 7\n addu $t0, $zero, $zero\n");
-    Step(m.state());
-    EXPECT_EQ(m.Gpr(reg::zero), 7u);
-    Step(m.state());
-    EXPECT_EQ(m.Gpr(reg::t0), 14u);
+    EeState& s = m.state();
+    s.gpr[reg::t1] = Reg128{0x1111111111111111, 0x2222222222222222};
+    m.Load(R"(
+        por $zero, $t1, $t1        # a 128-bit write to r0
+        pcpyud $t2, $zero, $zero   # its upper half is zero too
+        addiu $zero, $zero, 7
+        addu $t0, $zero, $zero
+        beq $zero, $zero, 1f
+        addiu $zero, $zero, 5      # a delay slot writing r0
+    1:  por $t3, $zero, $zero
+    done:
+    )");
+    Step(s);
+    EXPECT_EQ(s.gpr[0], Reg128{});
+    m.RunToDone();
+    EXPECT_EQ(s.gpr[reg::t2], Reg128{});
+    EXPECT_EQ(m.Gpr(reg::t0), 0u);
+    EXPECT_EQ(s.gpr[reg::t3], Reg128{});
 }
 
 TEST(EeStep, TakenBranchUsesOperandsFromBeforeItsDelaySlot) {
