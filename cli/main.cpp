@@ -4,7 +4,6 @@
 #include <string>
 
 #include "cli/commands.h"
-#include "ee/output.h"
 
 namespace {
 
@@ -69,8 +68,6 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, argc < 2 ? stderr : stdout);
         return argc < 2 ? vertigon::kExitUsage : vertigon::kExitOk;
     }
-    // Standard output carries JSON; the emulator's messages go to standard error.
-    vertigon::SetDefaultEeOutput(vertigon::StandardErrorSink());
     const std::string command = argv[1];
     const vertigon::Arguments args(argv + 2, argv + argc);
     if (command == "info") return vertigon::RunInfo(args);

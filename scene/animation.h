@@ -37,8 +37,8 @@ public:
     // Writes the pose at `time` into the target's bones and marks the pose dirty.
     virtual void Apply(PoseTarget& target) = 0;
     virtual float GetLength() const = 0;
-    // Restarts the clip; the argument is not read.
-    virtual void Rewind(int32_t unused = 0);
+    // Restarts the clip.
+    virtual void Rewind();
 
     // Copies at most 128 characters; a name of 128 or more is not terminated in the buffer.
     void SetName(std::string_view text);
@@ -84,7 +84,6 @@ public:
     int32_t trackCount() const { return static_cast<int32_t>(tracks.size()); }
 
     std::vector<BoneTrack> tracks;
-    int32_t reserved = 0;
 };
 
 }  // namespace vertigon

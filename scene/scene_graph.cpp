@@ -51,7 +51,6 @@ Vec4 Camera::Eye() const { return {target.x + position.x, target.y + position.y,
 Mat4 Camera::ViewMatrix() const { return LookAtRH(target, Eye(), up); }
 
 Mat4 Camera::ProjectionMatrix() const {
-    if (projectionMode != 1) return kIdentity;
     return PerspectiveRH(kFieldOfView, aspect, nearPlane, farPlane);
 }
 

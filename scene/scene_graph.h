@@ -17,12 +17,11 @@ namespace vertigon {
 enum DisplayFlags : int32_t {
     FlagTexture = 0x01,
     FlagBlending = 0x02,
-    FlagReserved = 0x04,  // set on every new entry, never read
     FlagFlat = 0x08,      // normals frozen at the last pose drawn without it
     FlagWireframe = 0x10,
     FlagBones = 0x20,
 };
-inline constexpr int32_t kNewEntryFlags = FlagTexture | FlagBlending | FlagReserved;
+inline constexpr int32_t kNewEntryFlags = FlagTexture | FlagBlending;
 
 enum class NodeKind : int32_t { Plain = 1, ModelEntry = 2, Camera = 3 };
 
@@ -89,7 +88,6 @@ public:
     // Publishes world (the identity), view, projection and eye to the renderer.
     void SetupView() const;
 
-    int32_t projectionMode = 1;  // perspective, the only mode
     float aspect = 1.0f;
     Vec4 up{0, 0.1f, 0, 0};  // only its direction matters
     Vec4 target{0, 0, 0, 0};

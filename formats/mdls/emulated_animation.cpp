@@ -20,8 +20,8 @@ std::span<const uint8_t> EmulatedAnimation::data() const {
     return std::span<const uint8_t>(*source_->msetFile).subspan(offset_, size_);
 }
 
-void EmulatedAnimation::Rewind(int32_t unused) {
-    Animation::Rewind(unused);
+void EmulatedAnimation::Rewind() {
+    Animation::Rewind();
     stopped_ = false;
     MdlsEmulator& emulator = *source_->emulator;
     EeHarness* harness = emulator.harness();

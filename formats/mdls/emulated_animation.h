@@ -38,7 +38,7 @@ public:
     void Apply(PoseTarget& target) override;
     float GetLength() const override { return kLength; }
     // time = 0, then the set-up routine.
-    void Rewind(int32_t unused = 0) override;
+    void Rewind() override;
 
     std::span<const uint8_t> data() const;
 

@@ -46,8 +46,7 @@ MdlsEmulator::MdlsEmulator(std::vector<uint8_t> image, std::shared_ptr<const Sta
 
 void MdlsEmulator::Adopt(std::vector<uint8_t> image, const std::string& path) {
     try {
-        harness_ = std::make_unique<EeHarness>(std::move(image));
-        harness_->state().output = &output_;
+        harness_ = std::make_unique<EeHarness>(std::move(image), output_);
     } catch (const ProgramImageError& e) {
         std::string why = e.what();
         const std::string prefix = "program image: ";

@@ -17,7 +17,7 @@ namespace vertigon {
 
 class MdlsEmulator {
 public:
-    // Finds, reads and loads the image (printing "Init EE memory..." on the emulator's output).
+    // Finds, reads and loads the image (printing "Init EE memory..." as emulator text of `status`).
     // Never throws for a missing or refused image: animations then keep the rest pose. A file
     // that was found but refused is reported at once.
     MdlsEmulator(const LoaderOptions& options, std::shared_ptr<const StatusSink> status);

@@ -129,11 +129,9 @@ TEST(CliMdls, TheDrawnSquareMovesWithTheEmulatedBone) {
     EglOffscreenContext context(kWidth, kHeight);
     Renderer renderer(context, kWidth, kHeight);
     CapturingSink sink;
-    SetDefaultEeOutput(sink);
     StatusSink quiet;
     quiet.SetEmulatorWriter([&sink](std::string_view text) { sink.Write(text); });
     Workspace workspace(TestProgramImage(), std::move(quiet));
-    SetDefaultEeOutput(StandardOutputSink());
     TempDir dir;
     auto model = MdlsLoader().Load(WriteModelPair(dir), workspace.context());
     ViewOptions options;

@@ -175,9 +175,7 @@ class EmulatedPoses : public ::testing::Test {
 protected:
     void SetUp() override {
         SKIP_WITHOUT_MIPS_TOOLS();
-        SetDefaultEeOutput(sink_);
         workspace_ = std::make_unique<Workspace>(TestProgramImage(), WithEmulatorText(StatusSink(), sink_));
-        SetDefaultEeOutput(StandardOutputSink());
         ASSERT_NE(workspace_->emulator().harness(), nullptr);
     }
 

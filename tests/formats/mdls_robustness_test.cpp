@@ -126,9 +126,7 @@ TEST(MdlsRobustness, DamagedAnimationBlocksEndInAFaultOrTheStepBound) {
     SKIP_WITHOUT_MIPS_TOOLS();
     StatusCapture status;
     CapturingSink sink;
-    SetDefaultEeOutput(sink);
     Workspace workspace(TestProgramImage(), WithEmulatorText(status.Sink(), sink));
-    SetDefaultEeOutput(StandardOutputSink());
     workspace.emulator().harness()->stepBound = 20000;
 
     TestAnimation walk;

@@ -168,7 +168,7 @@ TEST(ModelEntry, ConstructionCopiesBonesAndPlacementAndCountsTheReference) {
     rig.model->placement.position = {4, 0, 0, 0};
     ModelEntry& entry = rig.Show(*rig.model);
     EXPECT_EQ(rig.model->refCount, 1);
-    EXPECT_EQ(entry.flags, 7);
+    EXPECT_EQ(entry.flags, FlagTexture | FlagBlending);
     EXPECT_EQ(entry.lodRecordCount(), 2);
     EXPECT_EQ(entry.bones[0].translation, rig.model->bones[0].translation);
     entry.bones[0].translation.x = 50;
