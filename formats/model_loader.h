@@ -26,6 +26,8 @@ public:
     virtual const char* GetFilterString() const = 0;
     // The class name, as tools report it.
     virtual const char* GetName() const = 0;
+    // The format's short name, which begins the reason a file of it is refused ("RAW: ...").
+    virtual const char* FormatName() const { return ""; }
 
     // A newly built model from bytes in memory; throws LoadError with a one-line reason when
     // none can be built.

@@ -46,9 +46,9 @@ std::unique_ptr<Model> LoaderRegistry::Guarded(const ModelLoader& loader, Load l
     } catch (const FileError& e) {
         Fail(failure, LoadFailure::Reason::Unreadable, e.what());
     } catch (const UnsupportedError& e) {
-        Fail(failure, LoadFailure::Reason::Unsupported, e.what());
+        Fail(failure, LoadFailure::Reason::Unsupported, RefusalText(loader.FormatName(), e.what()));
     } catch (const LoadError& e) {
-        Fail(failure, LoadFailure::Reason::Malformed, e.what());
+        Fail(failure, LoadFailure::Reason::Malformed, RefusalText(loader.FormatName(), e.what()));
     } catch (const std::bad_alloc&) {
         Fail(failure, LoadFailure::Reason::Malformed, "the file asks for more memory than is available");
     } catch (const std::length_error&) {

@@ -48,10 +48,7 @@ void MdlsEmulator::Adopt(std::vector<uint8_t> image, const std::string& path) {
     try {
         harness_ = std::make_unique<EeHarness>(std::move(image), output_);
     } catch (const ProgramImageError& e) {
-        std::string why = e.what();
-        const std::string prefix = "program image: ";
-        if (why.starts_with(prefix)) why.erase(0, prefix.size());
-        unavailableReason_ = "EE program image " + path + " refused: " + why;
+        unavailableReason_ = "EE program image " + path + " refused: " + e.reason();
     }
 }
 

@@ -27,7 +27,7 @@ void AttachAnimations(Model& model, const ModelBytes& bytes, MdlsAnimationSource
         source.msetFile = std::make_shared<const std::vector<uint8_t>>(bytes.companion->begin(), bytes.companion->end());
         blocks = ReadMsetAnimationBlocks(ByteReader(*source.msetFile));
     } catch (const LoadError& e) {
-        status.Report("animations of " + bytes.companionName + " ignored: " + e.what());
+        status.Report("animations of " + bytes.companionName + " ignored: " + RefusalText("MSET", e.what()));
         return;
     }
     const auto shared = std::make_shared<const MdlsAnimationSource>(std::move(source));

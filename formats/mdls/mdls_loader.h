@@ -15,6 +15,7 @@ public:
     FileKind GetFileKind(const std::string& path) override;
     const char* GetFilterString() const override;
     const char* GetName() const override { return "MdlsLoader"; }
+    const char* FormatName() const override { return "MDLS"; }
 
 protected:
     // The model's path with ".mset" for its extension; on a case-sensitive file system, failing

@@ -13,6 +13,7 @@ public:
     FileKind GetFileKind(const std::string& path) override;
     const char* GetFilterString() const override;
     const char* GetName() const override { return "MdlxLoader"; }
+    const char* FormatName() const override { return "MDLX"; }
 
 protected:
     // The model's path with the extension from the last '.' replaced by ".mset" (or ".mset"

@@ -5,6 +5,7 @@
 
 #include "formats/model_loader.h"
 #include "formats/ps2/gs_memory.h"
+#include "formats/work_budget.h"
 
 namespace vertigon {
 
@@ -16,10 +17,12 @@ public:
     FileKind GetFileKind(const std::string& path) override;
     const char* GetFilterString() const override;
     const char* GetName() const override { return "RawLoader"; }
+    const char* FormatName() const override { return "RAW"; }
 };
 
-// Builds the model held by a RAW file's bytes, unswizzling its textures through `gs`; throws
-// LoadError when there is none.
-std::unique_ptr<Model> LoadRawModel(std::span<const uint8_t> file, GsMemoryImage& gs);
+// Builds the model held by a RAW file's bytes, unswizzling its textures through `gs`, within
+// the work budget of the file's size (at most `maxWorkBytes`); throws LoadError when there is none.
+std::unique_ptr<Model> LoadRawModel(std::span<const uint8_t> file, GsMemoryImage& gs,
+                                    uint64_t maxWorkBytes = WorkBudget::kMaxBytes);
 
 }  // namespace vertigon

@@ -5,6 +5,7 @@
 #include "formats/byte_reader.h"
 #include "formats/ps2/gs_memory.h"
 #include "formats/raw/raw_chunks.h"
+#include "formats/work_budget.h"
 #include "scene/model.h"
 
 namespace vertigon {
@@ -15,6 +16,7 @@ void ReadRawPalettes(const ByteReader& file, const RawChunk& chunk, Model& model
 // Fills the model's textures from the "@FTE" chunk: Texture Np x k + p is image k coloured with
 // palette p, where Np is the model's palette count; the images are unswizzled through `gs`.
 // Call after ReadRawPalettes.
-void ReadRawTextures(const ByteReader& file, const RawChunk& chunk, Model& model, GsMemoryImage& gs);
+void ReadRawTextures(const ByteReader& file, const RawChunk& chunk, Model& model, GsMemoryImage& gs,
+                     WorkBudget& budget);
 
 }  // namespace vertigon
