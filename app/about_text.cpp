@@ -9,6 +9,8 @@ std::string FormatBuildDate(const char* compilerDate) {
     return date;
 }
 
-std::string AboutText() { return std::string(kProgramTitle) + "\nCompile Date: " + FormatBuildDate(__DATE__); }
+std::string AboutText() {
+    return std::string(kProgramTitle) + "\nCompile Date: " + FormatBuildDate(__DATE__) + "\nVersion " VERTIGON_VERSION;
+}
 
 }  // namespace vertigon

@@ -16,6 +16,8 @@ struct CommandLineOption {
 const std::vector<CommandLineOption>& Options() {
     static const std::vector<CommandLineOption> options = {
         {"--help", nullptr, "show this text and exit", [](ViewerOptions& o, const std::string&) { o.help = true; }},
+        {"--version", nullptr, "print the version and exit",
+         [](ViewerOptions& o, const std::string&) { o.version = true; }},
         {"--ee-image", "PATH", "the game's program image that MDLS animations run in",
          [](ViewerOptions& o, const std::string& value) { o.eeImagePath = value; }},
         {"--report-startup", nullptr, "print the milliseconds from start-up to the first frame on the screen",
@@ -65,13 +67,23 @@ bool ParseViewerCommandLine(const std::vector<std::string>& args, ViewerOptions*
     return true;
 }
 
-bool AsksForHelp(const std::vector<std::string>& args) {
+namespace {
+
+bool NamesOptionBeforeEnd(const std::vector<std::string>& args, const char* name, const char* shortName) {
     for (const std::string& arg : args) {
         if (arg == "--") return false;
-        if (arg == "--help" || arg == "-h") return true;
+        if (arg == name || (shortName && arg == shortName)) return true;
     }
     return false;
 }
+
+}  // namespace
+
+bool AsksForHelp(const std::vector<std::string>& args) { return NamesOptionBeforeEnd(args, "--help", "-h"); }
+
+bool AsksForVersion(const std::vector<std::string>& args) { return NamesOptionBeforeEnd(args, "--version", nullptr); }
+
+std::string VersionLine() { return "Vertigon " VERTIGON_VERSION; }
 
 std::string ViewerUsage() {
     std::string text = "usage: vertigon [OPTION]... [MODEL]...\n\nOpens each MODEL in order; the last one stays shown.\n\n";
@@ -82,6 +94,12 @@ std::string ViewerUsage() {
         text += left + " " + option.help + "\n";
     }
     text += "  --                   end of options; later arguments are model paths\n";
+    text +=
+        "\nIn the view: left drag turns, middle or Shift + left drag pans, the wheel zooms, a right\n"
+        "click opens the model menu. Keys: F frame the model, Home reset the view, arrows turn,\n"
+        "+ and - zoom, Space play or pause, comma and period one frame back or forward, Page Down\n"
+        "and Page Up the next or previous model file of the folder, Ctrl+S save the view as PNG.\n"
+        "Preferences live in $XDG_CONFIG_HOME/vertigon/vertigon.conf (~/.config when unset).\n";
     return text;
 }
 

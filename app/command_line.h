@@ -10,6 +10,7 @@ namespace vertigon {
 struct ViewerOptions {
     std::vector<std::string> paths;
     bool help = false;
+    bool version = false;
     // Print the time from start-up to the first frame on the screen on standard error.
     bool reportStartup = false;
     // The EE program image MDLS animations run in; empty: the usual places.
@@ -23,5 +24,10 @@ std::string ViewerUsage();
 
 // Whether --help or -h stands before any "--": answered before the toolkit needs a display.
 bool AsksForHelp(const std::vector<std::string>& args);
+// The same for --version.
+bool AsksForVersion(const std::vector<std::string>& args);
+
+// "Vertigon <version>", the line --version prints.
+std::string VersionLine();
 
 }  // namespace vertigon

@@ -9,9 +9,14 @@
 wxIMPLEMENT_APP_NO_MAIN(vertigon::ViewerApp);
 
 int main(int argc, char** argv) {
-    // The usage text needs no display, so it is given before the toolkit starts.
-    if (vertigon::AsksForHelp(std::vector<std::string>(argv + 1, argv + argc))) {
+    // The usage text and the version need no display, so they are given before the toolkit starts.
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (vertigon::AsksForHelp(args)) {
         std::fputs(vertigon::ViewerUsage().c_str(), stdout);
+        return 0;
+    }
+    if (vertigon::AsksForVersion(args)) {
+        std::puts(vertigon::VersionLine().c_str());
         return 0;
     }
     return wxEntry(argc, argv);

@@ -3,11 +3,13 @@
 #include <wx/image.h>
 #include <wx/menu.h>
 #include <wx/mstream.h>
+#include <wx/sizer.h>
 #include <wx/toolbar.h>
 
 #include "app/toolbar_icons.h"
 #include "app/viewer.h"
 #include "app/viewer_ids.h"
+#include "app/wx_text.h"
 
 namespace vertigon {
 
@@ -43,7 +45,9 @@ constexpr ToolButton kTools[] = {
 MainFrame::MainFrame(Viewer& viewer, const wxString& title, const wxPoint& position, const wxSize& size)
     : wxFrame(nullptr, wxID_ANY, title, position, size, wxDEFAULT_FRAME_STYLE, "frame"), viewer_(viewer) {
     BuildMenus();
-    CreateStatusBar(1, wxSTB_DEFAULT_STYLE | wxFULL_REPAINT_ON_RESIZE, 0, "status_line");
+    CreateStatusBar(2, wxSTB_DEFAULT_STYLE | wxFULL_REPAINT_ON_RESIZE, 0, "status_line");
+    const int widths[2] = {-1, 140};  // the second field holds the frame rate
+    SetStatusWidths(2, widths);
     SetStatusText("Welcome to Vertigon!");
     BuildToolBar();
 
@@ -56,17 +60,37 @@ MainFrame::MainFrame(Viewer& viewer, const wxString& title, const wxPoint& posit
     Bind(wxEVT_MENU, [this](wxCommandEvent& event) { viewer_.OnViewTextureTool(event.GetInt() != 0); },
          kIdViewTexture);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { viewer_.ShowAnimationBrowser(); }, kIdShowAnimations);
+    Bind(wxEVT_MENU, [this](wxCommandEvent& event) { viewer_.OnViewCommand(event.GetId(), event.IsChecked()); },
+         kIdFrameModel, kIdPreviousFile);
+    Bind(wxEVT_MENU, [this](wxCommandEvent& event) {
+        const size_t index = static_cast<size_t>(event.GetId() - wxID_FILE1);
+        if (index < history_.GetCount()) viewer_.OpenFile(PathFromWx(history_.GetHistoryFile(index)));
+    }, wxID_FILE1, wxID_FILE9);
+    Bind(wxEVT_CHAR_HOOK, &MainFrame::OnCharHook, this);
     Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
 }
 
 void MainFrame::BuildMenus() {
     auto* file = new wxMenu;
     file->Append(kIdOpen, "&Open");
+    file->Append(kIdSaveImage, "&Save image...\tCtrl+S", "Save the view as a PNG image");
+    auto* recent = new wxMenu;
+    file->AppendSubMenu(recent, "&Recent files");
+    history_.UseMenu(recent);
+    file->Append(kIdNextFile, "&Next file in folder\tPgDn", "Open the next model file of the shown file's folder");
+    file->Append(kIdPreviousFile, "&Previous file in folder\tPgUp",
+                 "Open the previous model file of the shown file's folder");
     file->AppendSeparator();
     file->Append(kIdExit, "E&xit");
     auto* view = new wxMenu;
     view->Append(kIdBackgroundColour, "&Background color");
     view->Append(kIdShowAnimations, "&Animations", "Show the animation browser");
+    view->AppendSeparator();
+    view->Append(kIdFrameModel, "&Frame model\tF", "Fit the model into the view");
+    view->Append(kIdResetView, "&Reset view\tHome", "Back to the start-up camera");
+    view->AppendCheckItem(kIdFrameOnOpen, "Frame on &open", "Fit every newly opened model into the view");
+    view->AppendCheckItem(kIdGrid, "&Grid", "A ground grid under the model");
+    view->AppendCheckItem(kIdAxes, "A&xes", "The x, y and z axes in a corner of the view");
     auto* help = new wxMenu;
     help->Append(kIdAbout, "&About...");
     auto* bar = new wxMenuBar;
@@ -91,9 +115,39 @@ void MainFrame::RefreshTools() {
     if (!toolBar) return;
     for (int id = kIdTextureToggle; id <= kIdWireframeToggle; ++id) toolBar->ToggleTool(id, viewer_.state().SwitchOn(id));
     toolBar->ToggleTool(kIdViewTexture, viewer_.textureViewerShown());
+    if (wxMenuBar* bar = GetMenuBar()) {
+        bar->Check(kIdFrameOnOpen, viewer_.state().frameOnOpen);
+        bar->Check(kIdGrid, viewer_.state().gridShown);
+        bar->Check(kIdAxes, viewer_.state().axesShown);
+    }
+}
+
+void MainFrame::LayOutChildren(wxWindow* view, wxWindow* bar) {
+    auto* column = new wxBoxSizer(wxVERTICAL);
+    column->Add(view, 1, wxEXPAND);
+    column->Add(bar, 0, wxEXPAND);
+    SetSizer(column);
+    Layout();
+}
+
+void MainFrame::AddRecentFile(const std::string& path) { history_.AddFileToHistory(PathToWx(path)); }
+
+std::vector<std::string> MainFrame::RecentFiles() const {
+    std::vector<std::string> files;
+    for (size_t i = 0; i < history_.GetCount(); ++i) files.push_back(PathFromWx(history_.GetHistoryFile(i)));
+    return files;
+}
+
+void MainFrame::SetRecentFiles(const std::vector<std::string>& newestFirst) {
+    for (auto it = newestFirst.rbegin(); it != newestFirst.rend(); ++it) AddRecentFile(*it);
+}
+
+void MainFrame::OnCharHook(wxKeyEvent& event) {
+    if (!viewer_.OnKey(event.GetKeyCode(), event.ControlDown(), event.AltDown())) event.Skip();
 }
 
 void MainFrame::OnClose(wxCloseEvent&) {
+    viewer_.SavePreferences();
     // The scene and the models go while the view's device still lives; the device goes with
     // the view.
     viewer_.ReleaseScene();

@@ -1,6 +1,8 @@
 #include "app/render_view.h"
 
 #include <wx/dcclient.h>
+
+#include <cstdlib>
 #include <wx/intl.h>
 #include <wx/menu.h>
 #include <wx/utils.h>
@@ -50,10 +52,13 @@ RenderView::RenderView(wxWindow* parent, ViewerState& state, CommandHandler onCo
     Bind(wxEVT_MOTION, &RenderView::OnMotion, this);
     Bind(wxEVT_LEFT_DOWN, &RenderView::OnLeftDown, this);
     Bind(wxEVT_RIGHT_DOWN, &RenderView::OnRightDown, this);
+    Bind(wxEVT_RIGHT_UP, &RenderView::OnRightUp, this);
     Bind(wxEVT_MENU, &RenderView::OnMenuCommand, this, kIdMenuTexture, kIdMenuLastLod);
 }
 
 RenderView::~RenderView() {
+    state_.scene().drawOverlays = nullptr;
+    guides_.reset();
     renderer_.reset();
     glContext_.reset();
     context_.reset();
@@ -74,9 +79,30 @@ void RenderView::CreateRenderer() {
     viewHeight_ = size.GetHeight();
     renderer_ = std::make_unique<Renderer>(*glContext_, viewWidth_ > 0 ? viewWidth_ : 1,
                                            viewHeight_ > 0 ? viewHeight_ : 1);
+    state_.scene().SetRenderer(renderer_.get());
+    guides_ = std::make_unique<GuideRenderer>(renderer_->device());
+    state_.scene().drawOverlays = [this] { DrawOverlays(); };
+    state_.SetViewSize(viewWidth_, viewHeight_);
+}
+
+void RenderView::DrawOverlays() {
+    const Camera* camera = state_.scene().camera;
+    if (!guides_ || !camera) return;
+    if (state_.gridShown) guides_->DrawGrid(state_.gridLines());
+    if (state_.axesShown) guides_->DrawAxes(CornerAxes(camera->ViewMatrix(), camera->aspect));
+}
+
+RgbImage RenderView::GrabFrame() {
+    RgbImage image;
+    if (!renderer_ || !SetCurrent(*context_)) return image;
+    grabInto_ = &image;
+    state_.DrawFrame(viewWidth_, viewHeight_, 0.0f);
+    grabInto_ = nullptr;
+    return image;
 }
 
 void RenderView::Present() {
+    if (grabInto_ && renderer_) *grabInto_ = renderer_->device().ReadPixels();
     if (beforePresent_) beforePresent_();
     SwapBuffers();
     ++presentedFrames_;
@@ -85,10 +111,17 @@ void RenderView::Present() {
 
 void RenderView::OnPaint(wxPaintEvent&) {
     wxPaintDC validate(this);
-    if (!renderer_ || !IsShownOnScreen()) return;
+    if (!renderer_ || failed_ || !IsShownOnScreen()) return;
     const uint32_t now = MonotonicMilliseconds();
-    state_.DrawFrame(viewWidth_, viewHeight_, clock_.Step(now));
+    try {
+        state_.DrawFrame(viewWidth_, viewHeight_, clock_.Step(now));
+    } catch (const RenderError& e) {
+        failed_ = true;
+        if (onFailure_) onFailure_(e);
+        return;
+    }
     clock_.Mark(now);
+    if (frameObserver_) frameObserver_(now);
 }
 
 void RenderView::OnIdle(wxIdleEvent& event) {
@@ -103,6 +136,7 @@ void RenderView::OnSize(wxSizeEvent& event) {
     if (renderer_) renderer_->Resize(size.GetWidth(), size.GetHeight());
     viewWidth_ = size.GetWidth();
     viewHeight_ = size.GetHeight();
+    state_.SetViewSize(viewWidth_, viewHeight_);
     event.Skip();
 }
 
@@ -121,16 +155,29 @@ void RenderView::OnMotion(wxMouseEvent& event) {
     motion.width = client.GetWidth();
     motion.height = client.GetHeight();
     motion.alt = event.AltDown();
+    motion.shift = event.ShiftDown();
     motion.left = event.LeftIsDown();
     motion.middle = event.MiddleIsDown();
     if (state_.Motion(motion)) Refresh(false);
 }
 
 void RenderView::OnLeftDown(wxMouseEvent&) {
-    // Consumed: a left click alone does nothing.
+    // The click only starts a drag; the keys go to the frame whatever has the focus.
+    SetFocus();
 }
 
 void RenderView::OnRightDown(wxMouseEvent& event) {
+    rightDown_ = true;
+    rightDownAt_ = event.GetPosition();
+}
+
+void RenderView::OnRightUp(wxMouseEvent& event) {
+    // A right drag is not a click: the menu opens only where the button went down.
+    constexpr int kSlack = 3;
+    const wxPoint moved = event.GetPosition() - rightDownAt_;
+    const bool click = rightDown_ && std::abs(moved.x) <= kSlack && std::abs(moved.y) <= kSlack;
+    rightDown_ = false;
+    if (!click) return;
     const std::unique_ptr<wxMenu> menu = BuildModelContextMenu(state_.current());
     PopupMenu(menu.get(), event.GetPosition());
     Refresh(false);

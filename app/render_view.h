@@ -1,7 +1,8 @@
 // The window the model is drawn in: a GL canvas with an OpenGL 3.3 core context on which the
 // renderer lives exactly as long as the view. Idle events keep it repainting; every paint
-// advances the animation clock by the elapsed time and draws one scene frame. The mouse turns,
-// pans and zooms the orbit camera; a right click opens the model context menu.
+// advances the animation clock by the elapsed time and draws one scene frame. The mouse turns
+// (left drag), pans (middle or Shift + left drag) and zooms (wheel) the orbit camera; a right
+// click that does not move opens the model context menu.
 #pragma once
 
 #include <wx/glcanvas.h>
@@ -11,7 +12,10 @@
 
 #include "app/frame_clock.h"
 #include "render/gl_context.h"
+#include "render/render_error.h"
+#include "render/guides.h"
 #include "render/renderer.h"
+#include "render/rgb_image.h"
 
 namespace vertigon {
 
@@ -27,10 +31,20 @@ public:
     // The renderer (and with it the device) goes before the OpenGL context.
     ~RenderView() override;
 
-    // Makes the context current and builds the renderer on it. The window must be realised
-    // (its frame shown). Throws RenderError when there is no OpenGL 3.3 core context.
+    // Makes the context current, builds the renderer on it and hands it to the viewer's scene.
+    // The window must be realised (its frame shown). Throws RenderError when there is no
+    // OpenGL 3.3 core context.
     void CreateRenderer();
+    // Told once when drawing a frame fails (a shader program that does not compile or link);
+    // the view draws nothing more.
+    void SetFailureHandler(std::function<void(const RenderError&)> handler) { onFailure_ = std::move(handler); }
     Renderer* renderer() const { return renderer_.get(); }
+
+    // Draws one frame without advancing the clock and returns it as the screen shows it; empty
+    // without a renderer.
+    RgbImage GrabFrame();
+    // Called with the clock's step after every frame drawn by a paint (for the frame rate).
+    void SetFrameObserver(std::function<void(uint32_t now)> observer) { frameObserver_ = std::move(observer); }
 
     // Called with the context current just before a finished frame is swapped to the screen,
     // and just after. Tests read the frame in the first; start-up timing uses the second.
@@ -50,6 +64,8 @@ private:
     void OnMotion(wxMouseEvent& event);
     void OnLeftDown(wxMouseEvent& event);
     void OnRightDown(wxMouseEvent& event);
+    void OnRightUp(wxMouseEvent& event);
+    void DrawOverlays();
     void OnMenuCommand(wxCommandEvent& event);
     void Present();
     wxSize DeviceSize(const wxSize& logical) const;
@@ -59,12 +75,19 @@ private:
     std::unique_ptr<wxGLContext> context_;
     std::unique_ptr<CallbackGlContext> glContext_;
     std::unique_ptr<Renderer> renderer_;
+    std::unique_ptr<GuideRenderer> guides_;
     FrameClock clock_;
     int viewWidth_;
     int viewHeight_;
     std::function<void()> beforePresent_;
     std::function<void()> afterPresent_;
     long presentedFrames_ = 0;
+    std::function<void(const RenderError&)> onFailure_;
+    bool failed_ = false;
+    std::function<void(uint32_t)> frameObserver_;
+    RgbImage* grabInto_ = nullptr;  // set while GrabFrame draws
+    wxPoint rightDownAt_;
+    bool rightDown_ = false;
 };
 
 }  // namespace vertigon

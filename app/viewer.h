@@ -12,13 +12,16 @@
 #include <string>
 #include <vector>
 
+#include "app/preferences.h"
 #include "app/viewer_state.h"
+#include "render/render_error.h"
 
 namespace vertigon {
 
 class AnimationBrowser;
 class MainFrame;
 class ModelDropTarget;
+class PlaybackBar;
 class RenderView;
 class StatsWindow;
 class TextureViewer;
@@ -40,6 +43,10 @@ public:
     void SetFramePresentedObserver(std::function<void(RenderView&)> observer) { framePresented_ = std::move(observer); }
     // Replaces the shown model (File > Open, a drop, the command line).
     void OpenFile(const std::string& path);
+    // A drawing failure: shown in message boxes titled "Error", then the viewer closes and the
+    // program ends with status 1.
+    void RenderFailed(const RenderError& error);
+    bool failed() const { return failed_; }
     // The scene tree (and the shown model), then the registry; the device goes with the view.
     void ReleaseScene();
 
@@ -53,6 +60,19 @@ public:
     void ChooseBackgroundColour();
     void ChooseFile();
     void ShowAbout();
+    // View and File menu commands from id 1002 up; `checked` is a check item's new state.
+    void OnViewCommand(int id, bool checked);
+    // A key pressed anywhere in the main frame; false when it is not the viewer's.
+    bool OnKey(int keyCode, bool control, bool alt);
+    // Asks where, then writes the view as a PNG.
+    void ChooseImageFile();
+    // Writes the view (without the playback bar) as a PNG at its size; false with a message on
+    // the status line when it cannot.
+    bool SaveImage(const std::string& path);
+    // The preferences as they stand, written to the preferences file.
+    void SavePreferences();
+    // Where the preferences live; set before Start (tests point it elsewhere).
+    void SetPreferencesPath(std::string path) { preferencesPath_ = std::move(path); }
     // The file dialog's wildcard: the loaders' filter strings joined by '|'.
     std::string FileDialogWildcard() const;
 
@@ -66,6 +86,7 @@ public:
     MainFrame* frame() const { return frame_; }
     RenderView* view() const { return view_; }
     AnimationBrowser* browser() const { return browser_; }
+    PlaybackBar* playbackBar() const { return bar_; }
     ModelDropTarget* dropTarget() const { return dropTarget_; }
     TextureViewer* textureViewer() const { return textures_; }
     StatsWindow* statsWindow() const { return stats_; }
@@ -73,17 +94,28 @@ public:
 
 private:
     void CloseTextureViewer();
+    // Bar contents, its visibility and the frame-rate field after a frame at tick `now`.
+    void AfterFrame(uint32_t now);
+    void RefreshPlaybackBar();
+    Preferences CurrentPreferences() const;
 
     ViewerState state_{this};
     // The toolkit owns the windows; the references go null when a window is destroyed.
     wxWeakRef<MainFrame> frame_;
     wxWeakRef<RenderView> view_;
     wxWeakRef<AnimationBrowser> browser_;
+    wxWeakRef<PlaybackBar> bar_;
     wxWeakRef<TextureViewer> textures_;
     wxWeakRef<StatsWindow> stats_;
     ModelDropTarget* dropTarget_ = nullptr;  // owned by the view
     std::function<void(RenderView&)> framePresented_;
     std::string pendingStatus_;  // reported before the main frame existed
+    std::string preferencesPath_ = PreferencesPath();
+    Preferences preferences_;  // as loaded; the parts the viewer does not hold elsewhere
+    uint32_t rateStart_ = 0;   // tick the frame-rate count started at
+    int rateFrames_ = 0;
+    bool rateShown_ = false;
+    bool failed_ = false;
 };
 
 }  // namespace vertigon

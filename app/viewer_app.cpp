@@ -20,8 +20,8 @@ bool ViewerApp::OnInit() {
         earlyExitStatus_ = 64;
         return true;
     }
-    if (options.help) {
-        std::fputs(ViewerUsage().c_str(), stdout);
+    if (options.help || options.version) {
+        std::fputs(options.help ? ViewerUsage().c_str() : (VersionLine() + "\n").c_str(), stdout);
         earlyExitStatus_ = 0;
         return true;
     }
@@ -47,7 +47,9 @@ bool ViewerApp::OnInit() {
 
 int ViewerApp::OnRun() {
     if (earlyExitStatus_ >= 0) return earlyExitStatus_;
-    return wxApp::OnRun();
+    const int status = wxApp::OnRun();
+    // A drawing failure closed the viewer.
+    return viewer_ && viewer_->failed() ? 1 : status;
 }
 
 int ViewerApp::OnExit() {

@@ -29,6 +29,14 @@ enum CommandId : int {
 
     // Beyond every Lod id a model could bring.
     kIdShowAnimations = 1001,
+    kIdFrameModel = 1002,
+    kIdResetView = 1003,
+    kIdFrameOnOpen = 1004,
+    kIdGrid = 1005,
+    kIdAxes = 1006,
+    kIdSaveImage = 1007,
+    kIdNextFile = 1008,
+    kIdPreviousFile = 1009,
 };
 
 // The id of the animation browser's tree control (in its own window).

@@ -1,8 +1,12 @@
 #include "app/viewer_state.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <system_error>
 
+#include "app/about_text.h"
 #include "app/viewer_ids.h"
+#include "scene/framing.h"
 
 namespace vertigon {
 
@@ -32,8 +36,46 @@ std::string OpenFailureText(const std::string& path, const LoadFailure& failure)
     return start + (failure.message.empty() ? std::string("no model was built") : failure.message);
 }
 
-std::string OpenSuccessText(const std::string& path, const std::string& report) {
-    return "Opened " + FileNameOf(path) + (report.empty() ? std::string() : "; " + report);
+std::string OpenSuccessText(const std::string& path, const Model& model, const std::string& report) {
+    size_t triangles = 0;
+    if (!model.lods.empty()) {
+        for (const Shape& shape : model.lods.front().shapes) {
+            for (const Batch& batch : shape.batches) triangles += batch.triangles.size();
+        }
+    }
+    size_t animations = 0;
+    for (const AnimationGroup& group : model.animationGroups) animations += group.animations.size();
+    return FileNameOf(path) + ": " + std::to_string(triangles) + " triangles, " + std::to_string(model.boneCount()) +
+           " bones, " + std::to_string(model.textureCount()) + " textures, " + std::to_string(animations) +
+           " animations" + (report.empty() ? std::string() : "; " + report);
+}
+
+std::string WindowTitle(const std::string& shownPath) {
+    if (shownPath.empty()) return kProgramTitle;
+    return FileNameOf(shownPath) + " - " + kProgramTitle;
+}
+
+std::string NeighbourFile(const std::string& path, int delta, const std::function<bool(const std::string&)>& isModel) {
+    namespace fs = std::filesystem;
+    const fs::path shown(path);
+    std::error_code error;
+    std::vector<fs::path> files;
+    for (fs::directory_iterator it(shown.parent_path().empty() ? fs::path(".") : shown.parent_path(), error), end;
+         !error && it != end; it.increment(error)) {
+        std::error_code kindError;
+        if (!it->is_regular_file(kindError)) continue;
+        if (it->path().filename() == shown.filename() || isModel(it->path().string())) files.push_back(it->path());
+    }
+    if (error) return {};
+    std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) { return a.filename() < b.filename(); });
+    const auto at = std::lower_bound(files.begin(), files.end(), shown.filename(),
+                                     [](const fs::path& a, const fs::path& name) { return a.filename() < name; });
+    const std::ptrdiff_t index = at - files.begin();
+    const bool present = at != files.end() && at->filename() == shown.filename();
+    // A path no longer in its folder still has a place in the name order.
+    const std::ptrdiff_t next = delta > 0 ? index + (present ? 1 : 0) : index - 1;
+    if (next < 0 || next >= static_cast<std::ptrdiff_t>(files.size())) return {};
+    return files[static_cast<size_t>(next)].string();
 }
 
 int32_t SwitchFlag(int id) {
@@ -65,7 +107,7 @@ void ViewerState::CreateCore(const LoaderOptions& options) {
 void ViewerState::CreateCore(std::unique_ptr<Workspace> workspace) {
     workspace_ = std::move(workspace);
     workspace_->status().SetReporter([this](std::string_view message) { Report(std::string(message)); });
-    scene_.CreateRootAndCamera();
+    view_.CreateScene();
 }
 
 void ViewerState::Report(const std::string& message) {
@@ -74,28 +116,28 @@ void ViewerState::Report(const std::string& message) {
 }
 
 void ViewerState::TearDown() {
-    current_ = nullptr;
-    scene_.camera = nullptr;
-    scene_.root.reset();
+    view_.ReleaseScene();
     workspace_.reset();
 }
 
 void ViewerState::DestroyCurrent() {
-    if (!current_) return;
+    if (!view_.current()) return;
     // Unlinked from the root and destroyed; its model goes with the registry's list.
-    current_->Detach().reset();
-    current_ = nullptr;
+    view_.Hide();
     if (workspace_) workspace_->registry().ClearModels();
 }
 
 bool ViewerState::OpenFile(const std::string& path) {
     DestroyCurrent();
+    lastPath_ = path;
+    gridLines_.clear();
+    playback_.paused = false;
     LoadFailure failure;
     opening_ = true;
     openReport_.clear();
     Model* model = workspace_ ? workspace_->registry().OpenModel(path, &failure) : nullptr;
-    if (!model) opening_ = false;
-    if (!model || !scene_.root) {
+    if (!model || !view_.scene.root) {
+        opening_ = false;
         if (ui_) {
             ui_->FillAnimations(nullptr);
             ui_->ShowStatus(OpenFailureText(path, failure));
@@ -103,17 +145,19 @@ bool ViewerState::OpenFile(const std::string& path) {
         }
         return false;
     }
-    auto entry = std::make_unique<ModelEntry>(*model);
-    ModelEntry* raw = entry.get();
-    current_ = raw;
     if (ui_) ui_->FillAnimations(model);
-    scene_.root->AddChild(std::move(entry));
-    raw->position = {0, 0, 0, 0};
-    // The second group holds the clips that play on opening.
-    raw->SelectAnimation(1, 0);
+    try {
+        view_.Show(*model);
+    } catch (...) {
+        opening_ = false;
+        if (ui_) ui_->FillAnimations(nullptr);
+        throw;
+    }
     opening_ = false;
+    LayOutGuides();
+    if (frameOnOpen) FrameModel();
     if (ui_) {
-        ui_->ShowStatus(OpenSuccessText(path, openReport_));
+        ui_->ShowStatus(OpenSuccessText(path, *model, openReport_));
         ui_->ShownModelChanged();
     }
     return true;
@@ -121,74 +165,125 @@ bool ViewerState::OpenFile(const std::string& path) {
 
 bool ViewerState::SetSwitch(int toolId, bool on) {
     const int32_t flag = SwitchFlag(toolId);
-    if (!current_ || flag == 0 || toolId < kIdTextureToggle || toolId > kIdWireframeToggle) return false;
+    if (!current() || flag == 0 || toolId < kIdTextureToggle || toolId > kIdWireframeToggle) return false;
     if (on) {
-        current_->flags |= flag;
+        current()->flags |= flag;
     } else {
-        current_->flags &= ~flag;
+        current()->flags &= ~flag;
     }
-    if (flag == FlagFlat) current_->poseDirty = true;
+    if (flag == FlagFlat) current()->poseDirty = true;
     if (ui_) ui_->SwitchesChanged();
     return true;
 }
 
 bool ViewerState::ToggleSwitch(int menuId) {
     const int32_t flag = SwitchFlag(menuId);
-    if (!current_ || flag == 0 || menuId < kIdMenuTexture || menuId > kIdMenuWireframe) return false;
-    current_->flags ^= flag;
+    if (!current() || flag == 0 || menuId < kIdMenuTexture || menuId > kIdMenuWireframe) return false;
+    current()->flags ^= flag;
     if (ui_) ui_->SwitchesChanged();
     return true;
 }
 
 bool ViewerState::SetFlatShading(bool flat) {
-    if (!current_) return false;
+    if (!current()) return false;
     if (flat) {
-        current_->flags |= FlagFlat;
+        current()->flags |= FlagFlat;
     } else {
-        current_->flags &= ~FlagFlat;
+        current()->flags &= ~FlagFlat;
     }
-    current_->poseDirty = true;
+    current()->poseDirty = true;
     if (ui_) ui_->SwitchesChanged();
     return true;
 }
 
 bool ViewerState::SelectLod(int32_t lod) {
-    if (!current_ || lod < 0 || lod >= current_->model().lodCount()) return false;
-    current_->lod = lod;
+    if (!current() || lod < 0 || lod >= current()->model().lodCount()) return false;
+    current()->lod = lod;
+    LayOutGuides();
     if (ui_) ui_->SwitchesChanged();
     return true;
 }
 
 bool ViewerState::SelectAnimation(int32_t group, int32_t index) {
-    if (!current_) return false;
-    current_->SelectAnimation(group, index);
+    if (!view_.SelectAnimation(group, index)) return false;
+    playback_.paused = false;
     return true;
+}
+
+void ViewerState::LayOutGuides() {
+    gridLines_.clear();
+    if (!current()) return;
+    if (const auto grid = LayOutGrid(BindPoseBox(current()->model(), current()->lod))) gridLines_ = GridLines(*grid);
+}
+
+void ViewerState::TogglePause() {
+    if (!clip()) return;
+    // Play from the last frame of a clip that stopped there starts it again.
+    if (playback_.paused && !playback_.loop && CurrentFrame(*clip()) >= ClipFrames(*clip()) - 1) {
+        playback_.Seek(*current(), 0);
+    }
+    playback_.paused = !playback_.paused;
+}
+
+void ViewerState::StepFrames(int32_t delta) {
+    if (current() && clip()) playback_.StepFrames(*current(), delta);
+}
+
+void ViewerState::SeekFrame(int32_t frame) {
+    if (!current() || !clip()) return;
+    // Held there: playing on would take the picture away from the frame asked for.
+    playback_.paused = true;
+    playback_.Seek(*current(), frame);
+}
+
+std::string ViewerState::NeighbourPath(int delta) const {
+    if (lastPath_.empty() || !registry_) return {};
+    return NeighbourFile(lastPath_, delta, [this](const std::string& candidate) {
+        return registry_->FindFileKind(candidate) == FileKindModel;
+    });
 }
 
 bool ViewerState::SwitchOn(int toolId) const {
     const int32_t flag = SwitchFlag(toolId);
-    return current_ && flag != 0 && (current_->flags & flag) != 0;
+    return current() && flag != 0 && (current()->flags & flag) != 0;
 }
 
 void ViewerState::SetBackgroundColour(uint8_t red, uint8_t green, uint8_t blue) {
     // Half a step up, so that packing (times 255, truncated) gives back the chosen byte.
-    scene_.clearRed = (static_cast<float>(red) + 0.5f) / 255.0f;
-    scene_.clearGreen = (static_cast<float>(green) + 0.5f) / 255.0f;
-    scene_.clearBlue = (static_cast<float>(blue) + 0.5f) / 255.0f;
+    view_.scene.clearRed = (static_cast<float>(red) + 0.5f) / 255.0f;
+    view_.scene.clearGreen = (static_cast<float>(green) + 0.5f) / 255.0f;
+    view_.scene.clearBlue = (static_cast<float>(blue) + 0.5f) / 255.0f;
 }
 
 void ViewerState::Zoom(int rotation) {
-    if (scene_.camera) controls_.Zoom(rotation, *scene_.camera);
+    if (view_.scene.camera) view_.controls.Zoom(rotation, *view_.scene.camera);
 }
 
 bool ViewerState::Motion(const OrbitMotion& motion) {
-    return scene_.camera && controls_.Motion(motion, *scene_.camera);
+    return view_.scene.camera && view_.controls.Motion(motion, *view_.scene.camera);
 }
 
+void ViewerState::TurnDegrees(float yawDegrees, float pitchDegrees) {
+    if (view_.scene.camera) view_.controls.Turn(yawDegrees * kPi / 180.0f, pitchDegrees * kPi / 180.0f, *view_.scene.camera);
+}
+
+bool ViewerState::FrameModel() {
+    if (!current() || !view_.scene.camera) return false;
+    const std::optional<Framing> framing = FrameBox(CurrentBox(*current()), *view_.scene.camera);
+    if (!framing) return false;
+    view_.controls.Frame(*framing, *view_.scene.camera);
+    return true;
+}
+
+void ViewerState::ResetView() {
+    if (view_.scene.camera) view_.controls.Reset(*view_.scene.camera);
+}
+
+void ViewerState::SetViewSize(int32_t width, int32_t height) { view_.scene.SetViewportSize(width, height); }
+
 void ViewerState::DrawFrame(int32_t width, int32_t height, float step) {
-    scene_.SetViewportSize(width, height);
-    scene_.UpdateTree(step);
-    scene_.Render();
+    if (current()) step = playback_.PlanStep(*current(), step);
+    view_.DrawFrame(width, height, step);
 }
 
 }  // namespace vertigon

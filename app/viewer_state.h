@@ -1,18 +1,21 @@
 // What the viewer shows and the handlers change, apart from any window: the workspace,
-// the scene with its camera and the current model entry, the orbit controls, and the
+// the model view (scene, camera, shown entry, orbit controls, shared with the tool), and the
 // operations behind the menus, the toolbar and the mouse. The windows implement ViewerUi and
 // are told what changed; tests drive this class without a display.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "formats/loader_options.h"
 #include "formats/registry.h"
 #include "formats/workspace.h"
-#include "scene/orbit_controls.h"
-#include "scene/scene_graph.h"
+#include "scene/guides.h"
+#include "scene/model_view.h"
+#include "scene/playback.h"
 
 namespace vertigon {
 
@@ -31,8 +34,16 @@ public:
 
 // The status line's text for an open that gave no model.
 std::string OpenFailureText(const std::string& path, const LoadFailure& failure);
-// "Opened <name>", followed by "; <report>" when something was reported during the open.
-std::string OpenSuccessText(const std::string& path, const std::string& report = {});
+// "<name>: <n> triangles, <n> bones, <n> textures, <n> animations" (triangles of the first Lod),
+// followed by "; <report>" when something was reported during the open.
+std::string OpenSuccessText(const std::string& path, const Model& model, const std::string& report = {});
+// "<name> - Vertigon 0.3" while a model is shown, the program title otherwise.
+std::string WindowTitle(const std::string& shownPath);
+
+// The file after (delta > 0) or before (delta < 0) `path` among the files of its folder, in
+// name order, counting only those `isModel` accepts; empty at either end or when the folder
+// cannot be read.
+std::string NeighbourFile(const std::string& path, int delta, const std::function<bool(const std::string&)>& isModel);
 
 class ViewerState {
 public:
@@ -50,9 +61,9 @@ public:
     void TearDown();
 
     // Replaces the shown model: the old entry goes first, then the registry's models; a model
-    // that opens gets a new entry under the root, placed at the origin, playing animation 0 of
-    // group 1 when there is one. Returns whether a model is shown; a failure empties the
-    // animation list and says why on the status line.
+    // that opens is shown as ModelView::Show shows it. Returns whether a model is shown; a
+    // failure empties the animation list and says why on the status line. A renderer failure
+    // (RenderError) is passed on, with nothing shown.
     bool OpenFile(const std::string& path);
 
     // A message from elsewhere in the program (a status report): shown on the status line at
@@ -79,24 +90,57 @@ public:
     void Zoom(int rotation);
     // Returns whether the camera moved.
     bool Motion(const OrbitMotion& motion);
-    // One redraw: viewport size, update with `step` of animation time, render.
+    // Turns by whole degrees (the arrow keys).
+    void TurnDegrees(float yawDegrees, float pitchDegrees);
+    // Frames the shown entry at its current pose; false without one (or with nothing to frame).
+    bool FrameModel();
+    // The start-up camera.
+    void ResetView();
+    // The view's size before the first redraw, so that framing on open knows the aspect.
+    void SetViewSize(int32_t width, int32_t height);
+    // One redraw: the playback's step advances the animations, viewport size, update, render.
     void DrawFrame(int32_t width, int32_t height, float step);
+
+    // ---- playback of the shown entry's animation ----
+    // The clip the playback bar drives: the shown entry's current one, or null.
+    Animation* clip() const { return current() ? current()->currentAnimation : nullptr; }
+    bool Playing() const { return clip() && !playback_.paused; }
+    void TogglePause();
+    void StepFrames(int32_t delta);
+    // Pauses and shows frame `frame`, as the slider asks.
+    void SeekFrame(int32_t frame);
+    void SetSpeed(float speed) { playback_.speed = speed; }
+    void SetLoop(bool loop) { playback_.loop = loop; }
+    const Playback& playback() const { return playback_; }
+
+    // ---- guides and the shown file ----
+    bool frameOnOpen = true;
+    bool gridShown = false;
+    bool axesShown = false;
+    // The grid's lines for the shown model (empty without one).
+    const std::vector<Vec4>& gridLines() const { return gridLines_; }
+    // The path last given to OpenFile, shown or not.
+    const std::string& lastPath() const { return lastPath_; }
+    // The next (delta 1) or previous (-1) model file beside the last path; empty when none.
+    std::string NeighbourPath(int delta) const;
 
     Workspace* workspace() const { return workspace_.get(); }
     LoaderRegistry* registry() const { return workspace_ ? &workspace_->registry() : nullptr; }
-    Scene& scene() { return scene_; }
-    const OrbitControls& controls() const { return controls_; }
-    ModelEntry* current() const { return current_; }
-    Model* currentModel() const { return current_ ? &current_->model() : nullptr; }
+    Scene& scene() { return view_.scene; }
+    const OrbitControls& controls() const { return view_.controls; }
+    ModelEntry* current() const { return view_.current(); }
+    Model* currentModel() const { return current() ? &current()->model() : nullptr; }
 
 private:
     void DestroyCurrent();
+    void LayOutGuides();
 
     ViewerUi* ui_;
+    Playback playback_;
+    std::vector<Vec4> gridLines_;
+    std::string lastPath_;
     std::unique_ptr<Workspace> workspace_;
-    Scene scene_;
-    OrbitControls controls_;
-    ModelEntry* current_ = nullptr;  // owned by the scene tree
+    ModelView view_;
     bool opening_ = false;
     std::string openReport_;  // the last report made while a file opened
 };

@@ -45,7 +45,7 @@ std::unique_ptr<Model> SphereModel() {
     }
     Batch batch;
     Material material;
-    material.shaderSet = CreateShaderSet();
+    material.drawable = true;
     material.lit = true;
     batch.materials.push_back(std::move(material));
     for (int ring = 0; ring < kGrid; ++ring) {
@@ -106,12 +106,12 @@ void RunFrames(benchmark::State& state, bool animated) {
     Renderer renderer(context, kWidth, kHeight);
     std::unique_ptr<Model> model = SphereModel();
     {
-        Scene scene;
+        Scene scene(&renderer);
         scene.CreateRootAndCamera();
         scene.SetViewportSize(kWidth, kHeight);
-        ModelEntry* entry = scene.root->AddChild(std::make_unique<ModelEntry>(*model));
+        ModelEntry* entry = scene.AddEntry(*model);
         entry->SelectAnimation(0, 0);
-        scene.UpdateTree(0.0f);  // textures uploaded, first skin
+        scene.UpdateTree(0.0f);  // first skin
         const double cpuStart = ProcessCpuMilliseconds();
         for (auto _ : state) {
             scene.UpdateTree(animated ? 1.0f : 0.0f);

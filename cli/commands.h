@@ -20,6 +20,7 @@ using Arguments = std::vector<std::string>;
 int RunInfo(const Arguments& args);
 int RunRender(const Arguments& args);
 int RunPose(const Arguments& args);
+int RunThumbnail(const Arguments& args);
 int RunEeRun(const Arguments& args);
 
 }  // namespace vertigon

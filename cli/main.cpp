@@ -33,6 +33,11 @@ constexpr const char* kUsage =
     "      Print as JSON the world matrix (rows of row-vector form) of every bone of FILE\n"
     "      after the same animation choice and advance.\n"
     "\n"
+    "  thumbnail FILE OUT.png [--size N]\n"
+    "      Draw the picture a file manager shows for FILE: the model framed as with\n"
+    "      render --fit, N x N pixels (default 256, at most 4096), on a transparent\n"
+    "      background. Nothing is written when FILE is not a model or cannot be read.\n"
+    "\n"
     "  ee-run ELF --entry ADDR --stop ADDR [--max-steps N] [--set REG=VALUE]...\n"
     "         [--dump ADDR:LEN]...\n"
     "      Load the ELF's loadable segments into a fresh emulated memory (p_paddr as the\n"
@@ -55,6 +60,9 @@ constexpr const char* kUsage =
     "  --help\n"
     "      Show this text.\n"
     "\n"
+    "  --version\n"
+    "      Print the version.\n"
+    "\n"
     "Exit status: 0 success; 1 the file could not be read or is malformed, the chosen\n"
     "animation does not exist, or no offscreen OpenGL context or PNG could be made; 2 no\n"
     "loader accepts the file or it is not a model (an .mset animation opens only beside its\n"
@@ -68,11 +76,16 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, argc < 2 ? stderr : stdout);
         return argc < 2 ? vertigon::kExitUsage : vertigon::kExitOk;
     }
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::puts("Vertigon " VERTIGON_VERSION);
+        return vertigon::kExitOk;
+    }
     const std::string command = argv[1];
     const vertigon::Arguments args(argv + 2, argv + argc);
     if (command == "info") return vertigon::RunInfo(args);
     if (command == "render") return vertigon::RunRender(args);
     if (command == "pose") return vertigon::RunPose(args);
+    if (command == "thumbnail") return vertigon::RunThumbnail(args);
     if (command == "ee-run") return vertigon::RunEeRun(args);
     std::fprintf(stderr, "vertigon-cli: unknown command '%s' (see vertigon-cli --help)\n", command.c_str());
     return vertigon::kExitUsage;

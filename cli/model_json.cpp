@@ -77,7 +77,7 @@ Json Triangles(const std::vector<Triangle>& triangles) {
 Json MaterialJson(const Material& m) {
     return {{"textureIndex", m.textureIndex}, {"lit", m.lit},       {"doubleSided", m.doubleSided},
             {"translucent", m.translucent},   {"flag3", m.flag3},   {"hidden", m.hidden},
-            {"hasShaderSet", m.shaderSet != nullptr}};
+            {"hasShaderSet", m.drawable}};
 }
 
 Json ShapeJson(const Shape& shape, bool full) {

@@ -4,17 +4,33 @@
 #include "cli/load_for_cli.h"
 #include "cli/view_commands.h"
 #include "formats/workspace.h"
+#include "render/egl_offscreen_context.h"
 #include "render/render_error.h"
 #include "render/renderer.h"
 
 namespace vertigon {
 
-RgbImage RenderModelView(Model& model, const ViewOptions& options, EglOffscreenContext& context) {
-    ViewSession session(model, options);
+RgbImage RenderModelView(Model& model, const ViewOptions& options, Renderer& renderer) {
+    ViewSession session(model, options, &renderer);
     session.Settle();
     if (options.fit) session.Fit();
-    session.scene.Render();
-    return context.ReadPixels();
+    session.view.scene.Render();
+    return renderer.device().ReadPixels();
+}
+
+int ReportRenderFailure(const char* command, const RenderError& error) {
+    if (const auto* shader = dynamic_cast<const ShaderError*>(&error)) {
+        // The step and the compiler's log, as they stand.
+        std::fputs(shader->what(), stderr);
+        const std::string& log = shader->log();
+        if (!log.empty()) {
+            std::fputs(log.c_str(), stderr);
+            if (log.back() != '\n') std::fputc('\n', stderr);
+        }
+    } else {
+        std::fprintf(stderr, "vertigon-cli %s: %s\n", command, error.what());
+    }
+    return kExitFailed;
 }
 
 int RunRender(const Arguments& args) {
@@ -24,20 +40,18 @@ int RunRender(const Arguments& args) {
         std::fprintf(stderr, "vertigon-cli render: %s\n", error.c_str());
         return kExitUsage;
     }
+    Workspace workspace(LoaderOptions{options.eeImage}, CliStatusSink());
+    LoaderRegistry& registry = workspace.registry();
+    int status = kExitOk;
+    Model* model = OpenViewModel(registry, options, "render", &status);
+    if (!model) return status;
     try {
-        // The device exists before the model is loaded, so that its materials get real shader
-        // sets; the model goes before the device, the device before its context.
+        // The device goes before its context; the model, with the registry, after both.
         EglOffscreenContext context(options.width, options.height);
         Renderer renderer(context, options.width, options.height);
-        Workspace workspace(LoaderOptions{options.eeImage}, CliStatusSink());
-        LoaderRegistry& registry = workspace.registry();
-        int status = kExitOk;
-        Model* model = OpenViewModel(registry, options, "render", &status);
-        if (!model) return status;
-        WritePng(RenderModelView(*model, options, context), options.output);
+        WritePng(RenderModelView(*model, options, renderer), options.output);
     } catch (const RenderError& e) {
-        std::fprintf(stderr, "vertigon-cli render: %s\n", e.what());
-        return kExitFailed;
+        return ReportRenderFailure("render", e);
     }
     return kExitOk;
 }

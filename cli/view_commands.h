@@ -5,14 +5,22 @@
 #include <string>
 
 #include "cli/view_options.h"
-#include "render/egl_offscreen_context.h"
+#include "render/render_error.h"
+#include "render/renderer.h"
 #include "render/rgb_image.h"
 
 namespace vertigon {
 
-// The frame the viewer would show. The context's renderer must have existed when the model
-// was loaded, and the context must have the options' size.
-RgbImage RenderModelView(Model& model, const ViewOptions& options, EglOffscreenContext& context);
+// The frame the viewer would show, drawn by `renderer`, whose target has the options' size.
+RgbImage RenderModelView(Model& model, const ViewOptions& options, Renderer& renderer);
+
+// The thumbnail of a model: framed as render --fit does, over a transparent background, at the
+// options' size, drawn by `renderer` as above.
+RgbaImage RenderThumbnail(Model& model, const ViewOptions& options, Renderer& renderer);
+
+// Prints a drawing failure on standard error (a shader error as its step and log, anything
+// else as "vertigon-cli COMMAND: reason") and returns the exit status, 1.
+int ReportRenderFailure(const char* command, const RenderError& error);
 
 // The chosen animation and the world matrix of every bone of the entry, as one JSON object.
 std::string PoseJson(Model& model, const ViewOptions& options);

@@ -168,8 +168,11 @@ Model* OpenViewModel(LoaderRegistry& registry, const ViewOptions& options, const
     return model;
 }
 
-ViewSession::ViewSession(Model& model, const ViewOptions& options) : time_(options.time) {
-    scene.CreateRootAndCamera();
+ViewSession::ViewSession(Model& model, const ViewOptions& options, SceneRenderer* renderer)
+    : view(renderer), time_(options.time) {
+    view.CreateScene();
+    Scene& scene = view.scene;
+    OrbitControls& controls = view.controls;
     scene.SetViewportSize(options.width, options.height);
     if (options.yaw) controls.yaw = *options.yaw;
     if (options.pitch) controls.pitch = *options.pitch;
@@ -181,27 +184,26 @@ ViewSession::ViewSession(Model& model, const ViewOptions& options) : time_(optio
     }
     controls.UpdateCamera(*scene.camera);
 
-    entry = scene.root->AddChild(std::make_unique<ModelEntry>(model));
-    entry->SelectAnimation(options.group, options.index);
+    entry = view.Show(model, options.group, options.index);
     if (options.flags) {
         // The viewer opens every model with the start-up flags and draws it before anyone can
         // switch; flat shading then keeps the normals of that first pose. The switch re-skins
         // the pose on show: recomputing it from the local transforms would drop a pose that an
         // emulated animation wrote as world matrices, which the viewer restores one redraw later.
-        scene.UpdateTree(0.0f);
+        view.Update(0.0f);
         entry->flags = *options.flags;
         entry->skinDirty = true;
     }
 }
 
 void ViewSession::Settle() {
-    scene.UpdateTree(time_);
-    scene.UpdateTree(0.0f);
+    view.Update(time_);
+    view.Update(0.0f);
 }
 
 void ViewSession::Fit() {
-    if (const std::optional<Framing> framing = FrameBox(CurrentBox(*entry), *scene.camera)) {
-        controls.Frame(*framing, *scene.camera);
+    if (const std::optional<Framing> framing = FrameBox(CurrentBox(*entry), *view.scene.camera)) {
+        view.controls.Frame(*framing, *view.scene.camera);
     }
 }
 

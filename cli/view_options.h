@@ -10,8 +10,7 @@
 #include "cli/commands.h"
 #include "formats/registry.h"
 #include "scene/model.h"
-#include "scene/orbit_controls.h"
-#include "scene/scene_graph.h"
+#include "scene/model_view.h"
 
 namespace vertigon {
 
@@ -29,7 +28,7 @@ struct ViewOptions {
     bool fit = false;  // --fit: frame the posed model instead of the start-up distance and target
     // The viewer starts animation 0 of group 1 when there is one; a chosen one must exist.
     bool animationChosen = false;
-    int32_t group = 1;
+    int32_t group = ModelView::kStartGroup;
     int32_t index = 0;
     float time = 0.0f;  // animation time of the one advancing redraw
     std::optional<int32_t> flags;
@@ -46,20 +45,21 @@ bool ParseViewOptions(const Arguments& args, bool render, ViewOptions* options, 
 // exit status and returns null.
 Model* OpenViewModel(LoaderRegistry& registry, const ViewOptions& options, const char* command, int* exitStatus);
 
-// The viewer's scene for one model. Construction selects the animation; Settle runs the redraw
-// that advances it by `time` and one more with a zero step, so that the bones and the render
-// records hold the pose at that time (a redraw shows the pose of the one before it).
+// The viewer's view of one model, drawn by `renderer` (none for poses only). Construction
+// shows the model with the chosen animation as the viewer opens it; Settle runs the update of
+// the redraw that advances it by `time` and the one of the next redraw, with a zero step, so
+// that the bones and the render records hold the pose at that time (a redraw shows the pose of
+// the one before it).
 class ViewSession {
 public:
-    ViewSession(Model& model, const ViewOptions& options);
+    ViewSession(Model& model, const ViewOptions& options, SceneRenderer* renderer = nullptr);
 
     void Settle();
     // Frames the entry at its current pose (yaw and pitch kept); nothing for a model with no
     // positions in its shown Lod.
     void Fit();
 
-    Scene scene;
-    OrbitControls controls;
+    ModelView view;
     ModelEntry* entry = nullptr;
 
 private:

@@ -27,10 +27,10 @@ GLenum BlendFactorToGl(BlendFactor factor) {
 // memory every frame. glibc hands the top of the heap back to the kernel whenever more than
 // 128 KiB of it is free, so every frame would fault all of it in again, which costs more than
 // the drawing itself. Keeping up to 256 MiB of freed heap for reuse avoids that.
+// Setting the same threshold again for every device is harmless and cheaper than remembering it.
 void KeepFreedHeapForReuse() {
 #if defined(__GLIBC__)
-    static const bool done = [] { return mallopt(M_TRIM_THRESHOLD, 256 << 20) == 1; }();
-    (void)done;
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
 #endif
 }
 
@@ -336,6 +336,7 @@ const Device::LinkedProgram* Device::Link(VertexProgram& vertex, FragmentProgram
         std::string log(static_cast<size_t>(length > 0 ? length : 0), '\0');
         if (length > 0) glGetProgramInfoLog(program, length, nullptr, log.data());
         while (!log.empty() && log.back() == '\0') log.pop_back();
+        glDeleteProgram(program);
         FailShaderStep("Loading program", vertex.name() + " with " + fragment.name() + " did not link", log);
     }
     linked->program = program;

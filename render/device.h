@@ -5,7 +5,7 @@
 //
 // Everything that owns a GL object holds the device through a shared pointer. When the renderer
 // shuts the device down, the device deletes what it owns and goes dead: objects that outlive it
-// (a model's textures, a scene entry's buffers) then skip their GL calls.
+// (a model's device textures, a scene entry's buffers) then skip their GL calls.
 //
 // GL headers stay out of this header so that the viewer's canvas headers can be included with it.
 #pragma once
@@ -19,7 +19,6 @@
 #include "render/gl_context.h"
 #include "render/rgb_image.h"
 #include "scene/math.h"
-#include "scene/render_hooks.h"
 
 namespace vertigon {
 
@@ -56,6 +55,12 @@ struct SharedPrograms {
 };
 
 class Device;
+
+// A texture living on the graphics device.
+class DeviceTexture {
+public:
+    virtual ~DeviceTexture() = default;
+};
 
 // An A8R8G8B8 texture on the device, linear filtering, no mipmaps.
 class GlTexture final : public DeviceTexture {
@@ -156,8 +161,6 @@ public:
     Mat4 view = Mat4::Identity();
     Mat4 projection = Mat4::Identity();
     Vec3 eyePosition;
-    // The display flags of the entry being drawn.
-    const int32_t* currentFlags = nullptr;
 
     // The colour buffer of the target drawn into (a window's back buffer), top row first.
     RgbImage ReadPixels();

@@ -17,8 +17,10 @@ namespace {
 // Renderbuffers larger than this are refused by common drivers; the tool checks sizes first.
 constexpr int kMaxSide = 16384;
 
-// Contexts alive on this process; the thread's EGL state is released with the last one.
-int liveContexts = 0;
+// Contexts made on this thread; the thread's EGL state (its bound API, its current context) is
+// released with the last one. The one piece of mutable state the library keeps, because EGL's
+// own state is per thread.
+thread_local int liveContexts = 0;
 
 bool HasExtension(const char* list, const char* name) {
     if (!list) return false;

@@ -14,7 +14,7 @@ namespace vertigon {
 namespace {
 
 // The wireframe overlay is pulled toward the viewer by this fraction of the depth range.
-const float kWireframeDepthBias = std::bit_cast<float>(0xB851B717u);  // about -0.00005
+constexpr float kWireframeDepthBias = std::bit_cast<float>(0xB851B717u);  // about -0.00005
 
 inline bool InRange(int32_t index, size_t size) { return static_cast<uint32_t>(index) < size; }
 
@@ -28,7 +28,7 @@ int32_t VertexCountOf(const Batch& batch) {
 // Copies one 16-byte vector per corner; indices outside the skinned array give zeros.
 void GatherCorners(const std::vector<Triangle>& triangles, const std::vector<Vec4>& source, bool positions,
                    uint8_t* out) {
-    static const Vec4 kZero{};
+    constexpr Vec4 kZero{};
     for (const Triangle& t : triangles) {
         for (int c = 0; c < 3; ++c) {
             const int32_t index = positions ? t.positionIndex[c] : t.normalIndex[c];
@@ -41,10 +41,20 @@ void GatherCorners(const std::vector<Triangle>& triangles, const std::vector<Vec
 
 }  // namespace
 
+void ModelTextures::Upload(Device& device, const Model& model) {
+    if (uploaded) return;
+    slots.clear();
+    slots.reserve(model.textures.size());
+    for (const Texture& texture : model.textures) slots.push_back(device.CreateTexture(texture));
+    uploaded = true;
+}
+
 // ---- creation and destruction ----
 
-RenderLod::RenderLod(std::shared_ptr<Device> device, ModelEntry& entry, int32_t lodIndex)
+RenderLod::RenderLod(std::shared_ptr<Device> device, std::shared_ptr<ModelTextures> textures, ModelEntry& entry,
+                     int32_t lodIndex)
     : device_(std::move(device)),
+      textures_(std::move(textures)),
       entry_(entry),
       model_(entry.model()),
       lod_(model_.lods.at(static_cast<size_t>(lodIndex))) {
@@ -62,9 +72,9 @@ RenderLod::RenderLod(std::shared_ptr<Device> device, ModelEntry& entry, int32_t 
             renderBatch.batch = &batch;
             for (const Material& material : batch.materials) {
                 std::unique_ptr<RenderMaterial> renderMaterial;
-                if (material.shaderSet) {
+                if (material.drawable) {
                     renderMaterial = std::make_unique<RenderMaterial>();
-                    renderMaterial->shaderSet = material.shaderSet.get();
+                    renderMaterial->shaderSet = std::make_unique<MaterialShaderSet>(device_);
                 }
                 renderBatch.materials.push_back(std::move(renderMaterial));
             }
@@ -144,47 +154,49 @@ void FillBatchBuffers(Device& device, const ModelEntry& entry, const RenderShape
 
 void RenderLod::Draw() {
     if (!device_->alive()) return;
-    DrawLod(*device_, entry_, lod_, shapes_);
-    const int32_t flags = device_->currentFlags ? *device_->currentFlags : entry_.flags;
-    if (flags & FlagBones) DrawBoneLines(*device_, entry_.bones);
+    // The model's textures go to the device when one of its entries is first drawn.
+    textures_->Upload(*device_, model_);
+    DrawLod(*device_, entry_, *textures_, lod_, shapes_);
+    if (entry_.flags & FlagBones) DrawBoneLines(*device_, entry_.bones);
 }
 
-void DrawLod(Device& device, const ModelEntry& entry, const Lod& lod, std::vector<RenderShape>& shapes) {
+void DrawLod(Device& device, const ModelEntry& entry, ModelTextures& textures, const Lod& lod,
+             std::vector<RenderShape>& shapes) {
     for (size_t g = 0; g < lod.drawGroups.size(); ++g) {
         for (int32_t index : lod.drawGroups[g].shapeIndices) {
             if (InRange(index, shapes.size())) {
-                DrawShape(device, entry, shapes[static_cast<size_t>(index)], static_cast<int32_t>(g));
+                DrawShape(device, entry, textures, shapes[static_cast<size_t>(index)], static_cast<int32_t>(g));
             }
         }
     }
 }
 
-void DrawShape(Device& device, const ModelEntry& entry, RenderShape& shape, int32_t group) {
+void DrawShape(Device& device, const ModelEntry& entry, ModelTextures& textures, RenderShape& shape, int32_t group) {
     // Opaque batches first, then translucent ones, each in batch order.
     for (bool translucent : {false, true}) {
         for (RenderBatch& batch : shape.batches) {
             const std::vector<Material>& materials = batch.batch->materials;
             if (!InRange(group, materials.size())) continue;
             const Material& material = materials[static_cast<size_t>(group)];
-            if (!material.hidden && material.translucent == translucent) DrawBatch(device, entry, batch, group);
+            if (!material.hidden && material.translucent == translucent) {
+                DrawBatch(device, entry, textures, batch, group);
+            }
         }
     }
 }
 
-void DrawBatch(Device& device, const ModelEntry& entry, RenderBatch& batch, int32_t group) {
+void DrawBatch(Device& device, const ModelEntry& entry, ModelTextures& textures, RenderBatch& batch, int32_t group) {
     const size_t g = static_cast<size_t>(group);
-    if (!InRange(group, batch.materials.size()) || !batch.materials[g]) return;  // no shader set: skipped
+    if (!InRange(group, batch.materials.size()) || !batch.materials[g]) return;  // not drawable: skipped
     const Material& m = batch.batch->materials[g];
     RenderMaterial& r = *batch.materials[g];
-    std::vector<std::unique_ptr<DeviceTexture>>& deviceTextures = entry.model().deviceTextures;
-    r.textureSlot = InRange(m.textureIndex, deviceTextures.size()) ? &deviceTextures[static_cast<size_t>(m.textureIndex)]
-                                                                  : nullptr;
+    std::vector<std::unique_ptr<DeviceTexture>>& slots = textures.slots;
+    r.textureSlot = InRange(m.textureIndex, slots.size()) ? &slots[static_cast<size_t>(m.textureIndex)] : nullptr;
     r.textured = (entry.flags & FlagTexture) != 0;
     r.lit = m.lit;
 
     device.SetCullMode(m.doubleSided ? CullMode::None : CullMode::CounterClockwise);
-    const int32_t flags = device.currentFlags ? *device.currentFlags : entry.flags;
-    if (flags & FlagWireframe) {
+    if (entry.flags & FlagWireframe) {
         device.SetFillMode(FillMode::Wireframe);
         device.SetSlopeScaleDepthBias(0.0f);
         device.SetDepthBias(kWireframeDepthBias);
@@ -201,7 +213,7 @@ void DrawBatch(Device& device, const ModelEntry& entry, RenderBatch& batch, int3
     // rather than with whatever texture an earlier batch left bound.
     const DeviceTexture* texture = r.textureSlot ? r.textureSlot->get() : nullptr;
     BindTexture(device, texture);
-    // A shader set that binds nothing (one made before the device existed) draws nothing.
+    // A shader set that binds nothing (its device shut down) draws nothing.
     device.SetVertexProgram(nullptr);
     device.SetFragmentProgram(nullptr);
     r.shaderSet->Bind(r.textured && texture != nullptr, r.lit);

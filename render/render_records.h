@@ -7,25 +7,36 @@
 #include <vector>
 
 #include "render/device.h"
+#include "render/shader_sets.h"
 #include "scene/model.h"
 #include "scene/scene_graph.h"
 #include "scene/scene_renderer.h"
 
 namespace vertigon {
 
-// What a batch draws with for one draw group: the material's shader set (not owned) and, filled
-// at each draw, the model's device-texture slot.
+// The device textures a renderer made from one Model, one slot per texture (empty where the
+// upload failed), shared by every Lod record of every entry of that model.
+struct ModelTextures {
+    std::vector<std::unique_ptr<DeviceTexture>> slots;
+    bool uploaded = false;
+
+    // Uploads every texture of `model` once; later calls do nothing.
+    void Upload(Device& device, const Model& model);
+};
+
+// What a batch draws with for one draw group: the shader set the renderer made for the
+// material and, filled at each draw, the model's device-texture slot.
 struct RenderMaterial {
     bool textured = false;
     bool lit = false;
-    ShaderSet* shaderSet = nullptr;
+    std::unique_ptr<ShaderSet> shaderSet;
     const std::unique_ptr<DeviceTexture>* textureSlot = nullptr;
 };
 
 struct RenderShape;
 
 struct RenderBatch {
-    std::vector<std::unique_ptr<RenderMaterial>> materials;  // null where the material has no shader set
+    std::vector<std::unique_ptr<RenderMaterial>> materials;  // null where the material is not drawable
     const Batch* batch = nullptr;
     std::unique_ptr<VertexStreams> buffers;  // 3 vertices per triangle
     bool constantStreamsWritten = false;     // uvs and colours never change after the first fill
@@ -41,7 +52,10 @@ struct RenderShape {
 
 class RenderLod final : public LodRenderRecord {
 public:
-    RenderLod(std::shared_ptr<Device> device, ModelEntry& entry, int32_t lodIndex);
+    // Makes a shader set for every drawable material of the Lod; throws ShaderError when the
+    // shared programs do not compile.
+    RenderLod(std::shared_ptr<Device> device, std::shared_ptr<ModelTextures> textures, ModelEntry& entry,
+              int32_t lodIndex);
     ~RenderLod() override;
 
     void Skin() override;
@@ -49,9 +63,11 @@ public:
     Bounds GetBounds() const override { return bounds_; }
 
     const std::vector<RenderShape>& shapes() const { return shapes_; }
+    const ModelTextures& textures() const { return *textures_; }
 
 private:
     std::shared_ptr<Device> device_;
+    std::shared_ptr<ModelTextures> textures_;
     ModelEntry& entry_;
     Model& model_;
     const Lod& lod_;
@@ -62,9 +78,10 @@ private:
 // The steps of skinning and drawing, in the order the renderer runs them.
 void SkinShape(Device& device, const ModelEntry& entry, RenderShape& shape);
 void FillBatchBuffers(Device& device, const ModelEntry& entry, const RenderShape& shape, RenderBatch& batch);
-void DrawLod(Device& device, const ModelEntry& entry, const Lod& lod, std::vector<RenderShape>& shapes);
-void DrawShape(Device& device, const ModelEntry& entry, RenderShape& shape, int32_t group);
-void DrawBatch(Device& device, const ModelEntry& entry, RenderBatch& batch, int32_t group);
+void DrawLod(Device& device, const ModelEntry& entry, ModelTextures& textures, const Lod& lod,
+             std::vector<RenderShape>& shapes);
+void DrawShape(Device& device, const ModelEntry& entry, ModelTextures& textures, RenderShape& shape, int32_t group);
+void DrawBatch(Device& device, const ModelEntry& entry, ModelTextures& textures, RenderBatch& batch, int32_t group);
 void DrawBuffers(Device& device, const VertexStreams& buffers);
 
 }  // namespace vertigon

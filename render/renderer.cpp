@@ -2,36 +2,33 @@
 
 #include "render/render_records.h"
 #include "render/shader_sets.h"
-#include "scene/render_hooks.h"
 
 namespace vertigon {
 
 Renderer::Renderer(GlContext& context, int width, int height, const RendererOptions& options)
-    : device_(std::make_shared<Device>(context, width, height, options)) {
-    std::shared_ptr<Device> device = device_;
-    SetShaderSetFactory([device]() -> std::unique_ptr<ShaderSet> {
-        device->MakeCurrent();
-        return std::make_unique<MaterialShaderSet>(device);
-    });
-    SetDeviceTextureFactory([device](const Texture& texture) { return device->CreateTexture(texture); });
-    SetSceneRenderer(this);
-}
+    : device_(std::make_shared<Device>(context, width, height, options)) {}
 
-Renderer::~Renderer() {
-    if (GetSceneRenderer() == this) SetSceneRenderer(nullptr);
-    SetShaderSetFactory(nullptr);
-    SetDeviceTextureFactory(nullptr);
-    device_->Shutdown();
-}
+Renderer::~Renderer() { device_->Shutdown(); }
 
 void Renderer::Resize(int width, int height) { device_->Resize(width, height); }
 
-std::unique_ptr<LodRenderRecord> Renderer::CreateLodRecord(ModelEntry& entry, int32_t lodIndex) {
-    device_->MakeCurrent();
-    return std::make_unique<RenderLod>(device_, entry, lodIndex);
+std::shared_ptr<ModelTextures> Renderer::TexturesOf(const Model& model) {
+    // Models that went leave expired slots; drop them so that a new model at the same address
+    // starts afresh.
+    std::erase_if(textures_, [](const auto& slot) { return slot.second.expired(); });
+    std::weak_ptr<ModelTextures>& slot = textures_[&model];
+    std::shared_ptr<ModelTextures> textures = slot.lock();
+    if (!textures) {
+        textures = std::make_shared<ModelTextures>();
+        slot = textures;
+    }
+    return textures;
 }
 
-void Renderer::SetCurrentFlags(const int32_t* flags) { device_->currentFlags = flags; }
+std::unique_ptr<LodRenderRecord> Renderer::CreateLodRecord(ModelEntry& entry, int32_t lodIndex) {
+    device_->MakeCurrent();
+    return std::make_unique<RenderLod>(device_, TexturesOf(entry.model()), entry, lodIndex);
+}
 
 void Renderer::Clear(uint32_t argb, float depth, uint32_t stencil) { device_->Clear(argb, depth, stencil); }
 

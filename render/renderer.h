@@ -1,12 +1,14 @@
-// The renderer: one device over the given OpenGL context, installed as the scene's renderer and
-// as the factory of material shader sets and device textures for as long as it lives.
+// The renderer: one device over the given OpenGL context, and the maker of everything drawing a
+// Model needs on that device (the material shader sets, the model's device textures, the
+// vertex buffers of each scene entry). Models are loaded without it; a scene handed a renderer
+// has it make the records of its entries when they are made or first updated.
 //
 // The viewer makes it when its canvas exists, with a CallbackGlContext that makes the canvas's
 // context current and swaps its buffers, and calls Resize from its size handler; the tool and
-// the tests use an EglOffscreenContext. Models must be loaded after the renderer is made, so
-// that their materials get real shader sets.
+// the tests use an EglOffscreenContext.
 #pragma once
 
+#include <map>
 #include <memory>
 
 #include "render/device.h"
@@ -15,12 +17,14 @@
 
 namespace vertigon {
 
+struct Model;
+struct ModelTextures;
+
 class Renderer final : public SceneRenderer {
 public:
     // Throws RenderError when the context does not offer OpenGL 3.3 core.
     Renderer(GlContext& context, int width, int height, const RendererOptions& options = {});
-    // Uninstalls the hooks and shuts the device down; records, shader sets and textures that
-    // outlive it stop drawing.
+    // Shuts the device down; records, shader sets and textures that outlive it stop drawing.
     ~Renderer() override;
     Renderer(const Renderer&) = delete;
     Renderer& operator=(const Renderer&) = delete;
@@ -29,8 +33,8 @@ public:
     void Resize(int width, int height);
     Device& device() { return *device_; }
 
+    // Throws ShaderError when the material programs do not compile.
     std::unique_ptr<LodRenderRecord> CreateLodRecord(ModelEntry& entry, int32_t lodIndex) override;
-    void SetCurrentFlags(const int32_t* flags) override;
     void Clear(uint32_t argb, float depth, uint32_t stencil) override;
     void SetFrameStates() override;
     void SetTransforms(const Mat4& world, const Mat4& view, const Mat4& projection, const Vec3& eye) override;
@@ -39,7 +43,11 @@ public:
     void Present() override;
 
 private:
+    // The device textures of `model`, shared by all records made from it while any lives.
+    std::shared_ptr<ModelTextures> TexturesOf(const Model& model);
+
     std::shared_ptr<Device> device_;
+    std::map<const Model*, std::weak_ptr<ModelTextures>> textures_;
 };
 
 }  // namespace vertigon

@@ -3,27 +3,13 @@
 #include <epoxy/gl.h>
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "render/device.h"
+#include "render/render_error.h"
 
 namespace vertigon {
 
 namespace {
-
-ShaderErrorReporter& ReporterSlot() {
-    static ShaderErrorReporter slot;
-    return slot;
-}
-
-void PrintToStandardError(const std::string& message, const std::string& log) {
-    std::fputs(message.c_str(), stderr);
-    if (!log.empty()) {
-        std::fputs(log.c_str(), stderr);
-        if (log.back() != '\n') std::fputc('\n', stderr);
-    }
-    std::fflush(stderr);
-}
 
 std::string ShaderLog(GLuint shader) {
     GLint length = 0;
@@ -34,7 +20,7 @@ std::string ShaderLog(GLuint shader) {
     return log;
 }
 
-// Compiles one stage; a failure ends the process.
+// Compiles one stage; a failure throws ShaderError.
 GLuint CompileShader(const ShaderSource& source, GLenum type) {
     const std::string text = ShaderText(source);
     const GLuint shader = glCreateShader(type);
@@ -53,19 +39,12 @@ GLuint CompileShader(const ShaderSource& source, GLenum type) {
 
 }  // namespace
 
-void SetShaderErrorReporter(ShaderErrorReporter reporter) { ReporterSlot() = std::move(reporter); }
-
 void FailShaderStep(std::string_view step, std::string_view error, const std::string& log) {
     // The message is built in a 1024-byte buffer, as the viewer always has.
     char message[1024];
     std::snprintf(message, sizeof message, ": %.*s: %.*s\n", static_cast<int>(step.size()), step.data(),
                   static_cast<int>(error.size()), error.data());
-    if (ReporterSlot()) {
-        ReporterSlot()(message, log);
-    } else {
-        PrintToStandardError(message, log);
-    }
-    std::exit(1);
+    throw ShaderError(message, log);
 }
 
 void CheckShaderError(std::string_view step) {

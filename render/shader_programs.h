@@ -1,13 +1,12 @@
 // The shader programs: the nine GLSL source texts the program holds, their compilation, and the
 // binding of a vertex and a fragment program with their uniform values before a draw.
 //
-// A failed compile or link cannot be recovered from: the error reporter shows
-// ": <step>: <error>\n" and the compiler log, and the process ends with status 1.
+// A failed compile or link throws ShaderError; the caller reports it and stops drawing.
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,7 +30,7 @@ struct ShaderSource {
 // The nine programs, by name (SolidRedFragment, TransformOnlyVertex, LitTexturedFragment,
 // TexturedFragment, LitFragment, WhiteFragment, LowProfileLitFragment, PixelLightingVertex,
 // VertexLightingVertex).
-const std::vector<ShaderSource>& ShaderSources();
+std::span<const ShaderSource> ShaderSources();
 // The skeleton overlay's fragment program (one bright yellow), kept apart from the nine.
 const ShaderSource& BoneLineFragmentSource();
 // Throws std::out_of_range for an unknown name.
@@ -39,14 +38,9 @@ const ShaderSource& FindShaderSource(std::string_view name);
 // The complete GLSL text: version line, shared helpers, the program.
 std::string ShaderText(const ShaderSource& source);
 
-// Shows a fatal shader error: `message` is ": <step>: <error>\n", `log` the compiler or linker
-// log (may be empty). The tool prints both on standard error; the viewer shows message boxes
-// titled "Error". Installing an empty function restores printing on standard error.
-using ShaderErrorReporter = std::function<void(const std::string& message, const std::string& log)>;
-void SetShaderErrorReporter(ShaderErrorReporter reporter);
-// Reports through the installed reporter, then ends the process with status 1.
+// Throws ShaderError for `step` failing with `error`; `log` is the compiler or linker log.
 [[noreturn]] void FailShaderStep(std::string_view step, std::string_view error, const std::string& log);
-// Ends the process through FailShaderStep when OpenGL has recorded an error.
+// Throws through FailShaderStep when OpenGL has recorded an error.
 void CheckShaderError(std::string_view step);
 
 // Values of the fragment programs' lighting parameters as the last bind set them.

@@ -3,8 +3,6 @@
 
 #include <memory>
 
-#include "scene/render_hooks.h"
-
 namespace vertigon {
 
 class Device;
@@ -12,8 +10,16 @@ class FragmentProgram;
 class VertexProgram;
 struct ShaderSource;
 
-// Chooses among the five programs all material sets share: lit or not, textured or not. The
-// first set compiles them and the last one to go destroys them.
+class ShaderSet {
+public:
+    virtual ~ShaderSet() = default;
+    virtual void Bind(bool textured, bool lit) = 0;
+    virtual void Unbind() = 0;
+};
+
+// Chooses among the five programs all material sets of a device share: lit or not, textured or
+// not. The first set compiles them (throwing ShaderError when one does not compile) and the last
+// one to go destroys them.
 class MaterialShaderSet final : public ShaderSet {
 public:
     explicit MaterialShaderSet(std::shared_ptr<Device> device);

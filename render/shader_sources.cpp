@@ -179,27 +179,25 @@ void main() {
 }
 )";
 
+constexpr ShaderSource kBoneLineSource = {"BoneLineFragment", ShaderStage::Fragment, "", kBoneLineFragment};
+
+constexpr ShaderSource kSources[] = {
+    {"SolidRedFragment", ShaderStage::Fragment, "", kSolidRedFragment},
+    {"TransformOnlyVertex", ShaderStage::Vertex, "", kTransformOnlyVertex},
+    {"LitTexturedFragment", ShaderStage::Fragment, kMaterialFragmentDeclarations, kLitTexturedFragment},
+    {"TexturedFragment", ShaderStage::Fragment, kMaterialFragmentDeclarations, kTexturedFragment},
+    {"LitFragment", ShaderStage::Fragment, kMaterialFragmentDeclarations, kLitFragment},
+    {"WhiteFragment", ShaderStage::Fragment, kMaterialFragmentDeclarations, kWhiteFragment},
+    {"LowProfileLitFragment", ShaderStage::Fragment, kMaterialFragmentDeclarations, kLowProfileLitFragment},
+    {"PixelLightingVertex", ShaderStage::Vertex, "", kPixelLightingVertex},
+    {"VertexLightingVertex", ShaderStage::Vertex, "", kVertexLightingVertex},
+};
+
 }  // namespace
 
-const ShaderSource& BoneLineFragmentSource() {
-    static const ShaderSource source = {"BoneLineFragment", ShaderStage::Fragment, "", kBoneLineFragment};
-    return source;
-}
+const ShaderSource& BoneLineFragmentSource() { return kBoneLineSource; }
 
-const std::vector<ShaderSource>& ShaderSources() {
-    static const std::vector<ShaderSource> sources = {
-        {"SolidRedFragment", ShaderStage::Fragment, "", kSolidRedFragment},
-        {"TransformOnlyVertex", ShaderStage::Vertex, "", kTransformOnlyVertex},
-        {"LitTexturedFragment", ShaderStage::Fragment, kMaterialFragmentDeclarations, kLitTexturedFragment},
-        {"TexturedFragment", ShaderStage::Fragment, kMaterialFragmentDeclarations, kTexturedFragment},
-        {"LitFragment", ShaderStage::Fragment, kMaterialFragmentDeclarations, kLitFragment},
-        {"WhiteFragment", ShaderStage::Fragment, kMaterialFragmentDeclarations, kWhiteFragment},
-        {"LowProfileLitFragment", ShaderStage::Fragment, kMaterialFragmentDeclarations, kLowProfileLitFragment},
-        {"PixelLightingVertex", ShaderStage::Vertex, "", kPixelLightingVertex},
-        {"VertexLightingVertex", ShaderStage::Vertex, "", kVertexLightingVertex},
-    };
-    return sources;
-}
+std::span<const ShaderSource> ShaderSources() { return kSources; }
 
 const ShaderSource& FindShaderSource(std::string_view name) {
     for (const ShaderSource& source : ShaderSources()) {

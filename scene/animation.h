@@ -37,6 +37,9 @@ public:
     // Writes the pose at `time` into the target's bones and marks the pose dirty.
     virtual void Apply(PoseTarget& target) = 0;
     virtual float GetLength() const = 0;
+    // False for clips whose length is open-ended (the emulated ones): a player gives them a
+    // range of its own.
+    virtual bool HasLength() const { return true; }
     // Restarts the clip.
     virtual void Rewind();
 

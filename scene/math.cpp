@@ -29,8 +29,6 @@ V3 NormalizedIfNonZero(const V3& v) {
 
 }  // namespace
 
-const Mat4 kIdentity = Mat4::Identity();
-
 Mat4 Mat4::Identity() {
     Mat4 r;
     for (int i = 0; i < 4; ++i) r.m[i][i] = 1.0f;

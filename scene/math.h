@@ -49,7 +49,7 @@ struct alignas(16) Mat4 {
 };
 
 // The one constant identity every builder starts from.
-extern const Mat4 kIdentity;
+inline constexpr Mat4 kIdentity = {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
 
 // Rx(v.x) x Ry(v.y) x Rz(v.z) for row vectors, angles in radians.
 Mat4 EulerRotation(const Vec4& v);

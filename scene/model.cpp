@@ -5,13 +5,12 @@
 namespace vertigon {
 
 Model::~Model() {
-    // Geometry and host data first, device textures last, as the records were built.
+    // Geometry and host data first, the animations (which may hold emulator state) last.
     lods.clear();
     bones.clear();
     textures.clear();
     palettes.clear();
     animationGroups.clear();
-    deviceTextures.clear();
 }
 
 void Model::AllocatePalettes(size_t count) {
@@ -27,13 +26,6 @@ std::span<uint8_t, kPaletteSlotBytes> Model::PaletteSlot(int32_t index) {
 std::span<const uint8_t, kPaletteBytes> Model::ConvertedPalette(int32_t index) const {
     return std::span<const uint8_t, kPaletteBytes>(
         palettes.data() + static_cast<size_t>(index) * kPaletteSlotBytes + kPaletteBytes, kPaletteBytes);
-}
-
-void Model::UploadTextures() {
-    deviceTextures.clear();
-    deviceTextures.reserve(textures.size());
-    for (const Texture& texture : textures) deviceTextures.push_back(CreateDeviceTexture(texture));
-    texturesUploaded = true;
 }
 
 int32_t Model::Release() {

@@ -1,5 +1,6 @@
-// The format-independent model records every loader builds and the scene and renderer consume.
-// All geometry is in skinned, per-bone form: drawing a posed model transforms skin lists by bone
+// The format-independent model records every loader builds and the scene, the renderer and the
+// exporters consume. They hold no renderer objects: a renderer makes its own from them. All
+// geometry is in skinned, per-bone form: drawing a posed model transforms skin lists by bone
 // matrices.
 #pragma once
 
@@ -11,7 +12,6 @@
 
 #include "scene/animation.h"
 #include "scene/math.h"
-#include "scene/render_hooks.h"
 
 namespace vertigon {
 
@@ -40,7 +40,9 @@ struct Triangle {
 };
 
 struct Material {
-    std::unique_ptr<ShaderSet> shaderSet;
+    // Loaders set it on every material the renderer draws (and makes a shader set for); a
+    // material without it is skipped.
+    bool drawable = false;
     bool lit = false;
     bool doubleSided = false;  // culling off
     bool translucent = false;  // drawn after the opaque batches of its shape
@@ -131,14 +133,12 @@ protected:
 struct Model {
     ModelOwner* owner = nullptr;
     std::vector<AnimationGroup> animationGroups;
-    std::vector<std::unique_ptr<DeviceTexture>> deviceTextures;  // one per texture once uploaded
     std::vector<Texture> textures;
     std::vector<uint8_t> palettes;  // paletteCount() slots of kPaletteSlotBytes
     std::vector<Bone> bones;        // the bind pose
     Placement placement;
     std::vector<Lod> lods;
     int32_t refCount = 0;
-    bool texturesUploaded = false;
 
     Model() = default;
     Model(const Model&) = delete;
@@ -156,10 +156,6 @@ struct Model {
     std::span<uint8_t, kPaletteSlotBytes> PaletteSlot(int32_t index);
     // The B, G, R, A half of a slot, through which textures are decoded.
     std::span<const uint8_t, kPaletteBytes> ConvertedPalette(int32_t index) const;
-
-    // Creates one device texture per Texture through the installed factory (null slots where
-    // there is no device or the upload failed) and sets texturesUploaded.
-    void UploadTextures();
 
     // Drops one scene entry's reference; at zero the owner list destroys the model.
     // Returns the new count.

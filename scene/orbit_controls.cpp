@@ -39,15 +39,16 @@ void OrbitControls::Reset(Camera& camera) {
 
 bool OrbitControls::Motion(const OrbitMotion& motion, Camera& camera) {
     // A window with no area has no meaningful pointer fraction.
-    const bool dragging = motion.alt && (motion.left || motion.middle);
-    if (!dragging || motion.width <= 0 || motion.height <= 0) {
+    const bool pan = motion.middle || (motion.left && motion.shift);
+    const bool turn = motion.left && !pan;
+    if ((!turn && !pan) || motion.width <= 0 || motion.height <= 0) {
         rotating = false;
         panning = false;
         return false;
     }
     const double fx = static_cast<double>(motion.x) / motion.width;
     const double fy = static_cast<double>(motion.y) / motion.height;
-    if (motion.left) {
+    if (turn) {
         const float ax = static_cast<float>(fx * std::numbers::pi * 2.0);
         const float ay = static_cast<float>(fy * std::numbers::pi * 2.0);
         if (rotating) {
@@ -57,6 +58,7 @@ bool OrbitControls::Motion(const OrbitMotion& motion, Camera& camera) {
         rotateAnchorX = ax;
         rotateAnchorY = ay;
         rotating = true;
+        panning = false;
     } else {
         const double s = distance / 400.0;
         const float px = static_cast<float>(fx * 600.0 * s);
@@ -70,9 +72,16 @@ bool OrbitControls::Motion(const OrbitMotion& motion, Camera& camera) {
         panAnchorX = px;
         panAnchorY = py;
         panning = true;
+        rotating = false;
     }
     UpdateCamera(camera);
     return true;
+}
+
+void OrbitControls::Turn(float yawStep, float pitchStep, Camera& camera) {
+    yaw += yawStep;
+    pitch += pitchStep;
+    UpdateCamera(camera);
 }
 
 void OrbitControls::UpdateCamera(Camera& camera) {

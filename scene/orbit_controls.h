@@ -9,11 +9,12 @@ namespace vertigon {
 
 class Camera;
 
-// One mouse-motion event: position in client pixels, client size, Alt and the buttons held.
+// One mouse-motion event: position in client pixels, client size, the keys and buttons held.
 struct OrbitMotion {
     int x = 0, y = 0;
     int width = 0, height = 0;
-    bool alt = false;
+    bool alt = false;  // not needed: Alt + drag works as the plain drag
+    bool shift = false;
     bool left = false;
     bool middle = false;
 };
@@ -25,6 +26,7 @@ struct OrbitControls {
     // The zoom stops this share of the framed distance short of the target: at 0 it could
     // never move the eye away again.
     static constexpr float kNearestShare = 0.01f;
+    static constexpr int kWheelNotch = 120;
 
     float yaw = 0.0f;    // about y, radians
     float pitch = 0.0f;  // about x, radians
@@ -51,9 +53,12 @@ struct OrbitControls {
     void Frame(const Framing& framing, Camera& camera);
     // Back to the start-up camera (the zoom limit and clip planes stay with the last framing).
     void Reset(Camera& camera);
-    // Alt + left drag turns, Alt + middle drag pans; the first event of a drag only records the
-    // anchor. Returns whether the camera was updated.
+    // A left drag turns (a full view width is one turn against the pointer), a middle or a
+    // Shift + left drag pans; the first event of a drag only records the anchor, and switching
+    // between turning and panning starts a new drag. Returns whether the camera was updated.
     bool Motion(const OrbitMotion& motion, Camera& camera);
+    // Turns by the given angles (radians), as a drag would.
+    void Turn(float yawStep, float pitchStep, Camera& camera);
     // Recomputes both matrices and places the camera: target = pan, up turned with the orbit,
     // eye offset (0, 0, distance) turned with the orbit.
     void UpdateCamera(Camera& camera);

@@ -54,33 +54,48 @@ Mat4 Camera::ProjectionMatrix() const {
     return PerspectiveRH(kFieldOfView, aspect, nearPlane, farPlane);
 }
 
-void Camera::SetupView() const {
-    SceneRenderer* renderer = GetSceneRenderer();
-    if (!renderer) return;
+void Camera::SetupView(SceneRenderer& renderer) const {
     const Vec4 eye = Eye();
-    renderer->SetTransforms(kIdentity, ViewMatrix(), ProjectionMatrix(), {eye.x, eye.y, eye.z});
+    renderer.SetTransforms(kIdentity, ViewMatrix(), ProjectionMatrix(), {eye.x, eye.y, eye.z});
 }
 
 // ---- ModelEntry ----
 
-ModelEntry::ModelEntry(Model& model)
+ModelEntry::ModelEntry(Model& model, SceneRenderer* renderer)
     : SceneNode(NodeKind::ModelEntry), model_(&model), placement_(model.placement) {
     ++model.refCount;
     bones = model.bones;
     poseDirty = true;
     skinDirty = true;
-    if (SceneRenderer* renderer = GetSceneRenderer()) {
-        lodRender_.reserve(model.lods.size());
-        for (int32_t i = 0; i < model.lodCount(); ++i) lodRender_.push_back(renderer->CreateLodRecord(*this, i));
+    try {
+        UseRenderer(renderer);
+    } catch (...) {
+        // No destructor runs for an entry that was never made.
+        model_->Release();
+        throw;
     }
 }
 
 ModelEntry::~ModelEntry() {
-    // The renderer must not keep reading this entry's flags.
-    if (SceneRenderer* renderer = GetSceneRenderer()) renderer->SetCurrentFlags(nullptr);
     while (!lodRender_.empty()) lodRender_.pop_back();
     bones.clear();
     model_->Release();
+}
+
+void ModelEntry::UseRenderer(SceneRenderer* renderer) {
+    if (renderer == renderer_) return;
+    while (!lodRender_.empty()) lodRender_.pop_back();
+    renderer_ = nullptr;
+    if (!renderer) return;
+    // Made whole before they are kept: a renderer that fails (a shader that does not compile)
+    // leaves the entry without records, and the next update asks again.
+    std::vector<std::unique_ptr<LodRenderRecord>> records;
+    records.reserve(model_->lods.size());
+    for (int32_t i = 0; i < model_->lodCount(); ++i) records.push_back(renderer->CreateLodRecord(*this, i));
+    lodRender_ = std::move(records);
+    renderer_ = renderer;
+    // The new records hold no pose yet.
+    skinDirty = true;
 }
 
 LodRenderRecord* ModelEntry::lodRecord(int32_t index) const {
@@ -121,11 +136,9 @@ void ModelEntry::Update(float frameStep) {
         currentAnimation->Advance(frameStep);
         currentAnimation->Apply(*this);
     }
-    if (!model_->texturesUploaded) model_->UploadTextures();
 }
 
 void ModelEntry::Draw() {
-    if (SceneRenderer* renderer = GetSceneRenderer()) renderer->SetCurrentFlags(&flags);
     if (LodRenderRecord* record = lodRecord(lod)) record->Draw();
 }
 
@@ -149,11 +162,12 @@ void ModelEntry::SelectAnimation(int32_t group, int32_t index) {
 
 namespace {
 
-void UpdateSubtree(SceneNode& node, const Mat4& parentWorld, float frameStep) {
+void UpdateSubtree(SceneNode& node, const Mat4& parentWorld, SceneRenderer* renderer, float frameStep) {
     node.RefreshWorld(parentWorld);
+    if (node.kind() == NodeKind::ModelEntry) static_cast<ModelEntry&>(node).UseRenderer(renderer);
     node.Update(frameStep);
     for (SceneNode* child = node.firstChild(); child; child = child->nextSibling()) {
-        UpdateSubtree(*child, node.world, frameStep);
+        UpdateSubtree(*child, node.world, renderer, frameStep);
     }
 }
 
@@ -179,6 +193,11 @@ void Scene::CreateRootAndCamera() {
     camera = root->AddChild(std::move(newCamera));
 }
 
+ModelEntry* Scene::AddEntry(Model& model) {
+    if (!root) return nullptr;
+    return root->AddChild(std::make_unique<ModelEntry>(model, renderer_));
+}
+
 void Scene::SetViewportSize(int32_t newWidth, int32_t newHeight) {
     width = newWidth;
     height = newHeight;
@@ -188,7 +207,7 @@ void Scene::SetViewportSize(int32_t newWidth, int32_t newHeight) {
 }
 
 void Scene::UpdateTree(float frameStep) {
-    if (root) UpdateSubtree(*root, kIdentity, frameStep);
+    if (root) UpdateSubtree(*root, kIdentity, renderer_, frameStep);
 }
 
 uint32_t Scene::PackedClearColour() const {
@@ -197,15 +216,15 @@ uint32_t Scene::PackedClearColour() const {
 }
 
 void Scene::Render() {
-    SceneRenderer* renderer = GetSceneRenderer();
-    if (!renderer) return;
-    renderer->Clear(PackedClearColour(), 1.0f, 0);
-    renderer->SetFrameStates();
-    if (camera) camera->SetupView();
-    renderer->BeginScene();
+    if (!renderer_) return;
+    renderer_->Clear(PackedClearColour(), 1.0f, 0);
+    renderer_->SetFrameStates();
+    if (camera) camera->SetupView(*renderer_);
+    renderer_->BeginScene();
     if (root) DrawSubtree(*root);
-    renderer->EndScene();
-    renderer->Present();
+    if (drawOverlays) drawOverlays();
+    renderer_->EndScene();
+    renderer_->Present();
 }
 
 }  // namespace vertigon

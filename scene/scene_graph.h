@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -86,7 +87,7 @@ public:
     Mat4 ViewMatrix() const;
     Mat4 ProjectionMatrix() const;
     // Publishes world (the identity), view, projection and eye to the renderer.
-    void SetupView() const;
+    void SetupView(SceneRenderer& renderer) const;
 
     float aspect = 1.0f;
     Vec4 up{0, 0.1f, 0, 0};  // only its direction matters
@@ -100,8 +101,8 @@ public:
 // current animation and the renderer's per-Lod records.
 class ModelEntry final : public SceneNode, public PoseTarget {
 public:
-    // Takes one reference on the model and asks the installed renderer for its records.
-    explicit ModelEntry(Model& model);
+    // Takes one reference on the model; with a renderer, asks it for the records at once.
+    explicit ModelEntry(Model& model, SceneRenderer* renderer = nullptr);
     // Destroys the render records last to first, then releases the model.
     ~ModelEntry() override;
 
@@ -111,6 +112,11 @@ public:
     // Starts animation `index` of group `group` at frame 0 and writes its first pose at once;
     // indices outside the model's groups are ignored.
     void SelectAnimation(int32_t group, int32_t index);
+
+    // Draws with `renderer` from now on: the records of any other renderer go and the new
+    // renderer's records are made (none for null). Nothing happens for the renderer in use.
+    void UseRenderer(SceneRenderer* renderer);
+    SceneRenderer* renderer() const { return renderer_; }
 
     Model& model() const { return *model_; }
     const Placement& placement() const { return placement_; }
@@ -124,6 +130,7 @@ public:
 
 private:
     Model* model_;
+    SceneRenderer* renderer_ = nullptr;  // the maker of lodRender_
     Placement placement_;  // placement_.modelMatrix is the entry's model matrix
     std::vector<std::unique_ptr<LodRenderRecord>> lodRender_;
 };
@@ -133,17 +140,28 @@ private:
 // parent index outside the list counting as a root.
 void ComposePose(const Mat4& nodeWorld, Placement& placement, std::span<Bone> bones);
 
+// The scene draws through the renderer it is given, which must outlive its use here; without
+// one it updates (animations, poses) and draws nothing.
 class Scene {
 public:
+    explicit Scene(SceneRenderer* renderer = nullptr) : renderer_(renderer) {}
+
+    // Entries follow the new renderer at the next update.
+    void SetRenderer(SceneRenderer* renderer) { renderer_ = renderer; }
+    SceneRenderer* renderer() const { return renderer_; }
+
     // Makes the plain root and the camera as its first child.
     void CreateRootAndCamera();
+    // A new entry for `model` appended under the root, drawn by the scene's renderer.
+    ModelEntry* AddEntry(Model& model);
 
     // Stores the size; the camera's aspect becomes width / height unless either is 0 (a
     // minimised window), which leaves it unchanged.
     void SetViewportSize(int32_t width, int32_t height);
-    // World matrices and Update of every node, parents before children.
+    // World matrices and Update of every node, parents before children; entries made for
+    // another renderer take the scene's.
     void UpdateTree(float frameStep);
-    // Clear, frame states, camera, draw traversal, present.
+    // Clear, frame states, camera, draw traversal, the overlays, present.
     void Render();
 
     // The clear colour packed as A8R8G8B8, each component times 255 truncated.
@@ -154,6 +172,11 @@ public:
     int32_t height = 0;
     std::unique_ptr<SceneNode> root;
     Camera* camera = nullptr;  // owned by the tree
+    // Drawn after the tree with the camera's transforms (the viewer's grid and axes).
+    std::function<void()> drawOverlays;
+
+private:
+    SceneRenderer* renderer_;
 };
 
 }  // namespace vertigon

@@ -1,7 +1,7 @@
 // What the scene asks of the renderer: per-Lod render records for each scene entry, and the
-// steps of a frame. The scene knows only this interface; the renderer installs itself through
-// SetSceneRenderer once a device exists. Without one, entries get no render records and frames
-// draw nothing, so the scene works on a machine without any GPU.
+// steps of a frame. The scene knows only this interface and is handed its renderer; a scene
+// without one gives its entries no render records and draws nothing, so models load, pose and
+// export on a machine without any GPU.
 #pragma once
 
 #include <cstdint>
@@ -26,7 +26,7 @@ public:
     virtual ~LodRenderRecord() = default;
     // Re-skins every shape from the entry's bone matrices and rewrites the vertex buffers.
     virtual void Skin() = 0;
-    // Draws the Lod with the entry's display flags.
+    // Draws the Lod with the display flags of the entry it was made for.
     virtual void Draw() = 0;
     // The box of the last skinned pose.
     virtual Bounds GetBounds() const = 0;
@@ -36,10 +36,9 @@ class SceneRenderer {
 public:
     virtual ~SceneRenderer() = default;
 
-    // Builds the records for Lod `lodIndex` of the entry's model.
+    // Builds the records for Lod `lodIndex` of the entry's model, with whatever device objects
+    // (shader sets, textures) drawing it needs.
     virtual std::unique_ptr<LodRenderRecord> CreateLodRecord(ModelEntry& entry, int32_t lodIndex) = 0;
-    // The flags word of the entry being drawn; read while drawing.
-    virtual void SetCurrentFlags(const int32_t* flags) = 0;
 
     // Clears colour (packed A8R8G8B8) and depth of the whole target.
     virtual void Clear(uint32_t argb, float depth, uint32_t stencil) = 0;
@@ -51,9 +50,5 @@ public:
     virtual void EndScene() = 0;
     virtual void Present() = 0;
 };
-
-// Null uninstalls. Entries made while no renderer is installed get no render records.
-void SetSceneRenderer(SceneRenderer* renderer);
-SceneRenderer* GetSceneRenderer();
 
 }  // namespace vertigon

@@ -11,6 +11,8 @@ packages=(
   libepoxy-dev libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri
   xvfb xauth libx11-dev
   binutils-mipsel-linux-gnu qemu-user
+  librsvg2-bin desktop-file-utils shared-mime-info libglib2.0-bin man-db
+  dpkg-dev file lintian
 )
 
 missing=()

@@ -73,7 +73,7 @@ std::vector<Batch> BuildBatches(const FfmObject& object, const std::vector<Textu
         Batch& batch = batches[static_cast<size_t>(mesh.batchKey)];
         if (!batch.materials.empty()) continue;
         Material material;
-        material.shaderSet = CreateShaderSet();
+        material.drawable = true;
         material.lit = true;
         material.doubleSided = mesh.doubleSided;
         material.translucent = false;

@@ -37,6 +37,7 @@ public:
     // target keeps its pose, the user is told once, and the animation stays still until rewound.
     void Apply(PoseTarget& target) override;
     float GetLength() const override { return kLength; }
+    bool HasLength() const override { return false; }
     // time = 0, then the set-up routine.
     void Rewind() override;
 

@@ -73,7 +73,7 @@ std::vector<MeshEntry> ReadMeshTable(const ByteReader& file, const Sections& s) 
 Batch MakeBatch(const MeshEntry& entry, const mdls::MeshGeometry& mesh, int32_t firstVertex) {
     Batch batch;
     Material material;
-    material.shaderSet = CreateShaderSet();
+    material.drawable = true;
     material.translucent = entry.translucent;
     material.textureIndex = static_cast<int32_t>(entry.textureIndex);
     batch.materials.push_back(std::move(material));

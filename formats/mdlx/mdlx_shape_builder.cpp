@@ -91,7 +91,7 @@ public:
     void AddSubpart(const Subpart& subpart) {
         Batch& batch = shape_.batches.emplace_back();
         Material& material = batch.materials.emplace_back();
-        material.shaderSet = CreateShaderSet();
+        material.drawable = true;
         material.translucent = (subpart.flags & 0x0F) == 3;
         material.textureIndex = static_cast<int32_t>(subpart.textureIndex);
 

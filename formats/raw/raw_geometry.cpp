@@ -106,7 +106,7 @@ private:
             if (slot->paletteIndex >= paletteCount_) {
                 Refuse("shape %u uses palette %u of %u", shapeIndex, slot->paletteIndex, paletteCount_);
             }
-            material.shaderSet = CreateShaderSet();
+            material.drawable = true;
             material.textureIndex = static_cast<int32_t>(paletteCount_ * slot->textureIndex + slot->paletteIndex);
             material.lit = true;
             material.doubleSided = true;

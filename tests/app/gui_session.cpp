@@ -83,6 +83,10 @@ bool StartServer(GuiState& state) {
     setenv("GDK_BACKEND", "x11", 1);
     // No accessibility bus on a bare test machine: do not look for one.
     setenv("NO_AT_BRIDGE", "1", 1);
+    // Preferences of this process's viewers (and the programs it starts) stay out of the
+    // user's own and out of other test processes'.
+    char configHome[] = "/tmp/vertigon-test-config-XXXXXX";
+    if (mkdtemp(configHome)) setenv("XDG_CONFIG_HOME", configHome, 1);
     return true;
 }
 

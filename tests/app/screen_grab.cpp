@@ -56,30 +56,49 @@ long WindowPid(Display* display, Window window) {
 
 }  // namespace
 
-bool RequestWindowClose(const std::string& title, long pid) {
-    Display* display = XOpenDisplay(nullptr);
-    if (!display) return false;
-    Window root = 0, parent = 0;
+namespace {
+
+// The first top-level window of `pid` titled `title`; without a window manager the toolkit's
+// top-level windows are children of the root.
+Window FindWindow(Display* display, const std::string& title, long pid) {
+    Window root = 0, parent = 0, found = 0;
     Window* children = nullptr;
     unsigned int count = 0;
-    bool sent = false;
-    // Without a window manager the toolkit's top-level windows are children of the root.
     if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
-        for (unsigned int i = 0; i < count && !sent; ++i) {
+        for (unsigned int i = 0; i < count && !found; ++i) {
             char* name = nullptr;
             const bool named = XFetchName(display, children[i], &name) && name && title == name;
             if (name) XFree(name);
-            if (!named || WindowPid(display, children[i]) != pid) continue;
-            XEvent event{};
-            event.xclient.type = ClientMessage;
-            event.xclient.window = children[i];
-            event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-            event.xclient.format = 32;
-            event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-            event.xclient.data.l[1] = CurrentTime;
-            sent = XSendEvent(display, children[i], False, NoEventMask, &event) != 0;
+            if (named && WindowPid(display, children[i]) == pid) found = children[i];
         }
         if (children) XFree(children);
+    }
+    return found;
+}
+
+}  // namespace
+
+bool HasWindowTitled(const std::string& title, long pid) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return false;
+    const bool found = FindWindow(display, title, pid) != 0;
+    XCloseDisplay(display);
+    return found;
+}
+
+bool RequestWindowClose(const std::string& title, long pid) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return false;
+    bool sent = false;
+    if (const Window window = FindWindow(display, title, pid)) {
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+        event.xclient.data.l[1] = CurrentTime;
+        sent = XSendEvent(display, window, False, NoEventMask, &event) != 0;
     }
     XFlush(display);
     XCloseDisplay(display);

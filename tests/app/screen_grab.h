@@ -14,5 +14,7 @@ RgbImage GrabScreen();
 // Asks the top-level window titled `title` that belongs to process `pid` to close, as a
 // window manager's close button does. False when there is no such window.
 bool RequestWindowClose(const std::string& title, long pid);
+// Whether process `pid` shows a top-level window titled `title`.
+bool HasWindowTitled(const std::string& title, long pid);
 
 }  // namespace vertigon::testing

@@ -248,12 +248,12 @@ TEST(FrameClock, OneStepPerTwentyFiveMillisecondsAcrossACounterWrap) {
     EXPECT_LE(FrameClock::StepBetween(a, MonotonicMilliseconds()), 40.0f) << "the clock does not run backwards";
 }
 
-TEST(AboutText, ShowsTheTitleAndTheBuildDateInTheCompilerForm) {
+TEST(AboutText, ShowsTheTitleTheBuildDateInTheCompilerFormAndTheVersion) {
     EXPECT_EQ(FormatBuildDate("Feb 19 2007"), "Feb 19 2007");
     EXPECT_EQ(FormatBuildDate("Feb  9 2007"), "Feb 9 2007");
     const std::string text = AboutText();
-    EXPECT_EQ(text.rfind("Vertigon 0.3\nCompile Date: ", 0), 0u);
-    EXPECT_EQ(text.substr(text.size() - 4), std::string(__DATE__).substr(7));
+    EXPECT_EQ(text, "Vertigon 0.3\nCompile Date: " + FormatBuildDate(__DATE__) + "\nVersion " VERTIGON_VERSION);
+    EXPECT_EQ(VersionLine(), "Vertigon " VERTIGON_VERSION);
 }
 
 }  // namespace

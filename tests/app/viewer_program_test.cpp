@@ -1,6 +1,8 @@
 // The vertigon program itself on the Xvfb display: started with the sample it puts a frame on
 // the screen, and a close request from the window system ends it cleanly (status 0, which
-// under the sanitizers also means no leak and no bad access on the way out).
+// under the sanitizers also means no leak and no bad access on the way out). Then the program
+// as a person uses it, through real pointer and key events: framing on open, plain drags, the
+// right click, Space, Page Down.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
@@ -10,8 +12,15 @@
 #include <chrono>
 #include <string>
 
+#include <wx/defs.h>
+#include <wx/uiaction.h>
+
+#include <fstream>
+
 #include "tests/app/gui_session.h"
 #include "tests/app/screen_grab.h"
+#include "tests/fixtures/ffb_demo_sample.h"
+#include "tests/fixtures/temp_dir.h"
 
 namespace vertigon {
 namespace {
@@ -80,16 +89,173 @@ TEST(ViewerProgram, ShowsTheSampleAndEndsCleanlyWhenItsWindowIsClosed) {
     if (presented) {
         // The toolkit may map the window a moment after the first frame: ask until it hears.
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (!(closing = testing::RequestWindowClose("Vertigon 0.3", child.pid)) &&
+        while (!(closing = testing::RequestWindowClose("demo.ffb - Vertigon 0.3", child.pid)) &&
                std::chrono::steady_clock::now() < deadline) {
             usleep(50000);
         }
     }
-    EXPECT_TRUE(closing) << "no window titled Vertigon 0.3";
+    EXPECT_TRUE(closing) << "no window titled demo.ffb - Vertigon 0.3";
     const int status = WaitForExit(child.pid, std::chrono::seconds(closing ? 60 : 1));
     ReadUntil(child.errorOutput, "\x01", &errors, std::chrono::seconds(1));  // whatever is left
     close(child.errorOutput);
     EXPECT_EQ(status, 0) << errors;
+}
+
+// The program started on `args` whose window is up, titled `title`; closed (status 0) at the
+// end. Without a window manager the frame sits where it asks, at (50, 50).
+class RunningViewer {
+public:
+    RunningViewer(const std::vector<std::string>& files, std::string title) : title_(std::move(title)) {
+        std::vector<std::string> args = {VERTIGON_VIEWER_PATH, "--report-startup"};
+        args.insert(args.end(), files.begin(), files.end());
+        child_ = Spawn(args);
+        ready_ = child_.pid > 0 && ReadUntil(child_.errorOutput, "first frame on the screen", &errors_,
+                                             std::chrono::seconds(120));
+        ready_ = ready_ && WaitForTitle(title_);
+        Settle();
+    }
+    ~RunningViewer() {
+        if (child_.pid <= 0) return;
+        EXPECT_TRUE(testing::RequestWindowClose(title_, child_.pid)) << title_;
+        const int status = WaitForExit(child_.pid, std::chrono::seconds(60));
+        ReadUntil(child_.errorOutput, "\x01", &errors_, std::chrono::seconds(1));
+        close(child_.errorOutput);
+        EXPECT_EQ(status, 0) << errors_;
+    }
+    bool ready() const { return ready_; }
+    const std::string& errors() const { return errors_; }
+    bool WaitForTitle(const std::string& title) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!testing::HasWindowTitled(title, child_.pid)) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            usleep(50000);
+        }
+        title_ = title;
+        return true;
+    }
+    // Lets the program take in what was sent and draw.
+    static void Settle(int milliseconds = 500) { testing::RunUntil([] { return false; }, std::chrono::milliseconds(milliseconds)); }
+
+private:
+    Child child_;
+    std::string title_;
+    std::string errors_;
+    bool ready_ = false;
+};
+
+bool Grey(const RgbImage& image, int x, int y) {
+    const auto p = image.At(x, y);
+    return p[0] == 127 && p[1] == 127 && p[2] == 127;
+}
+
+// The view on the screen: the run of background rows down a column left of any model.
+struct ViewRows {
+    int top = -1, bottom = -1;
+    int height() const { return bottom - top + 1; }
+};
+constexpr int kProbeColumn = 70;
+ViewRows FindView(const RgbImage& screen) {
+    ViewRows view;
+    for (int y = 50; y < screen.height; ++y) {
+        if (Grey(screen, kProbeColumn, y)) {
+            if (view.top < 0) view.top = y;
+            view.bottom = y;
+        } else if (view.top >= 0) {
+            break;
+        }
+    }
+    return view;
+}
+
+// Rows of the view holding anything but background.
+int ModelRows(const RgbImage& screen, const ViewRows& view) {
+    int rows = 0;
+    for (int y = view.top; y <= view.bottom; ++y) {
+        bool model = false;
+        for (int x = kProbeColumn; x < 1420 && !model; ++x) model = !Grey(screen, x, y);
+        rows += model ? 1 : 0;
+    }
+    return rows;
+}
+
+bool SameView(const RgbImage& a, const RgbImage& b, const ViewRows& view) {
+    for (int y = view.top; y <= view.bottom; ++y) {
+        for (int x = kProbeColumn; x < 1420; ++x) {
+            if (a.At(x, y) != b.At(x, y)) return false;
+        }
+    }
+    return true;
+}
+
+TEST(ViewerProgram, ATinyAndAHugeModelEachFillMostOfTheViewsHeight) {
+    REQUIRE_GUI();
+    testing::TempDir dir;
+    // 1/4096 and 16 times the demo robot (whose figure is about 265 units tall).
+    for (const uint16_t scale : {uint16_t{1}, uint16_t{65535}}) {
+        const std::string path = dir.Write("robot" + std::to_string(scale) + ".ffb", testing::BuildStillRobot(scale));
+        RunningViewer viewer({path}, "robot" + std::to_string(scale) + ".ffb - Vertigon 0.3");
+        ASSERT_TRUE(viewer.ready()) << viewer.errors();
+        const RgbImage screen = testing::GrabScreen();
+        testing::SaveImage(screen, "framed_robot_" + std::to_string(scale));
+        const ViewRows view = FindView(screen);
+        ASSERT_GT(view.height(), 400) << "the view is on the screen";
+        const double share = static_cast<double>(ModelRows(screen, view)) / view.height();
+        EXPECT_GT(share, 0.5) << scale;
+        EXPECT_LT(share, 0.9) << scale;
+    }
+}
+
+TEST(ViewerProgram, DragsClicksAndKeysWorkWithoutAlt) {
+    REQUIRE_GUI();
+    RunningViewer viewer({testing::SamplePath("demo.ffb")}, "demo.ffb - Vertigon 0.3");
+    ASSERT_TRUE(viewer.ready()) << viewer.errors();
+    const ViewRows view = FindView(testing::GrabScreen());
+    ASSERT_GT(view.height(), 400);
+    const int middleY = (view.top + view.bottom) / 2;
+    wxUIActionSimulator input;
+    input.MouseMove(400, middleY);  // the keys go where the pointer is
+    RunningViewer::Settle(200);
+
+    // Space freezes the picture; Space again moves it.
+    input.Char(WXK_SPACE);
+    RunningViewer::Settle();
+    const RgbImage paused = testing::GrabScreen();
+    RunningViewer::Settle();
+    EXPECT_TRUE(SameView(paused, testing::GrabScreen(), view)) << "paused: two pictures 500 ms apart";
+    input.Char(WXK_SPACE);
+    RunningViewer::Settle();
+    const RgbImage playing = testing::GrabScreen();
+    RunningViewer::Settle();
+    EXPECT_FALSE(SameView(playing, testing::GrabScreen(), view)) << "playing again";
+    input.Char(WXK_SPACE);
+    RunningViewer::Settle();
+
+    // A plain left drag turns the model.
+    const RgbImage before = testing::GrabScreen();
+    input.MouseDown(wxMOUSE_BTN_LEFT);
+    for (int x = 400; x <= 600; x += 20) {
+        input.MouseMove(x, middleY);
+        RunningViewer::Settle(20);
+    }
+    input.MouseUp(wxMOUSE_BTN_LEFT);
+    RunningViewer::Settle();
+    const RgbImage turned = testing::GrabScreen();
+    testing::SaveImage(turned, "turned_by_a_plain_drag");
+    EXPECT_FALSE(SameView(before, turned, view));
+
+    // A plain right click opens the context menu over the view.
+    input.MouseClick(wxMOUSE_BTN_RIGHT);
+    RunningViewer::Settle();
+    const RgbImage menu = testing::GrabScreen();
+    testing::SaveImage(menu, "context_menu_open");
+    EXPECT_FALSE(SameView(turned, menu, view)) << "a menu covers part of the view";
+    input.Char(WXK_ESCAPE);
+    RunningViewer::Settle();
+    EXPECT_TRUE(SameView(turned, testing::GrabScreen(), view)) << "Escape closes it";
+
+    // Page Down opens the next model file of the folder, by name.
+    input.Char(WXK_PAGEDOWN);
+    EXPECT_TRUE(viewer.WaitForTitle("mdlx_sample.mdlx - Vertigon 0.3"));
 }
 
 }  // namespace

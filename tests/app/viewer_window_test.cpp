@@ -7,12 +7,15 @@
 #include <wx/toolbar.h>
 
 #include <cmath>
+#include <filesystem>
 #include <numbers>
 
 #include "app/animation_browser.h"
 #include "app/main_frame.h"
 #include "app/model_context_menu.h"
 #include "app/model_drop_target.h"
+#include "app/playback_bar.h"
+#include "app/preferences.h"
 #include "app/render_view.h"
 #include "app/stats_window.h"
 #include "app/texture_viewer.h"
@@ -22,6 +25,9 @@
 #include "formats/status_report.h"
 #include "tests/app/gui_session.h"
 #include "tests/fixtures/model_builder.h"
+#include "tests/fixtures/temp_dir.h"
+
+#include <fstream>
 
 namespace vertigon {
 namespace {
@@ -97,8 +103,8 @@ TEST_F(ViewerWindowTest, StartedWithTheSampleShowsTheModelOnTheGreyBackground) {
     EXPECT_GT(ModelPixels(frame), frame.width * frame.height / 50) << "the robot stands in the middle";
     EXPECT_FALSE(IsBackground(frame, frame.width / 2, frame.height / 2));
 
-    EXPECT_EQ(std::string(viewer->frame()->GetTitle().utf8_str()), "Vertigon 0.3");
-    EXPECT_EQ(StatusText(*viewer), "Opened demo.ffb");
+    EXPECT_EQ(std::string(viewer->frame()->GetTitle().utf8_str()), "demo.ffb - Vertigon 0.3");
+    EXPECT_EQ(StatusText(*viewer).rfind("demo.ffb: ", 0), 0u) << StatusText(*viewer);
     wxTreeCtrl& tree = *viewer->browser()->tree();
     EXPECT_EQ(ItemText(tree, tree.GetRootItem()), "Animations (4)");
     EXPECT_TRUE(viewer->browser()->IsShown());
@@ -156,8 +162,10 @@ TEST_F(ViewerWindowTest, WheelAndAltDragsMoveTheCameraAsComputed) {
     EXPECT_NEAR(viewer->state().controls().distance, 399.64f, 0.01f);
 
     SendMouse(wxEVT_MOTION, 0, h / 2, false, true, false);
-    SendMouse(wxEVT_MOTION, w, h / 2, false, true, false);
-    EXPECT_EQ(viewer->state().controls().yaw, 0.0f) << "a left drag without Alt does nothing";
+    SendMouse(wxEVT_MOTION, w / 2, h / 2, false, true, false);
+    SendMouse(wxEVT_MOTION, w / 2, h / 2, false, false, false);
+    EXPECT_NEAR(viewer->state().controls().yaw, -std::numbers::pi, 1e-4) << "a plain left drag turns";
+    viewer->state().ResetView();
 
     SendMouse(wxEVT_MOTION, 0, h / 2, true, true, false);
     SendMouse(wxEVT_MOTION, w, h / 2, true, true, false);
@@ -328,7 +336,7 @@ TEST_F(ViewerWindowTest, ADropOfThreeFilesOpensTheFirst) {
     ASSERT_NE(viewer->state().current(), nullptr);
     EXPECT_EQ(viewer->state().currentModel()->lodCount(), 2) << "the RAW sample";
     EXPECT_EQ(viewer->state().registry()->models().size(), 1u);
-    EXPECT_EQ(StatusText(*viewer), "Opened winged_totem.raw");
+    EXPECT_EQ(StatusText(*viewer).rfind("winged_totem.raw: ", 0), 0u);
     EXPECT_TRUE(viewer->dropTarget()->OnDropFiles(0, 0, wxArrayString())) << "an empty drop is harmless";
 
     // Reports of the workspace reach the status line.
@@ -361,6 +369,53 @@ TEST_F(ViewerWindowTest, TextureAndStatsWindowsShowTheShownModel) {
 
     SendCommand(viewer->view(), kIdMenuFirstLod + 0);
     EXPECT_EQ(viewer->state().current()->lod, 0);
+}
+
+// Width and height from a PNG file's header.
+std::pair<int, int> PngSize(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    unsigned char header[24] = {};
+    file.read(reinterpret_cast<char*>(header), sizeof header);
+    const auto word = [&](int at) { return header[at] << 24 | header[at + 1] << 16 | header[at + 2] << 8 | header[at + 3]; };
+    return {word(16), word(20)};
+}
+
+TEST_F(ViewerWindowTest, EverySampleWithGridAxesAndThePlaybackBar) {
+    REQUIRE_GUI();
+    Preferences guides;
+    guides.grid = true;
+    guides.axes = true;
+    ASSERT_TRUE(SavePreferences(guides, PreferencesPath()));
+    for (const char* sample : {"demo.ffb", "mdlx_sample.mdlx", "winged_totem.raw"}) {
+        Start({SamplePath(sample)});
+        EXPECT_EQ(viewer->playbackBar()->IsShown(), viewer->state().clip() != nullptr) << sample;
+        const RgbImage frame = CaptureNextFrame(*viewer->view());
+        RunUntil([] { return false; }, std::chrono::milliseconds(300));
+        testing::SaveScreen(std::string("guides_") + sample);
+        long grid = 0, red = 0;
+        for (int y = 0; y < frame.height; ++y) {
+            for (int x = 0; x < frame.width; ++x) {
+                const auto p = frame.At(x, y);
+                grid += p[0] == p[1] && p[1] == p[2] && p[0] >= 75 && p[0] <= 78;
+                red += x < frame.width / 4 && y > frame.height * 3 / 4 && p[0] > 200 && p[1] < 60 && p[2] < 60;
+            }
+        }
+        EXPECT_GT(grid, 500) << sample << ": grid lines";
+        EXPECT_GT(red, 5) << sample << ": the x axis in the lower-left corner";
+
+        // Save image writes the view alone, at its size.
+        testing::TempDir dir;
+        const std::string png = (dir.path() / "view.png").string();
+        ASSERT_TRUE(viewer->SaveImage(png));
+        EXPECT_EQ(PngSize(png), std::make_pair(viewer->view()->viewWidth(), viewer->view()->viewHeight()));
+        EXPECT_TRUE(CloseViewer(*viewer));
+        viewer.reset();
+    }
+    // Closing remembered the guides (and the files opened).
+    const Preferences kept = LoadPreferences(PreferencesPath());
+    EXPECT_TRUE(kept.grid && kept.axes);
+    ASSERT_FALSE(kept.recentFiles.empty());
+    EXPECT_EQ(std::filesystem::path(kept.recentFiles.front()).filename(), "winged_totem.raw");
 }
 
 }  // namespace

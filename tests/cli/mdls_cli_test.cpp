@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/view_commands.h"
+#include "render/egl_offscreen_context.h"
 #include "ee/output.h"
 #include "formats/mdls/mdls_loader.h"
 #include "formats/workspace.h"
@@ -142,7 +143,7 @@ TEST(CliMdls, TheDrawnSquareMovesWithTheEmulatedBone) {
     options.animationChosen = true;
     const auto whiteColumns = [&](float time) {
         options.time = time;
-        const RgbImage frame = RenderModelView(*model, options, context);
+        const RgbImage frame = RenderModelView(*model, options, renderer);
         WritePng(frame, std::string(VERTIGON_BINARY_DIR) + "/mdls_emulated_pose_" + std::to_string(int(time)) + ".png");
         std::pair<int, int> span{kWidth, -1};
         for (int x = 0; x < kWidth; ++x) {

@@ -37,7 +37,7 @@ TEST(SampleRender, EveryBundledSampleShowsItsModel) {
         ViewOptions options;
         options.width = kWidth;
         options.height = kHeight;
-        const RgbImage frame = RenderModelView(*model, options, context);
+        const RgbImage frame = RenderModelView(*model, options, renderer);
         // The smallest sample, the MDLX figure, covers about 600 pixels at this size.
         EXPECT_GT(ModelPixels(frame, kWidth, kHeight), 300) << name;
         EXPECT_EQ(frame.At(2, 2), (std::array<uint8_t, 3>{127, 127, 127})) << name << ": the corner stays grey";

@@ -1,6 +1,7 @@
 // vertigon-cli render and pose: their command line, and their work on hand-built models (no
 // format loader is needed to check what they draw and print).
 #include "cli/view_commands.h"
+#include "render/egl_offscreen_context.h"
 
 #include <sys/wait.h>
 
@@ -108,7 +109,7 @@ struct OffscreenTool {
         options.width = kWidth;
         options.height = kHeight;
     }
-    RgbImage Render(Model& model) { return RenderModelView(model, options, context); }
+    RgbImage Render(Model& model) { return RenderModelView(model, options, renderer); }
 
     EglOffscreenContext context;
     Renderer renderer;

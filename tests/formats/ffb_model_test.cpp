@@ -251,7 +251,7 @@ TEST(FfbModel, BatchesSplitWhereTextureOrFlagsChange) {
         EXPECT_TRUE(m.lit);
         EXPECT_FALSE(m.translucent);
         EXPECT_FALSE(m.hidden);
-        EXPECT_NE(m.shaderSet, nullptr);
+        EXPECT_TRUE(m.drawable);
     }
     // u and v are normalised by the batch's own texture: 4 x 4 first, 2 x 8 later.
     EXPECT_EQ(shape.batches[0].triangles[0].u[2], 0.25f);

@@ -99,7 +99,7 @@ TEST(MdlsLoader, ShapesCollectTheirMeshesInTableOrder) {
     EXPECT_FALSE(translucent.lit);
     EXPECT_FALSE(translucent.doubleSided);
     EXPECT_FALSE(translucent.hidden);
-    EXPECT_NE(translucent.shaderSet, nullptr);
+    EXPECT_TRUE(translucent.drawable);
     EXPECT_FALSE(two.batches[1].materials.at(0).translucent);
     EXPECT_EQ(lod.shapes[0].batches[0].materials.at(0).textureIndex, 4);
 }

@@ -262,7 +262,7 @@ TEST(MdlxBatches, EverySubpartIsOneBatchWithOneMaterial) {
         const Material& m = batch.materials[0];
         EXPECT_EQ(m.translucent, translucent[i]) << i;
         EXPECT_EQ(m.textureIndex, static_cast<int32_t>(d.subparts[i].textureIndex));
-        EXPECT_TRUE(m.shaderSet != nullptr);
+        EXPECT_TRUE(m.drawable);
         EXPECT_FALSE(m.lit || m.doubleSided || m.flag3 || m.hidden);
         EXPECT_EQ(batch.triangleCount(), i < 5 ? 1 : 0);
     }

@@ -116,9 +116,9 @@ TEST(RawLoader, MaterialsComeFromTheFourListsThroughSelectorsAndPairs) {
     EXPECT_FALSE(shape0[2].hidden);        // list 2 repeats list 1's entry
     EXPECT_EQ(shape0[2].textureIndex, 4);
     EXPECT_TRUE(shape0[3].hidden);
-    EXPECT_EQ(shape0[3].shaderSet, nullptr);
+    EXPECT_FALSE(shape0[3].drawable);
     for (int j = 0; j < 3; ++j) {
-        EXPECT_NE(shape0[j].shaderSet, nullptr);
+        EXPECT_TRUE(shape0[j].drawable);
         EXPECT_TRUE(shape0[j].lit);
         EXPECT_TRUE(shape0[j].doubleSided);
         EXPECT_FALSE(shape0[j].translucent);

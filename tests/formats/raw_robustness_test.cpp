@@ -24,7 +24,7 @@ void ExpectConsistent(const Model& model, const std::string& context) {
             for (const Batch& batch : shape.batches) {
                 ASSERT_EQ(batch.materialCount(), 4);
                 for (const Material& m : batch.materials) {
-                    ASSERT_EQ(m.hidden, m.shaderSet == nullptr);
+                    ASSERT_EQ(m.hidden, !m.drawable);
                     if (!m.hidden) {
                         ASSERT_LT(m.textureIndex, model.textureCount());
                     }

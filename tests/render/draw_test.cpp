@@ -4,6 +4,7 @@
 #include <cmath>
 #include <utility>
 
+#include "render/render_records.h"
 #include "tests/fixtures/model_builder.h"
 #include "tests/render/offscreen_rig.h"
 
@@ -301,21 +302,21 @@ TEST(Draw, AFailedUploadLeavesItsSlotEmptyAndThatBatchDrawsUntextured) {
     broken.pixels.resize(10);  // fewer bytes than 4 x 4 pixels
     model->textures.push_back(std::move(broken));
     model->textures.push_back(testing::SolidTexture(2, 2, {0, 255, 0, 255}));
-    Model& shown = *model;
-    rig.Show(std::move(model));
+    ModelEntry& entry = rig.Show(std::move(model));
     const RgbImage image = rig.Frame();
-    ASSERT_EQ(shown.deviceTextures.size(), 2u);
-    EXPECT_EQ(shown.deviceTextures[0], nullptr);
-    EXPECT_NE(shown.deviceTextures[1], nullptr);
+    const ModelTextures& textures = static_cast<RenderLod*>(entry.lodRecord(0))->textures();
+    ASSERT_EQ(textures.slots.size(), 2u);
+    EXPECT_EQ(textures.slots[0], nullptr);
+    EXPECT_NE(textures.slots[1], nullptr);
     EXPECT_TRUE(Near(image.At(PixelX(-80), 64), 255, 255, 255, 0)) << "untextured";
     EXPECT_TRUE(Near(image.At(PixelX(80), 64), 0, 255, 0, 0)) << "the next slot keeps its texture";
 }
 
-TEST(Draw, ABatchWithoutAShaderSetIsSkipped) {
+TEST(Draw, ABatchWhoseMaterialIsNotDrawableIsSkipped) {
     OffscreenRig rig;
     ShapeBuilder shape;
     Material bare = MakeMaterial(false);
-    bare.shaderSet.reset();
+    bare.drawable = false;
     AddSquare(shape, shape.AddBatch(std::move(bare)), -80, 0, 0, 100);
     AddSquare(shape, shape.AddBatch(MakeMaterial(false)), 80, 0, 0, 100);
     rig.Show(MakeModel(shape.Take()));
@@ -358,21 +359,40 @@ TEST(Draw, ModelsAndEntriesThatOutliveTheRendererStopDrawingSafely) {
     auto context = std::make_unique<EglOffscreenContext>(32, 32);
     auto renderer = std::make_unique<Renderer>(*context, 32, 32);
     auto model = PaletteQuadModel(true);
-    Scene scene;
+    Scene scene(renderer.get());
     scene.CreateRootAndCamera();
-    scene.root->AddChild(std::make_unique<ModelEntry>(*model));
+    ModelEntry& entry = *scene.AddEntry(*model);
     scene.UpdateTree(0.0f);
     scene.Render();
-    ASSERT_NE(model->deviceTextures[0], nullptr);
+    ASSERT_NE(static_cast<RenderLod*>(entry.lodRecord(0))->textures().slots[0], nullptr);
 
     renderer.reset();
     context.reset();
-    EXPECT_EQ(GetSceneRenderer(), nullptr);
+    scene.SetRenderer(nullptr);
     scene.UpdateTree(0.0f);
     scene.Render();  // nothing to draw with: nothing happens
+    EXPECT_EQ(entry.lodRecordCount(), 0);
     scene.root.reset();
-    model.reset();  // shader sets and textures skip their GL calls
-    EXPECT_EQ(CreateDeviceTexture(testing::SolidTexture(1, 1, {0, 0, 0, 0})), nullptr) << "factories uninstalled";
+    model.reset();
+}
+
+TEST(Draw, AModelLoadedWithoutARendererIsDrawnByTwoRenderersInTurn) {
+    auto model = WhiteSquareModel(200);
+    Scene scene;
+    scene.CreateRootAndCamera();
+    scene.SetViewportSize(64, 64);
+    scene.AddEntry(*model);
+    scene.UpdateTree(0.0f);
+    for (int pass = 0; pass < 2; ++pass) {
+        EglOffscreenContext context(64, 64);
+        Renderer renderer(context, 64, 64);
+        scene.SetRenderer(&renderer);
+        scene.UpdateTree(0.0f);
+        scene.Render();
+        EXPECT_TRUE(Near(context.ReadPixels().At(32, 32), 255, 255, 255, 0)) << "pass " << pass;
+        scene.SetRenderer(nullptr);
+        scene.UpdateTree(0.0f);  // the records go before their renderer
+    }
 }
 
 }  // namespace

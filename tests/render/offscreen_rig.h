@@ -1,6 +1,5 @@
-// An offscreen renderer with a scene for pixel tests: models are owned by the rig, so they live
-// until the scene entries that use them are gone, and are made after the renderer so that their
-// materials get real shader sets.
+// An offscreen renderer with a scene drawn by it for pixel tests: models are owned by the rig,
+// so they live until the scene entries that use them are gone.
 #pragma once
 
 #include <array>
@@ -20,7 +19,7 @@ namespace vertigon::testing {
 class OffscreenRig {
 public:
     explicit OffscreenRig(int width = 128, int height = 128, const RendererOptions& options = {})
-        : context(width, height), renderer(context, width, height, options) {
+        : context(width, height), renderer(context, width, height, options), scene(&renderer) {
         scene.CreateRootAndCamera();
         scene.SetViewportSize(width, height);
     }
@@ -28,7 +27,7 @@ public:
     // Takes the model and shows it in a new entry appended under the root.
     ModelEntry& Show(std::unique_ptr<Model> model) {
         models.push_back(std::move(model));
-        return *scene.root->AddChild(std::make_unique<ModelEntry>(*models.back()));
+        return *scene.AddEntry(*models.back());
     }
 
     // One redraw as the viewer paints it: update with `step` of animation time, render.

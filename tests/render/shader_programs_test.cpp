@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "render/egl_offscreen_context.h"
+#include "render/render_error.h"
 #include "render/renderer.h"
 #include "render/shader_sets.h"
 
@@ -52,12 +53,16 @@ TEST(ShaderPrograms, TheLitProgramsReadEveryLightingParameterByItsName) {
     EXPECT_EQ(ActiveUniforms("TransformOnlyVertex", "SolidRedFragment"), std::set<std::string>{"ModelViewProj"});
 }
 
+std::unique_ptr<ShaderSet> MaterialSet(Renderer& renderer) {
+    return std::make_unique<MaterialShaderSet>(renderer.device().shared_from_this());
+}
+
 TEST(ShaderPrograms, MaterialSetsShareFiveProgramsUntilTheLastSetGoes) {
     EglOffscreenContext context(8, 8);
     Renderer renderer(context, 8, 8);
     SharedPrograms& shared = renderer.device().sharedPrograms();
-    auto first = CreateShaderSet();
-    auto second = CreateShaderSet();
+    auto first = MaterialSet(renderer);
+    auto second = MaterialSet(renderer);
     EXPECT_EQ(shared.instanceCount, 2);
     FragmentProgram* litTextured = shared.litTextured.get();
     ASSERT_NE(litTextured, nullptr);
@@ -85,7 +90,7 @@ TEST(ShaderPrograms, TheLowPixelProfileChoosesTheSimplerVariants) {
     RendererOptions options;
     options.lowPixelProfile = true;
     Renderer renderer(context, 8, 8, options);
-    auto set = CreateShaderSet();
+    auto set = MaterialSet(renderer);
     SharedPrograms& shared = renderer.device().sharedPrograms();
     EXPECT_EQ(shared.litTextured->name(), "TexturedFragment");
     EXPECT_EQ(shared.textured->name(), "TexturedFragment");
@@ -119,31 +124,18 @@ TEST(ShaderPrograms, BindVertexProgramPassesViewWorldProjectionTransposed) {
     EXPECT_NEAR(byM.w, byRows.w, 1e-3f);
 }
 
-void CompileBrokenProgram() {
+TEST(ShaderPrograms, ACompileErrorThrowsTheStepAndTheLogAndTheDeviceCarriesOn) {
     EglOffscreenContext context(8, 8);
     Renderer renderer(context, 8, 8);
     const ShaderSource broken{"BrokenFragment", ShaderStage::Fragment, "", "void main() { undeclared = 1.0; }\n"};
-    CreateFragmentProgram(renderer.device(), broken);
-}
-
-TEST(ShaderProgramsDeathTest, ACompileErrorPrintsTheStepAndTheLogAndEndsWithStatusOne) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(CompileBrokenProgram(), ::testing::ExitedWithCode(1),
-                "^: Creating program from file: BrokenFragment did not compile\n.*undeclared");
-}
-
-TEST(ShaderProgramsDeathTest, AnInstalledReporterReceivesTheMessageAndTheLog) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            SetShaderErrorReporter([](const std::string& message, const std::string& log) {
-                std::fprintf(stderr, "[box Error] %s[box Error] %s\n", message.c_str(),
-                             log.empty() ? "no log" : "log");
-            });
-            CompileBrokenProgram();
-        },
-        ::testing::ExitedWithCode(1),
-        "\\[box Error\\] : Creating program from file: BrokenFragment did not compile\n\\[box Error\\] log");
+    try {
+        CreateFragmentProgram(renderer.device(), broken);
+        ADD_FAILURE() << "no error";
+    } catch (const ShaderError& e) {
+        EXPECT_STREQ(e.what(), ": Creating program from file: BrokenFragment did not compile\n");
+        EXPECT_NE(e.log().find("undeclared"), std::string::npos) << e.log();
+    }
+    EXPECT_NE(CreateFragmentProgram(renderer.device(), FindShaderSource("WhiteFragment")), nullptr);
 }
 
 void LinkMismatchedPrograms() {
@@ -164,10 +156,13 @@ void LinkMismatchedPrograms() {
     device.DrawTriangleList(streams, 1);
 }
 
-TEST(ShaderProgramsDeathTest, ALinkErrorNamesTheLoadingStep) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(LinkMismatchedPrograms(), ::testing::ExitedWithCode(1),
-                "^: Loading program: PlainVertex with NeedsColourFragment did not link\n");
+TEST(ShaderPrograms, ALinkErrorNamesTheLoadingStep) {
+    try {
+        LinkMismatchedPrograms();
+        ADD_FAILURE() << "no error";
+    } catch (const ShaderError& e) {
+        EXPECT_STREQ(e.what(), ": Loading program: PlainVertex with NeedsColourFragment did not link\n");
+    }
 }
 
 }  // namespace

@@ -64,42 +64,6 @@ TEST(ModelRecords, ReleaseAtZeroHandsTheModelToItsOwner) {
     EXPECT_EQ(owner.destroyed, &model);
 }
 
-class FakeDeviceTexture : public DeviceTexture {
-public:
-    explicit FakeDeviceTexture(int w) : width(w) {}
-    int width;
-};
-
-TEST(ModelRecords, UploadTexturesUsesTheInstalledFactoryAndKeepsFailedSlotsEmpty) {
-    Model model;
-    model.textures.resize(3);
-    model.textures[0].width = 4;
-    model.textures[1].width = 0;  // the fake device refuses this one
-    model.textures[2].width = 8;
-
-    model.UploadTextures();  // no device: every slot empty
-    ASSERT_EQ(model.deviceTextures.size(), 3u);
-    EXPECT_EQ(model.deviceTextures[0], nullptr);
-    EXPECT_TRUE(model.texturesUploaded);
-
-    SetDeviceTextureFactory([](const Texture& t) -> std::unique_ptr<DeviceTexture> {
-        if (t.width == 0) return nullptr;
-        return std::make_unique<FakeDeviceTexture>(t.width);
-    });
-    model.UploadTextures();
-    SetDeviceTextureFactory(nullptr);
-    ASSERT_EQ(model.deviceTextures.size(), 3u);
-    EXPECT_EQ(static_cast<FakeDeviceTexture*>(model.deviceTextures[2].get())->width, 8);
-    EXPECT_EQ(model.deviceTextures[1], nullptr);
-}
-
-TEST(ModelRecords, MaterialsGetAnInertShaderSetWithoutADevice) {
-    std::unique_ptr<ShaderSet> set = CreateShaderSet();
-    ASSERT_NE(set, nullptr);
-    set->Bind(true, true);
-    set->Unbind();
-}
-
 TEST(ModelRecords, PaletteSlotsHoldRawThenConvertedHalves) {
     Model model;
     model.AllocatePalettes(2);

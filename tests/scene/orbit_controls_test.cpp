@@ -46,10 +46,11 @@ TEST(OrbitControls, WheelZoomIsProportionalToTheDistanceAndStopsShortOfTheTarget
     EXPECT_GT(controls.distance, 4.0f) << "the wheel still moves the eye away";
 }
 
-TEST(OrbitControls, AltLeftDragAcrossTheWidthTurnsOneFullTurnAgainstThePointer) {
+TEST(OrbitControls, LeftDragAcrossTheWidthTurnsOneFullTurnAgainstThePointer) {
     OrbitControls controls;
     Camera camera;
-    EXPECT_FALSE(controls.Motion(Drag(0, 250, true, false, false), camera)) << "no Alt: nothing";
+    EXPECT_FALSE(controls.Motion(Drag(0, 250, false, false, true), camera)) << "Alt alone: nothing";
+    EXPECT_TRUE(controls.Motion(Drag(0, 250, true, false, false), camera)) << "no Alt needed";
     EXPECT_TRUE(controls.Motion(Drag(0, 250, true, false), camera));
     EXPECT_EQ(controls.yaw, 0.0f) << "the first event only anchors";
     controls.Motion(Drag(1000, 250, true, false), camera);
@@ -61,7 +62,15 @@ TEST(OrbitControls, AltLeftDragAcrossTheWidthTurnsOneFullTurnAgainstThePointer) 
     // Turned half round, the eye sits behind the target.
     EXPECT_NEAR(camera.position.z, -400.0f, 1e-3f);
     controls.Motion(Drag(500, 250, false, false), camera);
-    EXPECT_FALSE(controls.rotating) << "Alt without a button ends the drag";
+    EXPECT_FALSE(controls.rotating) << "no button ends the drag";
+
+    // Shift + left pans; the turn's anchor does not carry into the pan.
+    OrbitMotion shifted = Drag(0, 0, true, false, false);
+    shifted.shift = true;
+    controls.Motion(shifted, camera);
+    EXPECT_TRUE(controls.panning);
+    EXPECT_FALSE(controls.rotating);
+    EXPECT_NEAR(controls.yaw, -kPi, 1e-5f);
 }
 
 TEST(OrbitControls, AltMiddleDragPansSixHundredUnitsPerWidthAtDistanceFourHundred) {

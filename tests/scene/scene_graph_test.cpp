@@ -30,13 +30,9 @@ public:
         int32_t lod_;
     };
 
-    RecordingRenderer() { SetSceneRenderer(this); }
-    ~RecordingRenderer() override { SetSceneRenderer(nullptr); }
-
     std::unique_ptr<LodRenderRecord> CreateLodRecord(ModelEntry& entry, int32_t lodIndex) override {
         return std::make_unique<Record>(*this, entry, lodIndex);
     }
-    void SetCurrentFlags(const int32_t* f) override { flags = f; }
     void Clear(uint32_t argb, float depth, uint32_t stencil) override {
         clearColour = argb;
         calls.push_back("clear depth " + std::to_string(depth) + " stencil " + std::to_string(stencil));
@@ -56,7 +52,6 @@ public:
     std::vector<std::string> calls;
     int skins = 0;
     float skinnedX = 0;
-    const int32_t* flags = nullptr;
     uint32_t clearColour = 0;
     Mat4 world, view, projection;
     Vec3 eye;
@@ -83,7 +78,7 @@ struct SceneRig {
     SceneRig() {
         scene.CreateRootAndCamera();
     }
-    ModelEntry& Show(Model& model) { return *scene.root->AddChild(std::make_unique<ModelEntry>(model)); }
+    ModelEntry& Show(Model& model) { return *scene.AddEntry(model); }
     void Redraw(float step) {
         scene.UpdateTree(step);
         scene.Render();
@@ -91,7 +86,7 @@ struct SceneRig {
 
     RecordingRenderer renderer;
     std::unique_ptr<Model> model = ClipModel(2);
-    Scene scene;
+    Scene scene{&renderer};
 };
 
 TEST(Scene, StartUpCameraLooksAtTheOriginFrom400WithYUp) {
@@ -155,7 +150,6 @@ TEST(Scene, RenderClearsSetsStatesAndCameraThenDrawsBetweenBeginAndEndThenPresen
                                                "draw 1", "end", "present"};
     EXPECT_EQ(rig.renderer.calls, expected);
     EXPECT_EQ(rig.renderer.clearColour, 0x007F7F7Fu);
-    EXPECT_EQ(rig.renderer.flags, &entry.flags) << "the entry hands over its flags before drawing";
     entry.lod = 2;  // no such Lod: nothing drawn
     rig.renderer.calls.clear();
     rig.Redraw(0);
@@ -182,7 +176,7 @@ TEST(ModelEntry, ConstructionCopiesBonesAndPlacementAndCountsTheReference) {
     EXPECT_EQ(rig.scene.camera->nextSibling(), nullptr);
 }
 
-TEST(ModelEntry, TheFirstRedrawDrawsTheBindPoseAndUploadsTextures) {
+TEST(ModelEntry, TheFirstRedrawDrawsTheBindPose) {
     SceneRig rig;
     rig.model->bones[0].translation = {3, 0, 0, 1};
     rig.model->placement.position = {100, 0, 0, 0};
@@ -190,9 +184,36 @@ TEST(ModelEntry, TheFirstRedrawDrawsTheBindPoseAndUploadsTextures) {
     rig.Redraw(0);
     EXPECT_EQ(rig.renderer.skins, 2) << "both Lods skinned";
     EXPECT_EQ(rig.renderer.skinnedX, 103.0f) << "bone world = bone local x model matrix";
-    EXPECT_TRUE(rig.model->texturesUploaded);
     rig.Redraw(0);
     EXPECT_EQ(rig.renderer.skins, 2) << "nothing changed, nothing re-skinned";
+}
+
+TEST(ModelEntry, AnEntryMadeWithoutARendererIsDrawnByTheOneItsSceneIsGiven) {
+    SceneRig rig;
+    Scene bare;  // no renderer: the entry is posed, never drawn
+    bare.CreateRootAndCamera();
+    ModelEntry& entry = *bare.AddEntry(*rig.model);
+    bare.UpdateTree(0.0f);
+    bare.Render();
+    EXPECT_EQ(entry.lodRecordCount(), 0);
+    EXPECT_TRUE(rig.renderer.calls.empty());
+
+    bare.SetRenderer(&rig.renderer);
+    bare.UpdateTree(0.0f);
+    bare.Render();
+    EXPECT_EQ(entry.lodRecordCount(), 2);
+    EXPECT_EQ(rig.renderer.skins, 2) << "the new records are skinned before their first draw";
+    EXPECT_EQ(std::count(rig.renderer.calls.begin(), rig.renderer.calls.end(), "draw 0"), 1);
+
+    RecordingRenderer other;
+    bare.SetRenderer(&other);
+    bare.UpdateTree(0.0f);
+    EXPECT_EQ(std::count(rig.renderer.calls.begin(), rig.renderer.calls.end(), "destroy 0"), 1)
+        << "the first renderer's records go";
+    EXPECT_EQ(other.skins, 2);
+    bare.SetRenderer(nullptr);
+    bare.UpdateTree(0.0f);
+    EXPECT_EQ(entry.lodRecordCount(), 0);
 }
 
 TEST(ModelEntry, SelectAnimationWritesTheFirstPoseAndThePoseTrailsTheClockByOneRedraw) {
