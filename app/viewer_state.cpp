@@ -237,9 +237,9 @@ void ViewerState::SeekFrame(int32_t frame) {
 }
 
 std::string ViewerState::NeighbourPath(int delta) const {
-    if (lastPath_.empty() || !registry_) return {};
+    if (lastPath_.empty() || !workspace_) return {};
     return NeighbourFile(lastPath_, delta, [this](const std::string& candidate) {
-        return registry_->FindFileKind(candidate) == FileKindModel;
+        return workspace_->registry().FindFileKind(candidate) == FileKindModel;
     });
 }
 
