@@ -11,7 +11,7 @@ namespace vertigon {
 namespace {
 
 // Every image is multiplied by every palette, so a small file can ask for a great deal of
-// pixel memory; no real model comes near these limits.
+// pixel memory: the load's work budget is charged for it before anything is decoded.
 
 constexpr uint64_t kPaletteEntryBytes = 16;
 constexpr uint64_t kImageTableOffset = 16;  // from the data start; the 16 bytes before it are not read
