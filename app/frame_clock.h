@@ -1,5 +1,5 @@
 // The animation clock of the redraw: elapsed milliseconds of a monotonic 32-bit tick counter,
-// one FrameStep unit per 25 ms.
+// one frame-step unit per 25 ms.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +13,7 @@ class FrameClock {
 public:
     explicit FrameClock(uint32_t start) : last_(start) {}
 
-    // FrameStep for a paint at tick `now`: the unsigned 32-bit difference from the previous
+    // The frame step for a paint at tick `now`: the unsigned 32-bit difference from the previous
     // paint (true across a wrap of the counter) over 25, in double precision.
     static float StepBetween(uint32_t last, uint32_t now) {
         const uint32_t elapsed = now - last;

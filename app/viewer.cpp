@@ -16,27 +16,18 @@
 #include "app/playback_bar.h"
 #include "app/render_view.h"
 #include "app/stats_window.h"
-#include "app/status_line.h"
 #include "app/texture_viewer.h"
 #include "app/viewer_ids.h"
 #include "app/wx_text.h"
-#include "formats/status_report.h"
 #include "render/render_error.h"
 #include "render/rgb_image.h"
 
 namespace vertigon {
 
-void ShowStatusText(const std::string& text) { ReportStatus(text); }
-
-Viewer::Viewer() {
-    // Reports from the loaders and the emulator (a missing program image, a stopped animation)
-    // go to the status line.
-    SetStatusReporter([this](std::string_view message) { state_.Report(std::string(message)); });
-}
+Viewer::Viewer() = default;
 
 Viewer::~Viewer() {
     ReleaseScene();
-    SetStatusReporter({});
 }
 
 bool Viewer::Start(const std::vector<std::string>& paths, const LoaderOptions& loaderOptions) {

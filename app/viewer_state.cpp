@@ -99,10 +99,14 @@ int32_t SwitchFlag(int id) {
     }
 }
 
-void ViewerState::CreateCore(const LoaderOptions& options) { CreateCore(std::make_unique<LoaderRegistry>(options)); }
+void ViewerState::CreateCore(const LoaderOptions& options) {
+    // Reports made while the workspace starts (a refused program image) come here too.
+    CreateCore(std::make_unique<Workspace>(options, StatusSink([this](std::string_view m) { Report(std::string(m)); })));
+}
 
-void ViewerState::CreateCore(std::unique_ptr<LoaderRegistry> registry) {
-    registry_ = std::move(registry);
+void ViewerState::CreateCore(std::unique_ptr<Workspace> workspace) {
+    workspace_ = std::move(workspace);
+    workspace_->status().SetReporter([this](std::string_view message) { Report(std::string(message)); });
     view_.CreateScene();
 }
 
@@ -113,7 +117,7 @@ void ViewerState::Report(const std::string& message) {
 
 void ViewerState::TearDown() {
     view_.ReleaseScene();
-    registry_.reset();
+    workspace_.reset();
 }
 
 void ViewerState::DestroyCurrent() {
@@ -121,7 +125,7 @@ void ViewerState::DestroyCurrent() {
     // Unlinked from the root and destroyed; its model goes with the registry's list.
     view_.Hide();
     currentPath_.clear();
-    if (registry_) registry_->ClearModels();
+    if (workspace_) workspace_->registry().ClearModels();
 }
 
 bool ViewerState::OpenFile(const std::string& path) {
@@ -132,7 +136,7 @@ bool ViewerState::OpenFile(const std::string& path) {
     LoadFailure failure;
     opening_ = true;
     openReport_.clear();
-    Model* model = registry_ ? registry_->OpenModel(path, &failure) : nullptr;
+    Model* model = workspace_ ? workspace_->registry().OpenModel(path, &failure) : nullptr;
     if (!model || !view_.scene.root) {
         opening_ = false;
         if (ui_) {
@@ -235,9 +239,9 @@ void ViewerState::SeekFrame(int32_t frame) {
 }
 
 std::string ViewerState::NeighbourPath(int delta) const {
-    if (lastPath_.empty() || !registry_) return {};
+    if (lastPath_.empty() || !workspace_) return {};
     return NeighbourFile(lastPath_, delta, [this](const std::string& candidate) {
-        return registry_->FindFileKind(candidate) == FileKindModel;
+        return workspace_->registry().FindFileKind(candidate) == FileKindModel;
     });
 }
 

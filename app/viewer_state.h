@@ -1,4 +1,4 @@
-// What the viewer shows and the handlers change, apart from any window: the loader registry,
+// What the viewer shows and the handlers change, apart from any window: the workspace,
 // the model view (scene, camera, shown entry, orbit controls, shared with the tool), and the
 // operations behind the menus, the toolbar and the mouse. The windows implement ViewerUi and
 // are told what changed; tests drive this class without a display.
@@ -12,6 +12,7 @@
 
 #include "formats/loader_options.h"
 #include "formats/registry.h"
+#include "formats/workspace.h"
 #include "scene/guides.h"
 #include "scene/model_view.h"
 #include "scene/playback.h"
@@ -51,11 +52,12 @@ public:
     ViewerState(const ViewerState&) = delete;
     ViewerState& operator=(const ViewerState&) = delete;
 
-    // The registry, then the root node and the camera at (0, 0, 400).
+    // The workspace, whose status reports come to Report, then the root node and the camera at
+    // (0, 0, 400).
     void CreateCore(const LoaderOptions& options = {});
-    // The same over a registry made elsewhere (tests inject loaders).
-    void CreateCore(std::unique_ptr<LoaderRegistry> registry);
-    // The scene tree (releasing the shown model), then the registry. Safe to call twice.
+    // The same over a workspace made elsewhere (tests inject loaders).
+    void CreateCore(std::unique_ptr<Workspace> workspace);
+    // The scene tree (releasing the shown model), then the workspace. Safe to call twice.
     void TearDown();
 
     // Replaces the shown model: the old entry goes first, then the registry's models; a model
@@ -122,7 +124,8 @@ public:
     // The next (delta 1) or previous (-1) model file beside the last path; empty when none.
     std::string NeighbourPath(int delta) const;
 
-    LoaderRegistry* registry() const { return registry_.get(); }
+    Workspace* workspace() const { return workspace_.get(); }
+    LoaderRegistry* registry() const { return workspace_ ? &workspace_->registry() : nullptr; }
     Scene& scene() { return view_.scene; }
     const OrbitControls& controls() const { return view_.controls; }
     ModelEntry* current() const { return view_.current(); }
@@ -138,7 +141,7 @@ private:
     Playback playback_;
     std::vector<Vec4> gridLines_;
     std::string lastPath_;
-    std::unique_ptr<LoaderRegistry> registry_;
+    std::unique_ptr<Workspace> workspace_;
     ModelView view_;
     std::string currentPath_;
     bool opening_ = false;

@@ -9,6 +9,7 @@
 
 #include "bench/bench_models.h"
 #include "formats/ffb/ffb_loader.h"
+#include "formats/workspace.h"
 #include "tests/fixtures/temp_dir.h"
 
 namespace {
@@ -36,8 +37,9 @@ void Report(benchmark::State& state) {
 
 void BM_LoadGzipArchive(benchmark::State& state) {
     vertigon::FfbLoader loader;
+    vertigon::Workspace workspace(vertigon::LoaderOptions{.eeImagePath = {}, .searchDefaultEeImagePlaces = false});
     for (auto _ : state) {
-        auto model = loader.Load(SharedFiles().packed);
+        auto model = loader.Load(SharedFiles().packed, workspace.context());
         benchmark::DoNotOptimize(model.get());
     }
     Report(state);
@@ -46,8 +48,9 @@ BENCHMARK(BM_LoadGzipArchive)->Unit(benchmark::kMillisecond);
 
 void BM_LoadPlainArchive(benchmark::State& state) {
     vertigon::FfbLoader loader;
+    vertigon::Workspace workspace(vertigon::LoaderOptions{.eeImagePath = {}, .searchDefaultEeImagePlaces = false});
     for (auto _ : state) {
-        auto model = loader.Load(SharedFiles().plain);
+        auto model = loader.Load(SharedFiles().plain, workspace.context());
         benchmark::DoNotOptimize(model.get());
     }
     Report(state);

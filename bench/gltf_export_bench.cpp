@@ -10,6 +10,7 @@
 #include "bench/bench_models.h"
 #include "cli/export_batch.h"
 #include "export/gltf_export.h"
+#include "formats/workspace.h"
 #include "formats/registry.h"
 #include "tests/fixtures/ee_test_image.h"
 #include "tests/fixtures/mdls_writer.h"
@@ -23,8 +24,8 @@ using namespace vertigon::testing;
 
 // Loads `path` once and exports it as .glb every iteration.
 void ExportLoop(benchmark::State& state, const std::string& path, const LoaderOptions& options = {}) {
-    LoaderRegistry registry(options);
-    Model* model = registry.OpenModel(path);
+    Workspace workspace(options);
+    Model* model = workspace.registry().OpenModel(path);
     if (!model) {
         state.SkipWithError("the model did not load");
         return;

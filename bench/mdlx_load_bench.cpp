@@ -8,6 +8,7 @@
 #include "bench/bench_models.h"
 #include "formats/mdlx/mdlx_loader.h"
 #include "formats/mdlx/mdlx_model.h"
+#include "formats/workspace.h"
 #include "tests/fixtures/temp_dir.h"
 
 namespace {
@@ -26,8 +27,9 @@ void Report(benchmark::State& state, const vertigon::Model& model) {
 
 void BM_MdlxFromMemory(benchmark::State& state) {
     std::unique_ptr<vertigon::Model> model;
+    vertigon::GsMemoryImage gs;
     for (auto _ : state) {
-        model = vertigon::BuildMdlxModel(File());
+        model = vertigon::BuildMdlxModel(File(), gs);
         benchmark::DoNotOptimize(model.get());
     }
     Report(state, *model);
@@ -38,9 +40,10 @@ void BM_MdlxLoaderLoad(benchmark::State& state) {
     vertigon::testing::TempDir dir;
     const std::string path = dir.Write("synthetic.mdlx", File());
     vertigon::MdlxLoader loader;
+    vertigon::Workspace workspace(vertigon::LoaderOptions{.eeImagePath = {}, .searchDefaultEeImagePlaces = false});
     std::unique_ptr<vertigon::Model> model;
     for (auto _ : state) {
-        model = loader.Load(path);
+        model = loader.Load(path, workspace.context());
         benchmark::DoNotOptimize(model.get());
     }
     Report(state, *model);

@@ -15,8 +15,9 @@ void BM_LoadRawModel(benchmark::State& state) {
     const std::vector<uint8_t> file =
         vertigon::testing::BuildRawFile(vertigon::testing::SyntheticRawModel(static_cast<int>(state.range(0))));
     size_t vertices = 0;
+    vertigon::GsMemoryImage gs;
     for (auto _ : state) {
-        auto model = vertigon::LoadRawModel(file);
+        auto model = vertigon::LoadRawModel(file, gs);
         vertices = model->lods[0].shapes.size() * model->lods[0].shapes[0].positionSingles.size();
         benchmark::DoNotOptimize(model.get());
     }

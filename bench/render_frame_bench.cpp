@@ -111,13 +111,11 @@ void RunFrames(benchmark::State& state, bool animated) {
         scene.SetViewportSize(kWidth, kHeight);
         ModelEntry* entry = scene.AddEntry(*model);
         entry->SelectAnimation(0, 0);
-        scene.UpdateTree();  // first skin
+        scene.UpdateTree(0.0f);  // first skin
         const double cpuStart = ProcessCpuMilliseconds();
         for (auto _ : state) {
-            FrameStep = animated ? 1.0f : 0.0f;
-            scene.UpdateTree();
+            scene.UpdateTree(animated ? 1.0f : 0.0f);
             scene.Render();
-            FrameStep = 0.0f;
             context.Finish();
         }
         // The rasteriser's threads included: on a machine shared with other work this tells

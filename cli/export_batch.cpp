@@ -10,6 +10,8 @@
 #include "cli/commands.h"
 #include "formats/format_name.h"
 #include "formats/registry.h"
+#include "formats/workspace.h"
+#include "cli/load_for_cli.h"
 
 namespace vertigon {
 namespace {
@@ -103,8 +105,10 @@ int RunExportBatch(const ExportBatch& batch, const std::function<void(const std:
     };
 
     std::atomic<size_t> next{0};
+    // Each worker has a workspace of its own (loaders, GS memory, emulator), so models export
+    // side by side and every file comes out as it would alone.
     auto work = [&]() {
-        LoaderRegistry registry(batch.loaderOptions);
+        Workspace workspace(batch.loaderOptions, CliStatusSink());
         for (size_t i = next++; i < batch.models.size(); i = next++) {
             if (const std::string* first = duplicateOf(i)) {
                 report(i, {kExitFailed,
@@ -112,12 +116,14 @@ int RunExportBatch(const ExportBatch& batch, const std::function<void(const std:
                             " is the export of " + *first}});
                 continue;
             }
-            report(i, ExportOne(registry, batch.models[i], targets[i], batch.options));
+            report(i, ExportOne(workspace.registry(), batch.models[i], targets[i], batch.options));
         }
     };
-    // The loaders still share process-wide state (the GS memory image, the status reporter),
-    // so the models go one at a time for now whatever the job count.
+    const size_t workers = std::min(batch.models.size(), static_cast<size_t>(std::max(batch.jobs, 1)));
+    std::vector<std::thread> threads;
+    for (size_t k = 1; k < workers; ++k) threads.emplace_back(work);
     work();
+    for (std::thread& thread : threads) thread.join();
     return worst;
 }
 

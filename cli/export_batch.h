@@ -1,5 +1,5 @@
 // vertigon-cli export without the command line: models exported as glTF, one at a time or
-// several at once, each job in its own loader registry.
+// several at once, each job in its own workspace.
 #pragma once
 
 #include <cstdint>

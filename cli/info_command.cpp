@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "cli/load_for_cli.h"
 #include "cli/model_json.h"
+#include "formats/workspace.h"
 
 namespace vertigon {
 
@@ -28,7 +29,8 @@ int RunInfo(const Arguments& args) {
         return kExitUsage;
     }
 
-    LoaderRegistry registry(options);
+    Workspace workspace(options, CliStatusSink());
+    LoaderRegistry& registry = workspace.registry();
     int status = kExitOk;
     Model* model = OpenModelForCli(registry, path, &status);
     if (!model) return status;

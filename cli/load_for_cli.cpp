@@ -6,6 +6,14 @@
 
 namespace vertigon {
 
+StatusSink CliStatusSink() {
+    return StatusSink(
+        [](std::string_view message) {
+            std::fprintf(stderr, "vertigon-cli: %.*s\n", static_cast<int>(message.size()), message.data());
+        },
+        stderr);
+}
+
 Model* OpenModelForCli(LoaderRegistry& registry, const std::string& path, int* exitStatus) {
     LoadFailure failure;
     Model* model = registry.OpenModel(path, &failure);

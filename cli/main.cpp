@@ -4,8 +4,6 @@
 #include <string>
 
 #include "cli/commands.h"
-#include "ee/output.h"
-#include "formats/status_report.h"
 
 namespace {
 
@@ -100,11 +98,6 @@ int main(int argc, char** argv) {
         std::puts("Vertigon " VERTIGON_VERSION);
         return vertigon::kExitOk;
     }
-    // Standard output carries JSON; the emulator's messages go to standard error.
-    vertigon::SetDefaultEeOutput(vertigon::StandardErrorSink());
-    vertigon::SetStatusReporter([](std::string_view message) {
-        std::fprintf(stderr, "vertigon-cli: %.*s\n", static_cast<int>(message.size()), message.data());
-    });
     const std::string command = argv[1];
     const vertigon::Arguments args(argv + 2, argv + argc);
     if (command == "info") return vertigon::RunInfo(args);

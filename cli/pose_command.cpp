@@ -2,7 +2,9 @@
 
 #include "cli/commands.h"
 #include "cli/json_output.h"
+#include "cli/load_for_cli.h"
 #include "cli/view_commands.h"
+#include "formats/workspace.h"
 
 namespace vertigon {
 
@@ -42,7 +44,8 @@ int RunPose(const Arguments& args) {
         std::fprintf(stderr, "vertigon-cli pose: %s\n", error.c_str());
         return kExitUsage;
     }
-    LoaderRegistry registry(LoaderOptions{options.eeImage});
+    Workspace workspace(LoaderOptions{options.eeImage}, CliStatusSink());
+    LoaderRegistry& registry = workspace.registry();
     int status = kExitOk;
     Model* model = OpenViewModel(registry, options, "pose", &status);
     if (!model) return status;

@@ -1,7 +1,9 @@
 #include <cstdio>
 
 #include "cli/commands.h"
+#include "cli/load_for_cli.h"
 #include "cli/view_commands.h"
+#include "formats/workspace.h"
 #include "render/egl_offscreen_context.h"
 #include "render/render_error.h"
 #include "render/renderer.h"
@@ -38,7 +40,8 @@ int RunRender(const Arguments& args) {
         std::fprintf(stderr, "vertigon-cli render: %s\n", error.c_str());
         return kExitUsage;
     }
-    LoaderRegistry registry(LoaderOptions{options.eeImage});
+    Workspace workspace(LoaderOptions{options.eeImage}, CliStatusSink());
+    LoaderRegistry& registry = workspace.registry();
     int status = kExitOk;
     Model* model = OpenViewModel(registry, options, "render", &status);
     if (!model) return status;

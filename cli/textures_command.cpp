@@ -6,6 +6,7 @@
 
 #include "cli/commands.h"
 #include "cli/load_for_cli.h"
+#include "formats/workspace.h"
 #include "render/render_error.h"
 #include "render/rgb_image.h"
 
@@ -49,9 +50,9 @@ int RunTextures(const Arguments& args) {
         return kExitUsage;
     }
 
-    LoaderRegistry registry(options);
+    Workspace workspace(options, CliStatusSink());
     int status = kExitOk;
-    Model* model = OpenModelForCli(registry, path, &status);
+    Model* model = OpenModelForCli(workspace.registry(), path, &status);
     if (!model) return status;
 
     std::error_code error;

@@ -5,7 +5,9 @@
 #include <cstdlib>
 
 #include "cli/commands.h"
+#include "cli/load_for_cli.h"
 #include "cli/view_commands.h"
+#include "formats/workspace.h"
 #include "render/egl_offscreen_context.h"
 #include "render/render_error.h"
 #include "render/renderer.h"
@@ -81,7 +83,8 @@ int RunThumbnail(const Arguments& args) {
         std::fprintf(stderr, "vertigon-cli thumbnail: %s\n", error.c_str());
         return kExitUsage;
     }
-    LoaderRegistry registry(LoaderOptions{options.eeImage});
+    Workspace workspace(LoaderOptions{options.eeImage}, CliStatusSink());
+    LoaderRegistry& registry = workspace.registry();
     int status = kExitOk;
     Model* model = OpenViewModel(registry, options, "thumbnail", &status);
     if (!model) return status;

@@ -30,7 +30,7 @@ struct ViewOptions {
     bool animationChosen = false;
     int32_t group = ModelView::kStartGroup;
     int32_t index = 0;
-    float time = 0.0f;  // FrameStep of the one advancing redraw
+    float time = 0.0f;  // animation time of the one advancing redraw
     std::optional<int32_t> flags;
     std::string eeImage;  // --ee-image: the program image MDLS animations run in
 };

@@ -79,7 +79,7 @@ EeHarness::EeHarness(std::vector<uint8_t> programImage)
 EeHarness::EeHarness(std::vector<uint8_t> programImage, std::unique_ptr<EeState> state)
     : image_(std::move(programImage)), state_(std::move(state)) {
     if (image_.size() != kProgramImageSize) {
-        throw ProgramImageError("program image: " + std::to_string(image_.size()) + " bytes instead of " +
+        throw ProgramImageError(std::to_string(image_.size()) + " bytes instead of " +
                                 std::to_string(kProgramImageSize));
     }
     InitEeMemory();

@@ -26,7 +26,7 @@ struct Segment {
     uint32_t size;
 };
 
-[[noreturn]] void Refuse(const std::string& reason) { throw ProgramImageError("program image: " + reason); }
+[[noreturn]] void Refuse(const std::string& reason) { throw ProgramImageError(reason); }
 
 }  // namespace
 

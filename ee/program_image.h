@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 #include <stdexcept>
+#include <string>
 
 #include "ee/state.h"
 
@@ -15,7 +16,13 @@ namespace vertigon {
 // outside the file, or a segment that would not fit in main memory.
 class ProgramImageError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    // what() is "program image: <reason>".
+    explicit ProgramImageError(const std::string& reason)
+        : std::runtime_error("program image: " + reason), reason_(reason) {}
+    const std::string& reason() const { return reason_; }
+
+private:
+    std::string reason_;
 };
 
 // Copies the ELF header and program-header table into the state and loads the segments. The

@@ -12,10 +12,9 @@ namespace {
 // Restores what sampling changes on objects the viewer may be showing.
 class SavedClock {
 public:
-    explicit SavedClock(Animation& animation) : animation_(animation), time_(animation.time), step_(FrameStep) {}
+    explicit SavedClock(Animation& animation) : animation_(animation), time_(animation.time) {}
     ~SavedClock() {
         animation_.time = time_;
-        FrameStep = step_;
     }
     SavedClock(const SavedClock&) = delete;
     SavedClock& operator=(const SavedClock&) = delete;
@@ -23,7 +22,6 @@ public:
 private:
     Animation& animation_;
     float time_;
-    float step_;
 };
 
 // A reference held for the life of a sampling entry, so that its release never destroys the Model.
@@ -132,18 +130,15 @@ ClipKeys BakeClip(Model& model, int32_t group, int32_t index, int32_t frames, co
 
     HeldModel held(model);
     ModelEntry entry(model);
-    FrameStep = 0.0f;
     entry.SelectAnimation(group, index);
-    entry.Update();
+    entry.Update(0.0f);
     double previousTime = -1;
     for (int32_t k = 0; k < frames; ++k) {
         tick();
         if (k > 0) {
             // One redraw that advances the clip, and one that settles the pose it wrote.
-            FrameStep = step;
-            entry.Update();
-            FrameStep = 0.0f;
-            entry.Update();
+            entry.Update(step);
+            entry.Update(0.0f);
         }
         const double time = static_cast<double>(animation.time) * seconds;
         if (time <= previousTime) break;  // the clip wrapped to its start

@@ -41,6 +41,8 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
     return data;
 }
 
+bool FileOpens(const std::string& path) { return FilePtr(std::fopen(path.c_str(), "rb")) != nullptr; }
+
 bool FileStartsWith(const std::string& path, const void* magic, size_t length) {
     FilePtr file(std::fopen(path.c_str(), "rb"));
     if (!file) return false;

@@ -10,6 +10,9 @@ namespace vertigon {
 // The whole file in memory; throws FileError when it cannot be opened or read.
 std::vector<uint8_t> ReadWholeFile(const std::string& path);
 
+// Whether the file opens for reading; never throws.
+bool FileOpens(const std::string& path);
+
 // Whether the file opens and its first bytes equal `magic`; never throws.
 bool FileStartsWith(const std::string& path, const void* magic, size_t length);
 

@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace vertigon {
 
@@ -29,5 +30,20 @@ class UnsupportedError : public LoadError {
 public:
     using LoadError::LoadError;
 };
+
+// The EE program image MDLS animations run in cannot be used; the message is one line naming
+// the file and the reason.
+class EeImageError : public LoadError {
+public:
+    using LoadError::LoadError;
+};
+
+// The one-line reason for refusing a file of `format`: "<format>: <problem>", or the problem
+// alone when the format has no name.
+inline std::string RefusalText(std::string_view format, std::string_view problem) {
+    std::string text;
+    if (!format.empty()) text.append(format).append(": ");
+    return text.append(problem);
+}
 
 }  // namespace vertigon

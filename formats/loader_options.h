@@ -1,7 +1,10 @@
 // What the user chooses for the loaders at start-up.
 #pragma once
 
+#include <cstdint>
 #include <string>
+
+#include "formats/work_budget.h"
 
 namespace vertigon {
 
@@ -12,6 +15,8 @@ struct LoaderOptions {
     std::string eeImagePath;
     // Whether those default places are looked at (tests turn it off).
     bool searchDefaultEeImagePlaces = true;
+    // The most one load may build, whatever the file's size allows (fuzzing lowers it).
+    uint64_t maxWorkBytes = WorkBudget::kMaxBytes;
 };
 
 }  // namespace vertigon

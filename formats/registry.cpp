@@ -14,46 +14,59 @@ namespace vertigon {
 
 namespace {
 
-LoaderRegistry* g_instance = nullptr;
-
 void Fail(LoadFailure* failure, LoadFailure::Reason reason, std::string message) {
     if (failure) *failure = {reason, std::move(message)};
 }
 
 }  // namespace
 
-namespace {
-
-std::vector<std::unique_ptr<ModelLoader>> StandardLoaders(const LoaderOptions& options) {
+std::vector<std::unique_ptr<ModelLoader>> LoaderRegistry::StandardLoaders() {
     std::vector<std::unique_ptr<ModelLoader>> loaders;
     loaders.push_back(std::make_unique<FfbLoader>());
-    loaders.push_back(std::make_unique<MdlsLoader>(options));
+    loaders.push_back(std::make_unique<MdlsLoader>());
     loaders.push_back(std::make_unique<MdlxLoader>());
     loaders.push_back(std::make_unique<RawLoader>());
     return loaders;
 }
 
-}  // namespace
-
-LoaderRegistry::LoaderRegistry() : LoaderRegistry(LoaderOptions{}) {}
-
-LoaderRegistry::LoaderRegistry(const LoaderOptions& options) : LoaderRegistry(StandardLoaders(options)) {}
-
-LoaderRegistry::LoaderRegistry(std::vector<std::unique_ptr<ModelLoader>> loaders) : loaders_(std::move(loaders)) {
-    g_instance = this;
-}
+LoaderRegistry::LoaderRegistry(LoadContext context, std::vector<std::unique_ptr<ModelLoader>> loaders)
+    : context_(std::move(context)), loaders_(std::move(loaders)) {}
 
 LoaderRegistry::~LoaderRegistry() {
     ClearModels();
     loaders_.clear();
-    if (g_instance == this) g_instance = nullptr;
 }
 
-LoaderRegistry* LoaderRegistry::Instance() { return g_instance; }
+template <typename Load>
+std::unique_ptr<Model> LoaderRegistry::Guarded(const ModelLoader& loader, Load load, LoadFailure* failure) const {
+    try {
+        std::unique_ptr<Model> model = load();
+        if (!model) Fail(failure, LoadFailure::Reason::Malformed, std::string(loader.GetName()) + " built no model");
+        return model;
+    } catch (const FileError& e) {
+        Fail(failure, LoadFailure::Reason::Unreadable, e.what());
+    } catch (const UnsupportedError& e) {
+        Fail(failure, LoadFailure::Reason::Unsupported, RefusalText(loader.FormatName(), e.what()));
+    } catch (const LoadError& e) {
+        Fail(failure, LoadFailure::Reason::Malformed, RefusalText(loader.FormatName(), e.what()));
+    } catch (const std::bad_alloc&) {
+        Fail(failure, LoadFailure::Reason::Malformed, "the file asks for more memory than is available");
+    } catch (const std::length_error&) {
+        Fail(failure, LoadFailure::Reason::Malformed, "the file asks for an impossible array size");
+    }
+    return nullptr;
+}
 
 ModelLoader* LoaderRegistry::GetLoader(int32_t index) const {
     if (index < 0 || index >= loaderCount()) return nullptr;
     return loaders_[static_cast<size_t>(index)].get();
+}
+
+ModelLoader* LoaderRegistry::FindLoaderByName(std::string_view name) const {
+    for (const auto& loader : loaders_) {
+        if (loader && name == loader->GetName()) return loader.get();
+    }
+    return nullptr;
 }
 
 ModelLoader* LoaderRegistry::FindLoader(const std::string& path) const {
@@ -74,22 +87,12 @@ std::unique_ptr<Model> LoaderRegistry::LoadFile(const std::string& path, LoadFai
         Fail(failure, LoadFailure::Reason::NoLoader, "no loader accepts " + path);
         return nullptr;
     }
-    try {
-        std::unique_ptr<Model> model = loader->Load(path);
-        if (!model) Fail(failure, LoadFailure::Reason::Malformed, std::string(loader->GetName()) + " built no model");
-        return model;
-    } catch (const FileError& e) {
-        Fail(failure, LoadFailure::Reason::Unreadable, e.what());
-    } catch (const UnsupportedError& e) {
-        Fail(failure, LoadFailure::Reason::Unsupported, e.what());
-    } catch (const LoadError& e) {
-        Fail(failure, LoadFailure::Reason::Malformed, e.what());
-    } catch (const std::bad_alloc&) {
-        Fail(failure, LoadFailure::Reason::Malformed, "the file asks for more memory than is available");
-    } catch (const std::length_error&) {
-        Fail(failure, LoadFailure::Reason::Malformed, "the file asks for an impossible array size");
-    }
-    return nullptr;
+    return Guarded(*loader, [&] { return loader->Load(path, context_); }, failure);
+}
+
+std::unique_ptr<Model> LoaderRegistry::LoadFromMemory(ModelLoader& loader, const ModelBytes& bytes,
+                                                      LoadFailure* failure) const {
+    return Guarded(loader, [&] { return loader.LoadFromMemory(bytes, context_); }, failure);
 }
 
 Model* LoaderRegistry::OpenModel(const std::string& path, LoadFailure* failure) {

@@ -1,13 +1,14 @@
 // Owns the model loaders, decides which one handles a path, and keeps the models opened
-// through it.
+// through it. Made by a workspace, whose load context every load gets.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "formats/loader_options.h"
+#include "formats/load_context.h"
 #include "formats/model_loader.h"
 
 namespace vertigon {
@@ -28,25 +29,27 @@ struct LoadFailure {
 
 class LoaderRegistry final : public ModelOwner {
 public:
-    // Registers, in this fixed order: FfbLoader, MdlsLoader, MdlxLoader, RawLoader.
-    LoaderRegistry();
-    explicit LoaderRegistry(const LoaderOptions& options);
-    // A registry over the given loaders, in the given order (tests use it to inject loaders).
-    explicit LoaderRegistry(std::vector<std::unique_ptr<ModelLoader>> loaders);
+    // A registry over the given loaders, in the given order.
+    LoaderRegistry(LoadContext context, std::vector<std::unique_ptr<ModelLoader>> loaders);
     ~LoaderRegistry();
     LoaderRegistry(const LoaderRegistry&) = delete;
     LoaderRegistry& operator=(const LoaderRegistry&) = delete;
 
-    // The most recently constructed registry still alive, or null.
-    static LoaderRegistry* Instance();
+    // In this fixed order: FfbLoader, MdlsLoader, MdlxLoader, RawLoader.
+    static std::vector<std::unique_ptr<ModelLoader>> StandardLoaders();
 
     int32_t loaderCount() const { return static_cast<int32_t>(loaders_.size()); }
     ModelLoader* GetLoader(int32_t index) const;
     // The first loader whose CanLoad accepts the path, or null.
     ModelLoader* FindLoader(const std::string& path) const;
+    // The loader whose GetName is `name`, or null.
+    ModelLoader* FindLoaderByName(std::string_view name) const;
     FileKind FindFileKind(const std::string& path) const;
     // The first accepting loader's model; null when no loader accepts or the load fails.
     std::unique_ptr<Model> LoadFile(const std::string& path, LoadFailure* failure = nullptr) const;
+    // `loader`'s model from bytes in memory; null (and the reason) when it fails.
+    std::unique_ptr<Model> LoadFromMemory(ModelLoader& loader, const ModelBytes& bytes,
+                                          LoadFailure* failure = nullptr) const;
     // Loads a model-kind file and appends it to the model list; null (and the reason) otherwise.
     Model* OpenModel(const std::string& path, LoadFailure* failure = nullptr);
     // Destroys every listed model, whatever its reference count.
@@ -59,6 +62,10 @@ public:
     void DestroyModel(Model* model) override;
 
 private:
+    template <typename Load>
+    std::unique_ptr<Model> Guarded(const ModelLoader& loader, Load load, LoadFailure* failure) const;
+
+    LoadContext context_;
     std::vector<std::unique_ptr<ModelLoader>> loaders_;
     std::vector<std::unique_ptr<Model>> models_;
 };

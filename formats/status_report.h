@@ -1,8 +1,11 @@
-// One-line messages for the user about trouble outside a load: an MDLS animation that cannot
-// run (no program image, an emulator fault, a routine that never stops). The viewer shows them
-// in its status bar, vertigon-cli prints them on standard error; standard error is the default.
+// Where one workspace's messages go: one-line status reports about trouble outside a load (an
+// MDLS animation that cannot run: no program image, an emulator fault, a routine that never
+// stops) and the emulator's own text. The viewer shows reports in its status bar and keeps the
+// emulator text on standard output; vertigon-cli prints both on standard error, since its
+// standard output carries JSON.
 #pragma once
 
+#include <cstdio>
 #include <functional>
 #include <string_view>
 
@@ -10,17 +13,25 @@ namespace vertigon {
 
 using StatusReporter = std::function<void(std::string_view message)>;
 
-// Installs the process-wide reporter; an empty function restores the default.
-void SetStatusReporter(StatusReporter reporter);
-void ReportStatus(std::string_view message);
-
-// Installs a reporter for the lifetime of this object, then restores the default.
-class ScopedStatusReporter {
+class StatusSink {
 public:
-    explicit ScopedStatusReporter(StatusReporter reporter) { SetStatusReporter(std::move(reporter)); }
-    ~ScopedStatusReporter() { SetStatusReporter({}); }
-    ScopedStatusReporter(const ScopedStatusReporter&) = delete;
-    ScopedStatusReporter& operator=(const ScopedStatusReporter&) = delete;
+    // Reports go to `reporter`, or to standard error as "vertigon: <message>" when it is empty.
+    explicit StatusSink(StatusReporter reporter = {}, std::FILE* emulatorStream = stdout)
+        : reporter_(std::move(reporter)), emulatorStream_(emulatorStream) {}
+
+    void Report(std::string_view message) const;
+    // Emulator text as it comes, flushed so that it interleaves with the host's own output.
+    void WriteEmulatorText(std::string_view text) const;
+
+    // Replaces the reporter (an empty one restores standard error).
+    void SetReporter(StatusReporter reporter) { reporter_ = std::move(reporter); }
+    // Sends the emulator text to `writer` instead of the stream (an empty one restores it).
+    void SetEmulatorWriter(StatusReporter writer) { emulatorWriter_ = std::move(writer); }
+
+private:
+    StatusReporter reporter_;
+    StatusReporter emulatorWriter_;
+    std::FILE* emulatorStream_;
 };
 
 }  // namespace vertigon

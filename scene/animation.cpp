@@ -11,7 +11,7 @@ void Animation::Advance(float dt) {
     if (GetLength() <= time) time = 0.0f;
 }
 
-void Animation::Rewind(int32_t) { time = 0.0f; }
+void Animation::Rewind() { time = 0.0f; }
 
 void Animation::SetName(std::string_view text) {
     std::memset(name, 0, sizeof name);

@@ -40,8 +40,8 @@ public:
     // False for clips whose length is open-ended (the emulated ones): a player gives them a
     // range of its own.
     virtual bool HasLength() const { return true; }
-    // Restarts the clip; the argument is not read.
-    virtual void Rewind(int32_t unused = 0);
+    // Restarts the clip.
+    virtual void Rewind();
     // False when this clip cannot produce poses here (an emulated clip without its program).
     virtual bool CanPlay() const { return true; }
 
@@ -89,7 +89,6 @@ public:
     int32_t trackCount() const { return static_cast<int32_t>(tracks.size()); }
 
     std::vector<BoneTrack> tracks;
-    int32_t reserved = 0;
 };
 
 }  // namespace vertigon

@@ -89,7 +89,6 @@ inline constexpr const char* kDefaultLodName = "Unamed shape";
 struct Lod {
     std::vector<Shape> shapes;
     std::vector<DrawGroup> drawGroups;
-    int32_t reserved = 0;
     std::string name = kDefaultLodName;
 };
 
@@ -102,12 +101,10 @@ struct Texture {
 
 // Initial placement of a model in the scene, copied whole into each scene entry.
 struct Placement {
-    int32_t reserved = 0;
     Vec4 position{0, 0, 0, 0};
     Quat orientation{0, 0, 0, 0};  // the zero quaternion turns into the identity
     Vec4 scale{1, 1, 1, 0};
     Mat4 modelMatrix;
-    bool reservedFlag = false;
 };
 
 struct AnimationGroup {

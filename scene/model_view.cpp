@@ -29,11 +29,7 @@ bool ModelView::SelectAnimation(int32_t group, int32_t index) {
     return true;
 }
 
-void ModelView::Update(float step) {
-    FrameStep = step;
-    scene.UpdateTree();
-    FrameStep = 0.0f;
-}
+void ModelView::Update(float step) { scene.UpdateTree(step); }
 
 void ModelView::DrawFrame(int32_t width, int32_t height, float step) {
     scene.SetViewportSize(width, height);

@@ -2,7 +2,6 @@
 
 namespace vertigon {
 
-float FrameStep = 0.0f;
 
 // ---- SceneNode ----
 
@@ -52,7 +51,6 @@ Vec4 Camera::Eye() const { return {target.x + position.x, target.y + position.y,
 Mat4 Camera::ViewMatrix() const { return LookAtRH(target, Eye(), up); }
 
 Mat4 Camera::ProjectionMatrix() const {
-    if (projectionMode != 1) return kIdentity;
     return PerspectiveRH(kFieldOfView, aspect, nearPlane, farPlane);
 }
 
@@ -123,7 +121,7 @@ void ComposePose(const Mat4& nodeWorld, Placement& placement, std::span<Bone> bo
     }
 }
 
-void ModelEntry::Update() {
+void ModelEntry::Update(float frameStep) {
     if (poseDirty) {
         ComposePose(world, placement_, bones);
         skinDirty = true;
@@ -133,9 +131,9 @@ void ModelEntry::Update() {
         for (const auto& record : lodRender_) record->Skin();
         skinDirty = false;
     }
-    if (playing && currentAnimation && FrameStep != 0.0f) {
+    if (playing && currentAnimation && frameStep != 0.0f) {
         poseDirty = true;
-        currentAnimation->Advance(FrameStep);
+        currentAnimation->Advance(frameStep);
         currentAnimation->Apply(*this);
     }
 }
@@ -155,7 +153,8 @@ void ModelEntry::SelectAnimation(int32_t group, int32_t index) {
     animation->Rewind();
     playing = true;
     poseDirty = true;
-    animation->Advance(FrameStep);
+    // Selecting happens between redraws, when no animation time passes.
+    animation->Advance(0.0f);
     animation->Apply(*this);
 }
 
@@ -163,12 +162,12 @@ void ModelEntry::SelectAnimation(int32_t group, int32_t index) {
 
 namespace {
 
-void UpdateSubtree(SceneNode& node, const Mat4& parentWorld, SceneRenderer* renderer) {
+void UpdateSubtree(SceneNode& node, const Mat4& parentWorld, SceneRenderer* renderer, float frameStep) {
     node.RefreshWorld(parentWorld);
     if (node.kind() == NodeKind::ModelEntry) static_cast<ModelEntry&>(node).UseRenderer(renderer);
-    node.Update();
+    node.Update(frameStep);
     for (SceneNode* child = node.firstChild(); child; child = child->nextSibling()) {
-        UpdateSubtree(*child, node.world, renderer);
+        UpdateSubtree(*child, node.world, renderer, frameStep);
     }
 }
 
@@ -207,8 +206,8 @@ void Scene::SetViewportSize(int32_t newWidth, int32_t newHeight) {
     }
 }
 
-void Scene::UpdateTree() {
-    if (root) UpdateSubtree(*root, kIdentity, renderer_);
+void Scene::UpdateTree(float frameStep) {
+    if (root) UpdateSubtree(*root, kIdentity, renderer_, frameStep);
 }
 
 uint32_t Scene::PackedClearColour() const {

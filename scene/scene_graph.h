@@ -15,19 +15,14 @@
 
 namespace vertigon {
 
-// Animation time that passes in the redraw being drawn: the view sets it before a frame and
-// resets it to 0 after, so it is 0 at any other time.
-extern float FrameStep;
-
 enum DisplayFlags : int32_t {
     FlagTexture = 0x01,
     FlagBlending = 0x02,
-    FlagReserved = 0x04,  // set on every new entry, never read
     FlagFlat = 0x08,      // normals frozen at the last pose drawn without it
     FlagWireframe = 0x10,
     FlagBones = 0x20,
 };
-inline constexpr int32_t kNewEntryFlags = FlagTexture | FlagBlending | FlagReserved;
+inline constexpr int32_t kNewEntryFlags = FlagTexture | FlagBlending;
 
 enum class NodeKind : int32_t { Plain = 1, ModelEntry = 2, Camera = 3 };
 
@@ -40,7 +35,9 @@ public:
     SceneNode& operator=(const SceneNode&) = delete;
 
     virtual void Draw() {}
-    virtual void Update() {}
+    // `frameStep`: the animation time that passes in the redraw being drawn (0 for a redraw
+    // that only shows the current pose).
+    virtual void Update(float /*frameStep*/) {}
 
     // Appends `child` at the end of the child list; returns it.
     template <class T>
@@ -92,7 +89,6 @@ public:
     // Publishes world (the identity), view, projection and eye to the renderer.
     void SetupView(SceneRenderer& renderer) const;
 
-    int32_t projectionMode = 1;  // perspective, the only mode
     float aspect = 1.0f;
     Vec4 up{0, 0.1f, 0, 0};  // only its direction matters
     Vec4 target{0, 0, 0, 0};
@@ -110,7 +106,7 @@ public:
     // Destroys the render records last to first, then releases the model.
     ~ModelEntry() override;
 
-    void Update() override;
+    void Update(float frameStep) override;
     void Draw() override;
 
     // Starts animation `index` of group `group` at frame 0 and writes its first pose at once;
@@ -164,7 +160,7 @@ public:
     void SetViewportSize(int32_t width, int32_t height);
     // World matrices and Update of every node, parents before children; entries made for
     // another renderer take the scene's.
-    void UpdateTree();
+    void UpdateTree(float frameStep);
     // Clear, frame states, camera, draw traversal, the overlays, present.
     void Render();
 

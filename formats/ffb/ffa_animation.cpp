@@ -46,7 +46,7 @@ private:
 };
 
 std::unique_ptr<KeyframeAnimation> DecodeAnimation(const ByteReader& member, uint64_t a, int index,
-                                                   DecodeBudget& budget) {
+                                                   WorkBudget& budget) {
     const uint32_t frames = member.U16(a);
     const uint32_t bones = member.U16(ByteReader::Add(a, 0x02));
     const uint64_t codeOffset = ByteReader::Add(a, member.U32(ByteReader::Add(a, 0x08)));
@@ -129,7 +129,7 @@ std::vector<float> DecodeDeltaStream(const ByteReader& member, uint64_t offset, 
     return sums;
 }
 
-std::vector<std::unique_ptr<Animation>> DecodeFfaAnimations(const ByteReader& member, DecodeBudget& budget) {
+std::vector<std::unique_ptr<Animation>> DecodeFfaAnimations(const ByteReader& member, WorkBudget& budget) {
     const uint64_t directory = member.U32(0x0C);
     const uint64_t count = member.U16(ByteReader::Add(directory, 0x0A));
     const uint64_t index = member.U32(ByteReader::Add(directory, 0x10));

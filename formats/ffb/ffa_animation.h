@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "formats/byte_reader.h"
-#include "formats/ffb/ffb_budget.h"
+#include "formats/work_budget.h"
 #include "scene/animation.h"
 
 namespace vertigon {
@@ -28,6 +28,6 @@ std::vector<float> DecodeDeltaStream(const ByteReader& member, uint64_t offset, 
 
 // Every animation of the member, in directory order: KeyframeAnimations named
 // "Animation %03d", speed 0.5, one track per bone with one key per frame.
-std::vector<std::unique_ptr<Animation>> DecodeFfaAnimations(const ByteReader& member, DecodeBudget& budget);
+std::vector<std::unique_ptr<Animation>> DecodeFfaAnimations(const ByteReader& member, WorkBudget& budget);
 
 }  // namespace vertigon

@@ -1,29 +1,39 @@
 #include "formats/ffb/ffb_archive.h"
 
-#include <cerrno>
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
 #include <zlib.h>
 
+#include "formats/file_io.h"
 #include "formats/load_error.h"
 
 namespace vertigon {
 
 namespace {
 
-struct GzCloser {
-    void operator()(gzFile_s* file) const { gzclose(file); }
-};
-using GzFile = std::unique_ptr<gzFile_s, GzCloser>;
+constexpr uint8_t kGzipMagic[2] = {0x1F, 0x8B};
 
-[[noreturn]] void ThrowReadError(gzFile file, const std::string& path) {
-    int code = Z_OK;
-    const char* text = gzerror(file, &code);
-    if (code == Z_ERRNO) throw FileError("cannot read " + path + ": " + std::strerror(errno));
-    throw FormatError("the gzip stream of " + path + " is corrupt: " + text);
+bool StartsGzipMember(std::span<const uint8_t> bytes) {
+    return bytes.size() >= 2 && bytes[0] == kGzipMagic[0] && bytes[1] == kGzipMagic[1];
 }
+
+[[noreturn]] void TooLarge(const std::string& name) {
+    throw FormatError(name + " is larger than 1 GiB once decompressed");
+}
+
+struct InflateStream {
+    z_stream z{};
+    InflateStream() {
+        if (inflateInit2(&z, 16 + MAX_WBITS) != Z_OK) throw FormatError("zlib cannot start inflating");
+    }
+    ~InflateStream() { inflateEnd(&z); }
+    InflateStream(const InflateStream&) = delete;
+    InflateStream& operator=(const InflateStream&) = delete;
+};
 
 constexpr size_t kHeaderBytes = 512;
 constexpr size_t kNameOffset = 0;
@@ -71,24 +81,44 @@ bool NameEquals(const uint8_t* header, std::string_view name) {
 
 }  // namespace
 
-std::vector<uint8_t> ReadArchive(const std::string& path) {
-    GzFile file(gzopen(path.c_str(), "rb"));
-    if (!file) throw FileError("cannot open " + path + ": " + std::strerror(errno));
-    // Read on in 1 MiB steps until a read comes back short. The buffer keeps what was read, so
-    // every byte is decompressed once.
+std::vector<uint8_t> InflateArchive(std::span<const uint8_t> file, const std::string& name) {
+    if (!StartsGzipMember(file)) {
+        if (file.size() >= kArchiveSizeLimit) TooLarge(name);
+        return std::vector<uint8_t>(file.begin(), file.end());
+    }
+    InflateStream stream;
+    z_stream& z = stream.z;
+    std::span<const uint8_t> rest = file;
     std::vector<uint8_t> image;
     size_t filled = 0;
-    for (;;) {
-        if (filled >= kArchiveSizeLimit) throw FormatError(path + " is larger than 1 GiB once decompressed");
-        image.resize(filled + kArchiveReadStep);
-        const int read = gzread(file.get(), image.data() + filled, static_cast<unsigned>(kArchiveReadStep));
-        if (read < 0) ThrowReadError(file.get(), path);
-        filled += static_cast<size_t>(read);
-        if (static_cast<size_t>(read) < kArchiveReadStep) break;
+    // Inflate in 1 MiB steps of output; every byte is decompressed once.
+    while (StartsGzipMember(rest)) {
+        z.next_in = const_cast<Bytef*>(rest.data());
+        z.avail_in = static_cast<uInt>(std::min<size_t>(rest.size(), UINT32_MAX));
+        int status = Z_OK;
+        while (status != Z_STREAM_END) {
+            if (filled >= kArchiveSizeLimit) TooLarge(name);
+            image.resize(filled + kArchiveReadStep);
+            z.next_out = image.data() + filled;
+            z.avail_out = static_cast<uInt>(kArchiveReadStep);
+            status = inflate(&z, Z_NO_FLUSH);
+            filled = image.size() - z.avail_out;
+            if (status == Z_BUF_ERROR && z.avail_in == 0) {
+                throw FormatError("the gzip stream of " + name + " is corrupt: unexpected end of file");
+            }
+            if (status != Z_OK && status != Z_STREAM_END) {
+                throw FormatError("the gzip stream of " + name + " is corrupt: " + (z.msg ? z.msg : "inflate failed"));
+            }
+        }
+        rest = rest.subspan(rest.size() - z.avail_in);
+        inflateReset(&z);
     }
+    if (filled >= kArchiveSizeLimit) TooLarge(name);
     image.resize(filled);
     return image;
 }
+
+std::vector<uint8_t> ReadArchive(const std::string& path) { return InflateArchive(ReadWholeFile(path), path); }
 
 std::optional<ByteReader> FindArchiveMember(std::span<const uint8_t> image, std::string_view name) {
     uint64_t position = 0;

@@ -18,9 +18,14 @@ inline constexpr size_t kArchiveReadStep = size_t{1} << 20;
 // FFB archives are a few MiB at most; anything larger (a gzip bomb, a wrong file) is refused.
 inline constexpr size_t kArchiveSizeLimit = size_t{1} << 30;
 
-// The whole archive through zlib's gzip reader, which passes a plain file through unchanged.
-// The result holds exactly the bytes read. Throws FileError when the path cannot be opened or
-// read, FormatError for a corrupt gzip stream or an archive above kArchiveSizeLimit.
+// The archive held by `file`: gzip members one after another are inflated (bytes after the
+// last member that start no new one are ignored), anything else is taken as it is. Throws
+// FormatError, naming the file `name`, for a corrupt or cut gzip stream or an archive that
+// reaches kArchiveSizeLimit.
+std::vector<uint8_t> InflateArchive(std::span<const uint8_t> file, const std::string& name);
+
+// The archive in the file at `path`, as InflateArchive makes it. Throws FileError when the path
+// cannot be opened or read.
 std::vector<uint8_t> ReadArchive(const std::string& path);
 
 // The data of the member named `name` (exact, case-sensitive) found by walking the tar headers

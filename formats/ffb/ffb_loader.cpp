@@ -4,10 +4,12 @@
 
 #include "formats/ffb/ffa_animation.h"
 #include "formats/ffb/ffb_archive.h"
-#include "formats/ffb/ffb_budget.h"
+#include "formats/work_budget.h"
 #include "formats/ffb/ffm_model.h"
 #include "formats/file_io.h"
+#include "formats/load_context.h"
 #include "formats/load_error.h"
+#include "formats/loader_options.h"
 
 namespace vertigon {
 
@@ -24,12 +26,14 @@ FileKind FfbLoader::GetFileKind(const std::string&) { return FileKindModel; }
 
 const char* FfbLoader::GetFilterString() const { return "Final Fantasy X / X2 Model (*.FFB)|*.FFB"; }
 
-std::unique_ptr<Model> FfbLoader::Load(const std::string& path) { return LoadFfbArchive(ReadArchive(path)); }
+std::unique_ptr<Model> FfbLoader::LoadFromMemory(const ModelBytes& bytes, const LoadContext& context) {
+    return LoadFfbArchive(InflateArchive(bytes.file, bytes.name), context.options.maxWorkBytes);
+}
 
-std::unique_ptr<Model> LoadFfbArchive(std::span<const uint8_t> image) {
+std::unique_ptr<Model> LoadFfbArchive(std::span<const uint8_t> image, uint64_t maxWorkBytes) {
     const std::optional<ByteReader> ffm = FindArchiveMember(image, "model.ffm");
     if (!ffm) throw FormatError("the archive holds no model.ffm");
-    DecodeBudget budget;
+    WorkBudget budget = WorkBudget::ForFile(image.size(), maxWorkBytes);
     auto model = std::make_unique<Model>();
     DecodeFfmModel(*ffm, *model, budget);
 

@@ -4,6 +4,7 @@
 #include <span>
 
 #include "formats/model_loader.h"
+#include "formats/work_budget.h"
 
 namespace vertigon {
 
@@ -11,15 +12,18 @@ namespace vertigon {
 class FfbLoader final : public ModelLoader {
 public:
     bool CanLoad(const std::string& path) override;
-    std::unique_ptr<Model> Load(const std::string& path) override;
+    // The archive plain or gzip-compressed.
+    std::unique_ptr<Model> LoadFromMemory(const ModelBytes& bytes, const LoadContext& context) override;
     FileKind GetFileKind(const std::string& path) override;
     const char* GetFilterString() const override;
     const char* GetName() const override { return "FfbLoader"; }
+    const char* FormatName() const override { return "FFB"; }
 };
 
 // The model in an archive already in memory (decompressed): model.ffm, then the four animation
 // groups from "1.ffa" to "4.ffa", a missing member leaving its group empty. Throws FormatError
 // when there is no model.ffm or a member is malformed.
-std::unique_ptr<Model> LoadFfbArchive(std::span<const uint8_t> image);
+// The archive's size sets the work budget of the load (at most `maxWorkBytes`).
+std::unique_ptr<Model> LoadFfbArchive(std::span<const uint8_t> image, uint64_t maxWorkBytes = WorkBudget::kMaxBytes);
 
 }  // namespace vertigon

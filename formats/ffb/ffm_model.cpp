@@ -108,7 +108,7 @@ Shape BuildShape(const FfmObject& object, const std::vector<Texture>& textures) 
 
 }  // namespace
 
-void DecodeFfmModel(const ByteReader& ffm, Model& model, DecodeBudget& budget) {
+void DecodeFfmModel(const ByteReader& ffm, Model& model, WorkBudget& budget) {
     const FfmSections sections{ffm.U32(0x10), ffm.U32(0x18)};
 
     DecodeFfmTextures(ffm, sections.texture, model, budget);

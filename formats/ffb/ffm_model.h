@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "formats/byte_reader.h"
-#include "formats/ffb/ffb_budget.h"
+#include "formats/work_budget.h"
 #include "scene/model.h"
 
 namespace vertigon {
@@ -20,6 +20,6 @@ uint8_t FfmAlpha(uint8_t consoleAlpha);
 // Decodes the member into `model`: textures, bones, one Lod with one Shape per object and one
 // DrawGroup listing them all, and the FFB placement (turned by pi about x, scaled by 1/128).
 // Throws FormatError for anything that does not fit the member or its tables.
-void DecodeFfmModel(const ByteReader& ffm, Model& model, DecodeBudget& budget);
+void DecodeFfmModel(const ByteReader& ffm, Model& model, WorkBudget& budget);
 
 }  // namespace vertigon

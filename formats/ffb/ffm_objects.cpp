@@ -81,7 +81,7 @@ private:
 
 class MeshDecoder {
 public:
-    MeshDecoder(const ByteReader& ffm, FfmObject& object, uint64_t objectIndex, DecodeBudget& budget)
+    MeshDecoder(const ByteReader& ffm, FfmObject& object, uint64_t objectIndex, WorkBudget& budget)
         : ffm_(ffm), object_(object), objectIndex_(objectIndex), budget_(budget) {}
 
     void TriangleList(uint64_t meshIndex, const FfmMesh& mesh, uint64_t data, uint64_t cornerCount) {
@@ -145,7 +145,7 @@ private:
     const ByteReader& ffm_;
     FfmObject& object_;
     uint64_t objectIndex_;
-    DecodeBudget& budget_;
+    WorkBudget& budget_;
 };
 
 }  // namespace
@@ -158,7 +158,7 @@ float DecodeTexel(uint16_t word) {
     return -magnitude(static_cast<uint16_t>(~word));
 }
 
-std::vector<FfmObject> DecodeFfmObjects(const ByteReader& ffm, uint64_t m, int32_t textureCount, DecodeBudget& budget) {
+std::vector<FfmObject> DecodeFfmObjects(const ByteReader& ffm, uint64_t m, int32_t textureCount, WorkBudget& budget) {
     const uint64_t objectCount = ffm.U16(ByteReader::Add(m, 0x06));
     const uint64_t table = ByteReader::Add(m, ffm.U32(ByteReader::Add(m, 0x10)));
     RequireTable(ffm, table, objectCount, kObjectBytes);

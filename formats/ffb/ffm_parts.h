@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "formats/byte_reader.h"
-#include "formats/ffb/ffb_budget.h"
+#include "formats/work_budget.h"
 #include "scene/model.h"
 
 namespace vertigon {
@@ -68,15 +68,15 @@ inline void RequireTable(const ByteReader& reader, uint64_t offset, uint64_t cou
 }
 
 // Textures through their palettes and images; fills model.textures.
-void DecodeFfmTextures(const ByteReader& ffm, uint64_t textureSection, Model& model, DecodeBudget& budget);
+void DecodeFfmTextures(const ByteReader& ffm, uint64_t textureSection, Model& model, WorkBudget& budget);
 
 // Objects with their raw positions and normals, meshes and triangle records.
 std::vector<FfmObject> DecodeFfmObjects(const ByteReader& ffm, uint64_t meshSection, int32_t textureCount,
-                                        DecodeBudget& budget);
+                                        WorkBudget& budget);
 
 // The position weight lists in table order, then the normal weight lists, then the default
 // binding of every vertex no list named.
 void ApplyFfmWeightLists(const ByteReader& ffm, uint64_t meshSection, int32_t boneCount,
-                         std::vector<FfmObject>& objects, DecodeBudget& budget);
+                         std::vector<FfmObject>& objects, WorkBudget& budget);
 
 }  // namespace vertigon

@@ -42,7 +42,7 @@ uint8_t FfmAlpha(uint8_t consoleAlpha) {
     return static_cast<uint8_t>(std::lround(consoleAlpha * 0.0078125 * 255.0) & 0xFF);
 }
 
-void DecodeFfmTextures(const ByteReader& ffm, uint64_t t, Model& model, DecodeBudget& budget) {
+void DecodeFfmTextures(const ByteReader& ffm, uint64_t t, Model& model, WorkBudget& budget) {
     const uint64_t textureCount = ffm.U32(ByteReader::Add(t, 0x04));
     const uint64_t paletteCount = ffm.U16(ByteReader::Add(t, 0x08));
     const uint64_t imageCount = ffm.U32(ByteReader::Add(t, 0x0C));

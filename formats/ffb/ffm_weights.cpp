@@ -35,7 +35,7 @@ private:
 
 class ListApplier {
 public:
-    ListApplier(FfmObject& object, ListKind kind, int32_t bone, uint64_t listIndex, DecodeBudget& budget)
+    ListApplier(FfmObject& object, ListKind kind, int32_t bone, uint64_t listIndex, WorkBudget& budget)
         : influences_(kind == ListKind::Positions ? object.positionInfluences : object.normalInfluences),
           kind_(kind),
           bone_(bone),
@@ -126,11 +126,11 @@ private:
     ListKind kind_;
     int32_t bone_;
     uint64_t listIndex_;
-    DecodeBudget& budget_;
+    WorkBudget& budget_;
 };
 
 void ApplyTable(const ByteReader& ffm, uint64_t m, uint64_t table, uint64_t count, ListKind kind, int32_t boneCount,
-                std::vector<FfmObject>& objects, DecodeBudget& budget) {
+                std::vector<FfmObject>& objects, WorkBudget& budget) {
     RequireTable(ffm, table, count, kListEntryBytes);
     for (uint64_t i = 0; i < count; ++i) {
         const uint64_t entry = table + i * kListEntryBytes;
@@ -168,7 +168,7 @@ void FillDefaults(std::vector<FfmVertexInfluences>& influences, const std::vecto
 }  // namespace
 
 void ApplyFfmWeightLists(const ByteReader& ffm, uint64_t m, int32_t boneCount, std::vector<FfmObject>& objects,
-                         DecodeBudget& budget) {
+                         WorkBudget& budget) {
     const uint64_t count = ffm.U16(ByteReader::Add(m, 0x08));
     const uint64_t positionTable = ByteReader::Add(m, ffm.U32(ByteReader::Add(m, 0x14)));
     const uint64_t normalTable = ByteReader::Add(m, ffm.U32(ByteReader::Add(m, 0x24)));

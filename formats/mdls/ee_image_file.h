@@ -6,15 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "formats/load_error.h"
 #include "formats/loader_options.h"
 
 namespace vertigon {
-
-// The image file cannot be used; the message is one line naming the file and the reason.
-class EeImageError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // The default places, in the order they are tried: $XDG_DATA_HOME/vertigon/ee-image.bin (or
 // $HOME/.local/share/... when XDG_DATA_HOME is unset or empty), then ee-image.bin in

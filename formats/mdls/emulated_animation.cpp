@@ -5,13 +5,12 @@
 #include <cstring>
 #include <string>
 
-#include "formats/status_report.h"
 
 namespace vertigon {
 
 EmulatedAnimation::EmulatedAnimation(std::shared_ptr<const MdlsAnimationSource> source, uint64_t offset, uint64_t size,
                                      int number)
-    : source_(std::move(source)), offset_(offset), size_(size), serial_(MdlsEmulator::NextAnimationSerial()) {
+    : source_(std::move(source)), offset_(offset), size_(size), serial_(source_->emulator->NextAnimationSerial()) {
     char text[32];
     std::snprintf(text, sizeof text, "anim%04d", number);
     SetName(text);
@@ -21,8 +20,8 @@ std::span<const uint8_t> EmulatedAnimation::data() const {
     return std::span<const uint8_t>(*source_->msetFile).subspan(offset_, size_);
 }
 
-void EmulatedAnimation::Rewind(int32_t unused) {
-    Animation::Rewind(unused);
+void EmulatedAnimation::Rewind() {
+    Animation::Rewind();
     stopped_ = false;
     MdlsEmulator& emulator = *source_->emulator;
     EeHarness* harness = emulator.harness();
@@ -92,7 +91,7 @@ void EmulatedAnimation::Stop(const char* routine, const RunResult& result) {
         default: break;
     }
     message += result.message;
-    ReportStatus(message);
+    source_->emulator->Report(message);
 }
 
 }  // namespace vertigon

@@ -39,7 +39,7 @@ public:
     float GetLength() const override { return kLength; }
     bool HasLength() const override { return false; }
     // time = 0, then the set-up routine.
-    void Rewind(int32_t unused = 0) override;
+    void Rewind() override;
     bool CanPlay() const override { return source_->emulator->harness() != nullptr; }
 
     std::span<const uint8_t> data() const;

@@ -2,7 +2,6 @@
 
 #include "ee/program_image.h"
 #include "formats/mdls/ee_image_file.h"
-#include "formats/status_report.h"
 
 namespace vertigon {
 namespace {
@@ -18,7 +17,8 @@ std::string MissingImageText() {
 
 }  // namespace
 
-MdlsEmulator::MdlsEmulator(const LoaderOptions& options) {
+MdlsEmulator::MdlsEmulator(const LoaderOptions& options, std::shared_ptr<const StatusSink> status)
+    : status_(std::move(status)), output_(*status_) {
     const std::string path = ChooseEeImage(options);
     if (path.empty()) {
         unavailableReason_ = MissingImageText();
@@ -30,39 +30,32 @@ MdlsEmulator::MdlsEmulator(const LoaderOptions& options) {
         unavailableReason_ = e.what();
     }
     if (!harness_) {
-        ReportStatus(unavailableReason_);
+        Report(unavailableReason_);
         reported_ = true;
     }
 }
 
-MdlsEmulator::MdlsEmulator(std::vector<uint8_t> image) {
+MdlsEmulator::MdlsEmulator(std::vector<uint8_t> image, std::shared_ptr<const StatusSink> status)
+    : status_(std::move(status)), output_(*status_) {
     Adopt(std::move(image), "in memory");
     if (!harness_) {
-        ReportStatus(unavailableReason_);
+        Report(unavailableReason_);
         reported_ = true;
     }
 }
 
 void MdlsEmulator::Adopt(std::vector<uint8_t> image, const std::string& path) {
     try {
-        harness_ = std::make_unique<EeHarness>(std::move(image));
+        harness_ = std::make_unique<EeHarness>(std::move(image), output_);
     } catch (const ProgramImageError& e) {
-        std::string why = e.what();
-        const std::string prefix = "program image: ";
-        if (why.starts_with(prefix)) why.erase(0, prefix.size());
-        unavailableReason_ = "EE program image " + path + " refused: " + why;
+        unavailableReason_ = "EE program image " + path + " refused: " + e.reason();
     }
 }
 
 void MdlsEmulator::ReportUnavailableOnce() {
     if (reported_ || harness_) return;
     reported_ = true;
-    ReportStatus(unavailableReason_);
-}
-
-uint64_t MdlsEmulator::NextAnimationSerial() {
-    static uint64_t serial = 0;
-    return ++serial;
+    Report(unavailableReason_);
 }
 
 }  // namespace vertigon

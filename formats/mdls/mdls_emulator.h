@@ -1,25 +1,28 @@
-// The emulator the MDLS animations run in: the program image found for the loader options,
-// the EE harness over it, and what to tell the user when there is none.
+// The emulator the MDLS animations of one workspace run in: the program image found for the
+// loader options, the EE harness over it, and what to tell the user when there is none.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ee/harness.h"
+#include "ee/output.h"
 #include "formats/loader_options.h"
+#include "formats/status_report.h"
 
 namespace vertigon {
 
 class MdlsEmulator {
 public:
-    // Finds, reads and loads the image (printing "Init EE memory..." on the emulator's output).
+    // Finds, reads and loads the image (printing "Init EE memory..." as emulator text of `status`).
     // Never throws for a missing or refused image: animations then keep the rest pose. A file
     // that was found but refused is reported at once.
-    explicit MdlsEmulator(const LoaderOptions& options);
+    MdlsEmulator(const LoaderOptions& options, std::shared_ptr<const StatusSink> status);
     // Over an image already inflated (tests, benchmarks).
-    explicit MdlsEmulator(std::vector<uint8_t> image);
+    MdlsEmulator(std::vector<uint8_t> image, std::shared_ptr<const StatusSink> status);
     MdlsEmulator(const MdlsEmulator&) = delete;
     MdlsEmulator& operator=(const MdlsEmulator&) = delete;
 
@@ -29,18 +32,33 @@ public:
     const std::string& unavailableReason() const { return unavailableReason_; }
     // Reports unavailableReason the first time it is called (unless already reported).
     void ReportUnavailableOnce();
+    // A status line for the user, through the workspace's sink.
+    void Report(std::string_view message) const { status_->Report(message); }
 
     // Which animation's set-up the emulated memory holds (0: none). Animations are numbered
     // with NextAnimationSerial.
     uint64_t preparedSerial = 0;
-    static uint64_t NextAnimationSerial();
+    uint64_t NextAnimationSerial() { return ++lastSerial_; }
 
 private:
+    // The emulator's text, passed on to the status sink's emulator stream.
+    class Output final : public EeOutputSink {
+    public:
+        explicit Output(const StatusSink& status) : status_(status) {}
+        void Write(std::string_view text) override { status_.WriteEmulatorText(text); }
+
+    private:
+        const StatusSink& status_;
+    };
+
     void Adopt(std::vector<uint8_t> image, const std::string& path);
 
+    std::shared_ptr<const StatusSink> status_;
+    Output output_;
     std::unique_ptr<EeHarness> harness_;
     std::string unavailableReason_;
     bool reported_ = false;
+    uint64_t lastSerial_ = 0;
 };
 
 }  // namespace vertigon

@@ -20,7 +20,7 @@ constexpr uint64_t kSlotListOffset = 16;
 constexpr uint64_t kUnweightedVertexBytes = 48;
 constexpr uint32_t kUnweightedSlotMask = 0x1FFF;
 
-[[noreturn]] void Malformed(const std::string& what) { throw FormatError("MDLS: " + what); }
+[[noreturn]] void Malformed(const std::string& what) { throw FormatError(what); }
 
 struct StreamState {
     bool weighted = false;

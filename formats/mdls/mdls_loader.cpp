@@ -1,6 +1,5 @@
 #include "formats/mdls/mdls_loader.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -10,44 +9,25 @@
 #include "formats/mdls/emulated_animation.h"
 #include "formats/mdls/mdls_model.h"
 #include "formats/mdls/mset_reader.h"
+#include "formats/mdls/mdls_emulator.h"
 #include "formats/status_report.h"
 
 namespace vertigon {
 namespace {
 
-bool Opens(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
-    std::fclose(file);
-    return true;
-}
-
-// The model's path with ".mset" for its extension; on a case-sensitive file system, failing
-// that, the same name with the extension in any case ("HERO.MSET" beside "HERO.MDLS").
-std::string CompanionPath(const std::string& modelPath) {
-    const std::string exact = ReplaceExtension(modelPath, ".mset");
-    std::error_code error;
-    if (std::filesystem::exists(exact, error)) return exact;
-    const std::filesystem::path wanted(exact);
-    const std::filesystem::path folder = wanted.has_parent_path() ? wanted.parent_path() : ".";
-    const std::string stem = wanted.stem().string();
-    std::filesystem::directory_iterator entry(folder, error);
-    for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
-        const std::filesystem::path name = entry->path().filename();
-        if (name.stem().string() == stem && HasExtension(name.string(), ".mset")) return entry->path().string();
-    }
-    return exact;
-}
-
 // The companion's animations as one group "generic"; nothing when it cannot be used.
-void AttachAnimations(Model& model, const std::string& companion, MdlsAnimationSource source) {
-    if (!Opens(companion)) return;
+void AttachAnimations(Model& model, const ModelBytes& bytes, MdlsAnimationSource source, const StatusSink& status) {
+    if (!bytes.companionReadError.empty()) {
+        status.Report("animations of " + bytes.companionName + " ignored: " + bytes.companionReadError);
+        return;
+    }
+    if (!bytes.companion) return;
     std::vector<MsetAnimationBlock> blocks;
     try {
-        source.msetFile = std::make_shared<const std::vector<uint8_t>>(ReadWholeFile(companion));
+        source.msetFile = std::make_shared<const std::vector<uint8_t>>(bytes.companion->begin(), bytes.companion->end());
         blocks = ReadMsetAnimationBlocks(ByteReader(*source.msetFile));
     } catch (const LoadError& e) {
-        ReportStatus("animations of " + companion + " ignored: " + e.what());
+        status.Report("animations of " + bytes.companionName + " ignored: " + RefusalText("MSET", e.what()));
         return;
     }
     const auto shared = std::make_shared<const MdlsAnimationSource>(std::move(source));
@@ -61,9 +41,20 @@ void AttachAnimations(Model& model, const std::string& companion, MdlsAnimationS
 
 }  // namespace
 
-MdlsLoader::MdlsLoader(const LoaderOptions& options) : emulator_(std::make_shared<MdlsEmulator>(options)) {}
-
-MdlsLoader::MdlsLoader(std::shared_ptr<MdlsEmulator> emulator) : emulator_(std::move(emulator)) {}
+std::string MdlsLoader::CompanionPath(const std::string& modelPath) const {
+    const std::string exact = ReplaceExtension(modelPath, ".mset");
+    std::error_code error;
+    if (std::filesystem::exists(exact, error)) return exact;
+    const std::filesystem::path wanted(exact);
+    const std::filesystem::path folder = wanted.has_parent_path() ? wanted.parent_path() : ".";
+    const std::string stem = wanted.stem().string();
+    std::filesystem::directory_iterator entry(folder, error);
+    for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
+        const std::filesystem::path name = entry->path().filename();
+        if (name.stem().string() == stem && HasExtension(name.string(), ".mset")) return entry->path().string();
+    }
+    return exact;
+}
 
 bool MdlsLoader::CanLoad(const std::string& path) {
     return HasExtension(path, ".MDLS") || HasExtension(path, ".MSET");
@@ -79,13 +70,13 @@ const char* MdlsLoader::GetFilterString() const {
     return "Kingdom Hearts Model (*.MDLS)|*.MDLS|Kingdom Hearts Animation (*.MSET)|*.MSET";
 }
 
-std::unique_ptr<Model> MdlsLoader::Load(const std::string& path) {
-    auto file = std::make_shared<const std::vector<uint8_t>>(ReadWholeFile(path));
+std::unique_ptr<Model> MdlsLoader::LoadFromMemory(const ModelBytes& bytes, const LoadContext& context) {
+    auto file = std::make_shared<const std::vector<uint8_t>>(bytes.file.begin(), bytes.file.end());
     const ByteReader reader(*file);
     std::unique_ptr<Model> model = ReadMdlsModel(reader);
     const size_t modelBlockSize = MdlsModelBlockSize(reader);
-    if (EeHarness* harness = emulator_->harness()) harness->SetModelSource(file, modelBlockSize);
-    AttachAnimations(*model, CompanionPath(path), MdlsAnimationSource{emulator_, file, modelBlockSize, {}});
+    if (EeHarness* harness = context.emulator->harness()) harness->SetModelSource(file, modelBlockSize);
+    AttachAnimations(*model, bytes, MdlsAnimationSource{context.emulator, file, modelBlockSize, {}}, context.status);
     return model;
 }
 

@@ -1,34 +1,26 @@
 #pragma once
 
-#include <memory>
-
-#include "formats/loader_options.h"
-#include "formats/mdls/mdls_emulator.h"
 #include "formats/model_loader.h"
 
 namespace vertigon {
 
-// Models with a companion animation file whose poses come from the game's own routines.
+// Models with a companion animation file whose poses come from the game's own routines, run
+// in the workspace's emulator.
 class MdlsLoader final : public ModelLoader {
 public:
-    // Sets up the emulator from the program image the options lead to.
-    explicit MdlsLoader(const LoaderOptions& options = {});
-    // Shares an emulator made elsewhere (tests, benchmarks).
-    explicit MdlsLoader(std::shared_ptr<MdlsEmulator> emulator);
-
     bool CanLoad(const std::string& path) override;
-    // The model, with one animation group "generic" when the companion .mset opens. A
-    // companion that cannot be read or split is reported and leaves the model without
-    // animations.
-    std::unique_ptr<Model> Load(const std::string& path) override;
+    // The model, with one animation group "generic" when the companion is given. A companion
+    // that cannot be read or split is reported and leaves the model without animations.
+    std::unique_ptr<Model> LoadFromMemory(const ModelBytes& bytes, const LoadContext& context) override;
     FileKind GetFileKind(const std::string& path) override;
     const char* GetFilterString() const override;
     const char* GetName() const override { return "MdlsLoader"; }
+    const char* FormatName() const override { return "MDLS"; }
 
-    MdlsEmulator& emulator() const { return *emulator_; }
-
-private:
-    std::shared_ptr<MdlsEmulator> emulator_;
+protected:
+    // The model's path with ".mset" for its extension; on a case-sensitive file system, failing
+    // that, the same name with the extension in any case ("HERO.MSET" beside "HERO.MDLS").
+    std::string CompanionPath(const std::string& modelPath) const override;
 };
 
 }  // namespace vertigon

@@ -40,7 +40,7 @@ void ReadSkeleton(const ByteReader& file, const Sections& s, Model& model) {
         bone.parent = parent == kParentMask ? -1 : static_cast<int32_t>(parent);
         // The scene indexes its bones by parent; one outside the skeleton cannot be drawn.
         if (bone.parent >= static_cast<int32_t>(count))
-            throw FormatError("MDLS: bone " + std::to_string(i) + " has parent " + std::to_string(parent) + " of " +
+            throw FormatError("bone " + std::to_string(i) + " has parent " + std::to_string(parent) + " of " +
                               std::to_string(count));
         bone.scale = {file.F32(at), file.F32(at + 4), file.F32(at + 8), 1.0f};
         bone.rotation = QuatFromEuler(file.F32(at + 16), file.F32(at + 20), file.F32(at + 24));

@@ -1,7 +1,5 @@
 #include "formats/mdlx/mdlx_loader.h"
 
-#include <exception>
-
 #include "formats/file_io.h"
 #include "formats/mdlx/mdlx_model.h"
 
@@ -10,18 +8,6 @@ namespace vertigon {
 namespace {
 
 constexpr uint8_t kBarMagic[4] = {0x42, 0x41, 0x52, 0x01};
-
-// The companion animation file beside the model (its path with the extension from the last '.'
-// replaced by ".mset", or ".mset" appended when there is none) is read whole and dropped: no
-// animation is decoded from it. A missing or unreadable companion is not an error.
-void ReadCompanion(const std::string& modelPath) {
-    try {
-        const std::vector<uint8_t> companion = ReadWholeFile(ReplaceExtension(modelPath, ".mset"));
-        (void)companion;
-    } catch (const std::exception&) {
-        // Nothing depends on it.
-    }
-}
 
 }  // namespace
 
@@ -36,13 +22,12 @@ const char* MdlxLoader::GetFilterString() const {
     return "Kingdom Hearts 2 Model (*.MDLX)|*.MDLX|Kingdom Hearts 2 Animation (*.MSET)|*.MSET";
 }
 
-std::unique_ptr<Model> MdlxLoader::Load(const std::string& path) {
-    std::unique_ptr<Model> model;
-    {
-        const std::vector<uint8_t> file = ReadWholeFile(path);
-        model = BuildMdlxModel(file);
-    }
-    ReadCompanion(path);
+std::string MdlxLoader::CompanionPath(const std::string& modelPath) const {
+    return ReplaceExtension(modelPath, ".mset");
+}
+
+std::unique_ptr<Model> MdlxLoader::LoadFromMemory(const ModelBytes& bytes, const LoadContext& context) {
+    std::unique_ptr<Model> model = BuildMdlxModel(bytes.file, context.gsMemory);
     // A model from an MDLX file never has animations.
     model->animationGroups.clear();
     return model;

@@ -48,7 +48,7 @@ void ReadSkeleton(const ByteReader& file, uint64_t header, Model& model) {
 
 }  // namespace
 
-std::unique_ptr<Model> BuildMdlxModel(std::span<const uint8_t> bytes) {
+std::unique_ptr<Model> BuildMdlxModel(std::span<const uint8_t> bytes, GsMemoryImage& gs) {
     const ByteReader file(bytes);
     const uint64_t modelEntry = file.U32(kModelEntryOffset);
     const uint64_t textureEntry = file.U32(kTextureEntryOffset);
@@ -66,7 +66,7 @@ std::unique_ptr<Model> BuildMdlxModel(std::span<const uint8_t> bytes) {
         mdlx::ReadSubparts(file, geometryHeader, static_cast<uint32_t>(model->bones.size()));
     lod.shapes.push_back(mdlx::BuildShape(subparts, static_cast<uint32_t>(model->bones.size())));
 
-    mdlx::ReadTextures(file, textureEntry, *model);
+    mdlx::ReadTextures(file, textureEntry, *model, gs);
     return model;
 }
 

@@ -6,12 +6,13 @@
 #include <memory>
 #include <span>
 
+#include "formats/ps2/gs_memory.h"
 #include "scene/model.h"
 
 namespace vertigon {
 
-// The model of the file, without its companion file. Throws FormatError when the file does not
+// The model of the file, without its companion file; textures are unswizzled through `gs`. Throws FormatError when the file does not
 // hold what it claims.
-std::unique_ptr<Model> BuildMdlxModel(std::span<const uint8_t> file);
+std::unique_ptr<Model> BuildMdlxModel(std::span<const uint8_t> file, GsMemoryImage& gs);
 
 }  // namespace vertigon

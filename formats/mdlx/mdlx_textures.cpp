@@ -74,7 +74,7 @@ void ReadPalette(const ByteReader& file, const Container& c, uint32_t p, Model& 
 
 }  // namespace
 
-void ReadTextures(const ByteReader& file, uint64_t entry, Model& model) {
+void ReadTextures(const ByteReader& file, uint64_t entry, Model& model, GsMemoryImage& gs) {
     const Container c = ReadContainer(file, entry);
     model.textures.resize(c.textureCount);
     model.AllocatePalettes(c.paletteCount);
@@ -92,7 +92,7 @@ void ReadTextures(const ByteReader& file, uint64_t entry, Model& model) {
         const uint64_t bytes = ByteReader::Mul(ByteReader::Mul(w, hr), 4);
         const auto words = file.Bytes(cursor, bytes);
         const auto readWidth = static_cast<uint32_t>(uint64_t{w} * 2 / 64);
-        if (!UnswizzlePsmt8(SharedGsMemory(), words, w, hr, w / 64, readWidth, indices)) {
+        if (!UnswizzlePsmt8(gs, words, w, hr, w / 64, readWidth, indices)) {
             throw FormatError("texture " + std::to_string(k) + " (" + std::to_string(w) + " x " + std::to_string(hr) +
                               " words) does not fit the graphics memory");
         }

@@ -5,12 +5,13 @@
 #include <cstdint>
 
 #include "formats/byte_reader.h"
+#include "formats/ps2/gs_memory.h"
 #include "scene/model.h"
 
 namespace vertigon::mdlx {
 
-// Reads the textures and palettes of the entry at `entry` into the model. Throws FormatError
+// Reads the textures and palettes of the entry at `entry` into the model, unswizzling through `gs`. Throws FormatError
 // when the entry does not hold what it claims or an upload does not fit the graphics memory.
-void ReadTextures(const ByteReader& file, uint64_t entry, Model& model);
+void ReadTextures(const ByteReader& file, uint64_t entry, Model& model, GsMemoryImage& gs);
 
 }  // namespace vertigon::mdlx

@@ -101,11 +101,6 @@ void GsMemoryImage::ClearPages(uint64_t pageCount) {
     std::memset(memory_.data(), 0, static_cast<size_t>(bytes));
 }
 
-GsMemoryImage& SharedGsMemory() {
-    static GsMemoryImage image;
-    return image;
-}
-
 bool UnswizzlePsmt8(GsMemoryImage& gs, std::span<const uint8_t> words, uint32_t w, uint32_t hr,
                     uint32_t writeWidth, uint32_t readWidth, std::vector<uint8_t>& indices) {
     // Far beyond anything the 4 MiB memory holds; keeps 2W and 2Hr inside 32 bits.

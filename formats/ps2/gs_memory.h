@@ -32,9 +32,6 @@ private:
     std::vector<uint8_t> memory_;
 };
 
-// The image shared by the loaders for the life of the program.
-GsMemoryImage& SharedGsMemory();
-
 // Unswizzles a W x Hr word upload into a 2W x 2Hr index image through `gs`, with the buffer
 // widths `writeWidth` and `readWidth` (64-pixel units). The pages involved are cleared first, so
 // pixels the upload does not cover read as 0 whatever an earlier texture left behind. Returns

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "formats/load_error.h"
+#include "formats/work_budget.h"
 #include "formats/raw/raw_packet.h"
 
 namespace vertigon {
@@ -19,20 +20,19 @@ constexpr uint16_t kFlagEmit = 0;
     throw FormatError(text);
 }
 
+constexpr uint64_t kBytesPerUnit = 256;
+
 class GeometryBuilder {
 public:
     GeometryBuilder(const ByteReader& file, const RawChunk& chunk, const RawMaterialMap& map, uint32_t imageCount,
-                    Model& model)
+                    Model& model, WorkBudget& budget)
         : file_(file),
           start_(chunk.offset),
           map_(map),
           imageCount_(imageCount),
           paletteCount_(static_cast<uint32_t>(model.paletteCount())),
           model_(model),
-          // Records may be shared, which multiplies what a small file describes. Every shape,
-          // mesh, packet, vertex and strip entry takes several bytes of a real file, so one
-          // unit of work per file byte leaves room for honest sharing and stops blow-ups.
-          workLeft_(file.size() + 1024) {}
+          budget_(budget) {}
 
     void Build(uint64_t data) {
         const uint32_t lodCount = file_.U16(data);
@@ -47,10 +47,9 @@ public:
     }
 
 private:
-    void Spend(uint64_t units) {
-        if (units > workLeft_) throw FormatError("the geometry names far more records than the file holds");
-        workLeft_ -= units;
-    }
+    // Records may be shared, which multiplies what a small file describes; every shape, mesh,
+    // packet, vertex and strip entry is charged as the records it leads to.
+    void Spend(uint64_t units) { budget_.Take(units, kBytesPerUnit, "geometry records"); }
 
     void BuildLod(uint32_t index, uint64_t record, Lod& lod) {
         char name[32];
@@ -189,15 +188,15 @@ private:
     const uint32_t imageCount_;
     const uint32_t paletteCount_;
     Model& model_;
-    uint64_t workLeft_;
+    WorkBudget& budget_;
     RawPacket packet_;  // decoding storage shared by every packet
 };
 
 }  // namespace
 
 void ReadRawGeometry(const ByteReader& file, const RawChunk& chunk, const RawMaterialMap& map, uint32_t imageCount,
-                     Model& model) {
-    GeometryBuilder(file, chunk, map, imageCount, model).Build(chunk.dataOffset());
+                     Model& model, WorkBudget& budget) {
+    GeometryBuilder(file, chunk, map, imageCount, model, budget).Build(chunk.dataOffset());
 }
 
 }  // namespace vertigon

@@ -4,6 +4,7 @@
 #include "formats/byte_reader.h"
 #include "formats/raw/raw_chunks.h"
 #include "formats/raw/raw_material_map.h"
+#include "formats/work_budget.h"
 #include "scene/model.h"
 
 namespace vertigon {
@@ -12,8 +13,9 @@ namespace vertigon {
 // from `map`. `imageCount` is the number of texture images; the model's palettes must be read.
 // Throws FormatError for records outside the file, more than four Lods, more than 400 shapes in
 // a Lod, strip entries naming a vertex or coordinate the packet lacks, list entries naming a
-// shape the Lod lacks, or materials naming an image or palette the file lacks.
+// shape the Lod lacks, materials naming an image or palette the file lacks, or more records
+// than `budget` allows.
 void ReadRawGeometry(const ByteReader& file, const RawChunk& chunk, const RawMaterialMap& map,
-                     uint32_t imageCount, Model& model);
+                     uint32_t imageCount, Model& model, WorkBudget& budget);
 
 }  // namespace vertigon

@@ -2,6 +2,8 @@
 
 #include "formats/byte_reader.h"
 #include "formats/file_io.h"
+#include "formats/load_context.h"
+#include "formats/loader_options.h"
 #include "formats/load_error.h"
 #include "formats/raw/raw_chunks.h"
 #include "formats/raw/raw_geometry.h"
@@ -26,10 +28,13 @@ FileKind RawLoader::GetFileKind(const std::string&) { return FileKindModel; }
 
 const char* RawLoader::GetFilterString() const { return "Final Fantasy XII Model (*.RAW)|*.RAW"; }
 
-std::unique_ptr<Model> RawLoader::Load(const std::string& path) { return LoadRawModel(ReadWholeFile(path)); }
+std::unique_ptr<Model> RawLoader::LoadFromMemory(const ModelBytes& bytes, const LoadContext& context) {
+    return LoadRawModel(bytes.file, context.gsMemory, context.options.maxWorkBytes);
+}
 
-std::unique_ptr<Model> LoadRawModel(std::span<const uint8_t> bytes) {
+std::unique_ptr<Model> LoadRawModel(std::span<const uint8_t> bytes, GsMemoryImage& gs, uint64_t maxWorkBytes) {
     const ByteReader file(bytes);
+    WorkBudget budget = WorkBudget::ForFile(bytes.size(), maxWorkBytes);
     const RawChunk root = ReadRawChunkTree(file);
     const RawChunk& geometry = RequireChunk(root, "@FDM");
     const RawChunk& materials = RequireChunk(root, "@FOR");
@@ -44,8 +49,8 @@ std::unique_ptr<Model> LoadRawModel(std::span<const uint8_t> bytes) {
 
     const RawMaterialMap map = ReadRawMaterialMap(file, materials);
     ReadRawPalettes(file, palettes, *model);
-    ReadRawTextures(file, images, *model);
-    ReadRawGeometry(file, geometry, map, images.count, *model);
+    ReadRawTextures(file, images, *model, gs, budget);
+    ReadRawGeometry(file, geometry, map, images.count, *model, budget);
     return model;
 }
 

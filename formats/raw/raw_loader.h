@@ -4,6 +4,8 @@
 #include <span>
 
 #include "formats/model_loader.h"
+#include "formats/ps2/gs_memory.h"
+#include "formats/work_budget.h"
 
 namespace vertigon {
 
@@ -11,13 +13,16 @@ namespace vertigon {
 class RawLoader final : public ModelLoader {
 public:
     bool CanLoad(const std::string& path) override;
-    std::unique_ptr<Model> Load(const std::string& path) override;
+    std::unique_ptr<Model> LoadFromMemory(const ModelBytes& bytes, const LoadContext& context) override;
     FileKind GetFileKind(const std::string& path) override;
     const char* GetFilterString() const override;
     const char* GetName() const override { return "RawLoader"; }
+    const char* FormatName() const override { return "RAW"; }
 };
 
-// Builds the model held by a RAW file's bytes; throws LoadError when there is none.
-std::unique_ptr<Model> LoadRawModel(std::span<const uint8_t> file);
+// Builds the model held by a RAW file's bytes, unswizzling its textures through `gs`, within
+// the work budget of the file's size (at most `maxWorkBytes`); throws LoadError when there is none.
+std::unique_ptr<Model> LoadRawModel(std::span<const uint8_t> file, GsMemoryImage& gs,
+                                    uint64_t maxWorkBytes = WorkBudget::kMaxBytes);
 
 }  // namespace vertigon

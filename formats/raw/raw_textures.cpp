@@ -11,9 +11,7 @@ namespace vertigon {
 namespace {
 
 // Every image is multiplied by every palette, so a small file can ask for a great deal of
-// pixel memory; no real model comes near these limits.
-constexpr uint64_t kMaxTextureCount = 4096;
-constexpr uint64_t kMaxTextureBytes = uint64_t{256} << 20;
+// pixel memory: the load's work budget is charged for it before anything is decoded.
 
 constexpr uint64_t kPaletteEntryBytes = 16;
 constexpr uint64_t kImageTableOffset = 16;  // from the data start; the 16 bytes before it are not read
@@ -50,21 +48,20 @@ void ReadRawPalettes(const ByteReader& file, const RawChunk& chunk, Model& model
     }
 }
 
-void ReadRawTextures(const ByteReader& file, const RawChunk& chunk, Model& model) {
+void ReadRawTextures(const ByteReader& file, const RawChunk& chunk, Model& model, GsMemoryImage& gs,
+                     WorkBudget& budget) {
     const uint32_t imageCount = chunk.count;
     const uint64_t paletteCount = static_cast<uint64_t>(model.paletteCount());
     file.RequireArray(chunk.dataOffset() + kImageTableOffset, imageCount, kImageEntryBytes);
 
     // Check the whole cost before decoding anything.
     const uint64_t textureCount = uint64_t{imageCount} * paletteCount;
-    if (textureCount > kMaxTextureCount) throw FormatError("the file asks for more than 4096 textures");
-    uint64_t totalBytes = 0;
+    budget.Take(textureCount, sizeof(Texture), "textures");
     for (uint32_t k = 0; k < imageCount; ++k) {
         const ImageEntry image = ReadImageEntry(file, chunk, k);
         file.RequireArray(image.pixelOffset, uint64_t{image.widthWords} * image.heightRows, 4);
         // A 2W x 2H texture of 4 bytes per pixel for every palette.
-        totalBytes += uint64_t{image.widthWords} * image.heightRows * 16 * paletteCount;
-        if (totalBytes > kMaxTextureBytes) throw FormatError("the textures would take more than 256 MiB");
+        budget.Take(uint64_t{image.widthWords} * image.heightRows * 16, paletteCount, "texture pixels");
     }
 
     model.textures.resize(textureCount);
@@ -75,7 +72,7 @@ void ReadRawTextures(const ByteReader& file, const RawChunk& chunk, Model& model
         const uint32_t h = image.heightRows;
         const auto words = file.Bytes(image.pixelOffset, uint64_t{w} * h * 4);
         // Buffer widths twice those of the MDLX format: W div 32 to write, W div 16 to read.
-        if (!UnswizzlePsmt8(SharedGsMemory(), words, w, h, w / 32, w / 16, indices)) {
+        if (!UnswizzlePsmt8(gs, words, w, h, w / 32, w / 16, indices)) {
             char text[120];
             std::snprintf(text, sizeof text, "texture image %u (%u x %u words) does not fit the graphics memory", k, w,
                           h);

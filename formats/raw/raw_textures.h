@@ -3,7 +3,9 @@
 #pragma once
 
 #include "formats/byte_reader.h"
+#include "formats/ps2/gs_memory.h"
 #include "formats/raw/raw_chunks.h"
+#include "formats/work_budget.h"
 #include "scene/model.h"
 
 namespace vertigon {
@@ -12,7 +14,9 @@ namespace vertigon {
 void ReadRawPalettes(const ByteReader& file, const RawChunk& chunk, Model& model);
 
 // Fills the model's textures from the "@FTE" chunk: Texture Np x k + p is image k coloured with
-// palette p, where Np is the model's palette count. Call after ReadRawPalettes.
-void ReadRawTextures(const ByteReader& file, const RawChunk& chunk, Model& model);
+// palette p, where Np is the model's palette count; the images are unswizzled through `gs`.
+// Call after ReadRawPalettes.
+void ReadRawTextures(const ByteReader& file, const RawChunk& chunk, Model& model, GsMemoryImage& gs,
+                     WorkBudget& budget);
 
 }  // namespace vertigon

@@ -212,8 +212,9 @@ TEST_F(ViewerStateTest, TheChosenBackgroundBecomesTheClearColour) {
 class ReportingLoader final : public ModelLoader {
 public:
     bool CanLoad(const std::string& path) override { return path.ends_with(".note"); }
-    std::unique_ptr<Model> Load(const std::string&) override {
-        ReportStatus("animations ignored: no program image");
+    std::unique_ptr<Model> LoadFromMemory(const ModelBytes&, const LoadContext&) override { return nullptr; }
+    std::unique_ptr<Model> Load(const std::string&, const LoadContext& context) override {
+        context.status.Report("animations ignored: no program image");
         return std::make_unique<Model>();
     }
     FileKind GetFileKind(const std::string&) override { return FileKindModel; }
@@ -226,8 +227,7 @@ TEST(ViewerStateReports, AReportDuringAnOpenStaysInTheOpenStatusText) {
     ViewerState state(&ui);
     std::vector<std::unique_ptr<ModelLoader>> loaders;
     loaders.push_back(std::make_unique<ReportingLoader>());
-    state.CreateCore(std::make_unique<LoaderRegistry>(std::move(loaders)));
-    ScopedStatusReporter reporter([&state](std::string_view message) { state.Report(std::string(message)); });
+    state.CreateCore(std::make_unique<Workspace>(std::move(loaders), LoaderOptions{}));
 
     ASSERT_TRUE(state.OpenFile("/models/robot.note"));
     EXPECT_EQ(ui.status.substr(0, 10), "robot.note");

@@ -18,7 +18,6 @@
 #include "app/preferences.h"
 #include "app/render_view.h"
 #include "app/stats_window.h"
-#include "app/status_line.h"
 #include "app/texture_viewer.h"
 #include "app/viewer.h"
 #include "app/viewer_ids.h"
@@ -115,7 +114,7 @@ TEST_F(ViewerWindowTest, StartedWithTheSampleShowsTheModelOnTheGreyBackground) {
 
 TEST_F(ViewerWindowTest, AReportBeforeTheFrameExistsReachesTheStatusLine) {
     viewer = std::make_unique<Viewer>();
-    ReportStatus("EE program image /tmp/x.elf refused: too short");
+    viewer->state().Report("EE program image /tmp/x.elf refused: too short");
     ASSERT_TRUE(viewer->Start({}));
     EXPECT_EQ(StatusText(*viewer), "EE program image /tmp/x.elf refused: too short");
 }
@@ -340,8 +339,8 @@ TEST_F(ViewerWindowTest, ADropOfThreeFilesOpensTheFirst) {
     EXPECT_EQ(StatusText(*viewer).rfind("winged_totem.raw: ", 0), 0u);
     EXPECT_TRUE(viewer->dropTarget()->OnDropFiles(0, 0, wxArrayString())) << "an empty drop is harmless";
 
-    // Other parts of the program write the status line through one function.
-    ShowStatusText("program image missing");
+    // Reports of the workspace reach the status line.
+    viewer->state().workspace()->status().Report("program image missing");
     EXPECT_EQ(StatusText(*viewer), "program image missing");
 }
 

@@ -10,6 +10,7 @@
 #include "render/egl_offscreen_context.h"
 #include "ee/output.h"
 #include "formats/mdls/mdls_loader.h"
+#include "formats/workspace.h"
 #include "formats/status_report.h"
 #include "render/renderer.h"
 #include "tests/ee/ee_machine.h"
@@ -129,11 +130,11 @@ TEST(CliMdls, TheDrawnSquareMovesWithTheEmulatedBone) {
     EglOffscreenContext context(kWidth, kHeight);
     Renderer renderer(context, kWidth, kHeight);
     CapturingSink sink;
-    SetDefaultEeOutput(sink);
-    MdlsLoader loader(std::make_shared<MdlsEmulator>(TestProgramImage()));
-    SetDefaultEeOutput(StandardOutputSink());
+    StatusSink quiet;
+    quiet.SetEmulatorWriter([&sink](std::string_view text) { sink.Write(text); });
+    Workspace workspace(TestProgramImage(), std::move(quiet));
     TempDir dir;
-    auto model = loader.Load(WriteModelPair(dir));
+    auto model = MdlsLoader().Load(WriteModelPair(dir), workspace.context());
     ViewOptions options;
     options.width = kWidth;
     options.height = kHeight;

@@ -4,6 +4,7 @@
 
 #include "cli/view_commands.h"
 #include "formats/registry.h"
+#include "formats/workspace.h"
 #include "render/egl_offscreen_context.h"
 #include "render/renderer.h"
 #include "tests/fixtures/ffb_demo_sample.h"
@@ -29,7 +30,8 @@ TEST(SampleRender, EveryBundledSampleShowsItsModel) {
     EglOffscreenContext context(kWidth, kHeight);
     Renderer renderer(context, kWidth, kHeight);
     for (const char* name : {testing::kDemoSampleName, testing::kMdlxSampleFileName, testing::kRawSampleName}) {
-        LoaderRegistry registry;
+        Workspace workspace;
+        LoaderRegistry& registry = workspace.registry();
         Model* model = registry.OpenModel(std::string(VERTIGON_SOURCE_DIR) + "/samples/" + name);
         ASSERT_NE(model, nullptr) << name;
         ViewOptions options;

@@ -222,19 +222,16 @@ std::vector<Corners3> GltfTriangles(const tinygltf::Model& gltf, int animation, 
 std::vector<Corners3> ViewerTriangles(Model& model, int lod, int group, int index, int redraws, float step,
                                       const std::function<void(std::vector<Bone>&)>& pose) {
     ModelEntry entry(model);
-    FrameStep = 0;
     if (group >= 0) entry.SelectAnimation(group, index);
-    entry.Update();
+    entry.Update(0.0f);
     for (int i = 0; i < redraws; ++i) {
-        FrameStep = step;
-        entry.Update();
-        FrameStep = 0;
-        entry.Update();
+        entry.Update(step);
+        entry.Update(0.0f);
     }
     if (pose) {
         pose(entry.bones);
         entry.poseDirty = true;
-        entry.Update();
+        entry.Update(0.0f);
     }
     std::vector<Corners3> triangles;
     const Lod& l = model.lods.at(static_cast<size_t>(lod));

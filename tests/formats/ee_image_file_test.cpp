@@ -109,9 +109,9 @@ TEST(EeImageFile, TheEmulatorStartsFromACompressedImageFile) {
     LoaderOptions options;
     options.eeImagePath = dir.Write("ee-image.bin", testing::CompressedTestProgramImage());
     testing::CapturingSink sink;
-    SetDefaultEeOutput(sink);
-    MdlsEmulator emulator(options);
-    SetDefaultEeOutput(StandardOutputSink());
+    auto status = std::make_shared<StatusSink>();
+    status->SetEmulatorWriter([&sink](std::string_view text) { sink.Write(text); });
+    MdlsEmulator emulator(options, status);
     ASSERT_NE(emulator.harness(), nullptr);
     EXPECT_EQ(sink.text(), "Init EE memory...\n");
     EXPECT_TRUE(emulator.unavailableReason().empty());

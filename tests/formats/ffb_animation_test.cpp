@@ -21,7 +21,7 @@ constexpr float kRotationUnit = static_cast<float>(90.0 * 0.0009765625 * 0.01744
 
 std::vector<std::unique_ptr<Animation>> Decode(const std::vector<FfaAnimationDesc>& animations) {
     const std::vector<uint8_t> bytes = testing::WriteFfa(animations);
-    DecodeBudget budget;
+    WorkBudget budget(WorkBudget::kMaxBytes);
     return DecodeFfaAnimations(ByteReader(bytes), budget);
 }
 
@@ -160,9 +160,9 @@ TEST(FfbAnimation, MalformedMembersRefuseTheModel) {
 
 TEST(FfbAnimation, KeysBeyondTheBudgetAreRefused) {
     const std::vector<uint8_t> bytes = testing::WriteFfa({FfaAnimationDesc{1000, 2, std::vector<FfaChannelDesc>(18)}});
-    DecodeBudget small(1000 * 6 * sizeof(CurveKey));
+    WorkBudget small(1000 * 6 * sizeof(CurveKey));
     EXPECT_THROW(DecodeFfaAnimations(ByteReader(bytes), small), FormatError);
-    DecodeBudget enough(2 * 1000 * 6 * sizeof(CurveKey));
+    WorkBudget enough(2 * 1000 * 6 * sizeof(CurveKey));
     EXPECT_EQ(DecodeFfaAnimations(ByteReader(bytes), enough).size(), 1u);
 }
 

@@ -8,6 +8,7 @@
 #include "formats/ffb/ffb_archive.h"
 #include "formats/ffb/ffb_loader.h"
 #include "formats/load_error.h"
+#include "tests/formats/load_support.h"
 #include "tests/fixtures/ffb_fixtures.h"
 #include "tests/fixtures/temp_dir.h"
 
@@ -116,10 +117,13 @@ TEST(FfbArchive, PlainAndGzipArchivesReadAndLoadIdentically) {
     EXPECT_EQ(ReadArchive(plain), tar);
     EXPECT_EQ(ReadArchive(packed), tar);
     FfbLoader loader;
-    const auto a = loader.Load(plain);
-    const auto b = loader.Load(packed);
+    Workspace workspace(testing::NoImageSearch());
+    const auto a = loader.Load(plain, workspace.context());
+    const auto b = loader.Load(packed, workspace.context());
     ExpectSameModel(*a, *b);
     ExpectSameModel(*a, *LoadFfbArchive(tar));
+    const std::vector<uint8_t> gzip = testing::Gzip(tar);
+    ExpectSameModel(*a, *loader.LoadFromMemory(ModelBytes{gzip}, workspace.context()));
 }
 
 // A model followed by a filler member sized so that the archive is exactly `size` bytes.
@@ -138,6 +142,7 @@ SizedArchive ArchiveOfSize(size_t size) {
 TEST(FfbArchive, ArchivesAroundOneMebibyteReadWhole) {
     testing::TempDir dir;
     FfbLoader loader;
+    Workspace workspace(testing::NoImageSearch());
     for (size_t size : {kArchiveReadStep, kArchiveReadStep + 512, kArchiveReadStep - 512}) {
         const SizedArchive archive = ArchiveOfSize(size);
         const std::vector<uint8_t>& tar = archive.tar;
@@ -147,7 +152,7 @@ TEST(FfbArchive, ArchivesAroundOneMebibyteReadWhole) {
         EXPECT_EQ(ReadArchive(plain).size(), size);
         EXPECT_EQ(ReadArchive(packed), tar);
         EXPECT_EQ(MemberText(ReadArchive(packed), "filler"), std::string(archive.fillerBytes, 7));
-        EXPECT_EQ(loader.Load(packed)->boneCount(), 3);
+        EXPECT_EQ(loader.Load(packed, workspace.context())->boneCount(), 3);
     }
 }
 
@@ -158,9 +163,9 @@ TEST(FfbArchive, UnreadableAndCorruptFilesAreRefused) {
     std::vector<uint8_t> gz = testing::Gzip(testing::SmallFfbArchive());
     gz[gz.size() / 2] ^= 0x55;
     gz[gz.size() / 2 + 1] ^= 0x55;
-    EXPECT_THROW(FfbLoader().Load(dir.Write("corrupt.ffb", gz)), LoadError);
+    EXPECT_THROW(testing::LoadAlone(FfbLoader(), dir.Write("corrupt.ffb", gz)), LoadError);
     EXPECT_EQ(ReadArchive(dir.Write("empty.ffb", std::vector<uint8_t>{})).size(), 0u);
-    EXPECT_THROW(FfbLoader().Load(dir.Write("empty.ffb", std::vector<uint8_t>{})), FormatError);
+    EXPECT_THROW(testing::LoadAlone(FfbLoader(), dir.Write("empty.ffb", std::vector<uint8_t>{})), FormatError);
 }
 
 }  // namespace

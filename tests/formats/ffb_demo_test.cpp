@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "formats/ffb/ffb_loader.h"
+#include "tests/formats/load_support.h"
 
 namespace vertigon {
 namespace {
@@ -60,7 +61,7 @@ Vec4 Cross(const Vec4& a, const Vec4& b) {
 }
 
 TEST(FfbDemo, HasASkeletonWeightsATextureAndAnimationsThatPlayOnOpening) {
-    const auto model = FfbLoader().Load(kDemoPath);
+    const auto model = testing::LoadAlone(FfbLoader(), kDemoPath);
     EXPECT_GE(model->boneCount(), 10);
     ASSERT_EQ(model->textureCount(), 1);
     EXPECT_EQ(model->textures[0].width, 128);
@@ -79,7 +80,7 @@ TEST(FfbDemo, HasASkeletonWeightsATextureAndAnimationsThatPlayOnOpening) {
 // The renderer culls faces that are counter-clockwise on screen, so every triangle must be
 // clockwise as seen from outside: its corner order winds against its outward normal.
 TEST(FfbDemo, EveryTriangleFacesOutward) {
-    const auto model = FfbLoader().Load(kDemoPath);
+    const auto model = testing::LoadAlone(FfbLoader(), kDemoPath);
     const std::vector<Mat4> world = BoneWorlds(model->bones, Mat4::Identity());
     int checked = 0;
     for (const Shape& shape : model->lods[0].shapes) {
@@ -102,7 +103,7 @@ TEST(FfbDemo, EveryTriangleFacesOutward) {
 // 45-radian field of view (a vertical scale of about 1.7926), the figure stands head up and
 // fills roughly half the view's height.
 TEST(FfbDemo, StandsUprightAndFillsAboutHalfTheDefaultView) {
-    const auto model = FfbLoader().Load(kDemoPath);
+    const auto model = testing::LoadAlone(FfbLoader(), kDemoPath);
     Mat4 root = Mat4::Identity();
     root.MultiplyBefore(Mat4::Translation(model->placement.position));
     root.MultiplyBefore(Mat4::Scale(model->placement.scale));

@@ -6,6 +6,7 @@
 
 #include "formats/ffb/ffb_loader.h"
 #include "formats/load_error.h"
+#include "tests/formats/load_support.h"
 #include "tests/fixtures/ffb_fixtures.h"
 #include "tests/fixtures/temp_dir.h"
 
@@ -29,7 +30,7 @@ void LoadInMemory(std::span<const uint8_t> image, Outcome& outcome) {
 
 void LoadFile(const std::string& path, Outcome& outcome) {
     try {
-        const auto model = FfbLoader().Load(path);
+        const auto model = testing::LoadAlone(FfbLoader(), path);
         ASSERT_NE(model, nullptr);
         ++outcome.loaded;
     } catch (const LoadError&) {

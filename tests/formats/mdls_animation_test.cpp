@@ -41,8 +41,8 @@ EmulatedAnimation& Emulated(const Model& model, size_t index) {
 TEST(MdlsAnimations, OffsetsUpToTheEndMarkMakeOneAnimationEachTheLastRunningToTheFileEnd) {
     MsetLayout layout;
     const std::vector<uint8_t> mset = WriteMset(ThreeOffsets(), &layout);
-    MdlsLoader loader(WithoutImage());
-    const auto model = LoadMdlsFiles(loader, WriteMdls(Bones(1)), mset);
+    Workspace workspace(WithoutImage());
+    const auto model = LoadMdlsFiles(workspace, WriteMdls(Bones(1)), mset);
     const AnimationGroup& group = OnlyGroup(*model);
     EXPECT_EQ(group.name, "generic");
     ASSERT_EQ(group.animationCount(), 3);
@@ -68,11 +68,11 @@ TEST(MdlsAnimations, TheCompanionIsFoundWhateverTheCaseOfItsExtension) {
     const std::string model = dir.Write("HERO.MDLS", WriteMdls(Bones(1)));
     dir.Write("HERO.MSET", WriteMset(ThreeOffsets()));
     dir.Write("HEROINE.mset", WriteMset(MsetDescription{}));
-    MdlsLoader loader(WithoutImage());
-    EXPECT_EQ(OnlyGroup(*loader.Load(model)).animationCount(), 3);
+    Workspace workspace(WithoutImage());
+    EXPECT_EQ(OnlyGroup(*MdlsLoader().Load(model, workspace.context())).animationCount(), 3);
     // The exact lower-case name comes first.
     dir.Write("HERO.mset", WriteMset(MsetDescription{}));
-    EXPECT_EQ(OnlyGroup(*loader.Load(model)).animationCount(), 0);
+    EXPECT_EQ(OnlyGroup(*MdlsLoader().Load(model, workspace.context())).animationCount(), 0);
 }
 
 TEST(MdlsAnimations, EntryZeroWithoutTheMotionMagicPointsToItsMotionBlock) {
@@ -84,25 +84,25 @@ TEST(MdlsAnimations, EntryZeroWithoutTheMotionMagicPointsToItsMotionBlock) {
     MsetLayout layout;
     const std::vector<uint8_t> mset = WriteMset(m, &layout);
     EXPECT_EQ(layout.motion, layout.entry + 0x30);
-    MdlsLoader loader(WithoutImage());
-    const auto model = LoadMdlsFiles(loader, WriteMdls(Bones(1)), mset);
+    Workspace workspace(WithoutImage());
+    const auto model = LoadMdlsFiles(workspace, WriteMdls(Bones(1)), mset);
     ASSERT_EQ(OnlyGroup(*model).animationCount(), 2);
     EXPECT_EQ(Emulated(*model, 0).data().size(), 8u);
     EXPECT_EQ(Emulated(*model, 1).data().size(), 0x28u);
 }
 
 TEST(MdlsAnimations, AnEmptyListOrNoEntryGivesAnEmptyGenericGroup) {
-    MdlsLoader loader(WithoutImage());
+    Workspace workspace(WithoutImage());
     MsetDescription empty;
-    EXPECT_EQ(OnlyGroup(*LoadMdlsFiles(loader, WriteMdls(Bones(1)), WriteMset(empty))).animationCount(), 0);
+    EXPECT_EQ(OnlyGroup(*LoadMdlsFiles(workspace, WriteMdls(Bones(1)), WriteMset(empty))).animationCount(), 0);
     MsetDescription noEntry = ThreeOffsets();
     noEntry.entryCount = 0;
-    EXPECT_EQ(OnlyGroup(*LoadMdlsFiles(loader, WriteMdls(Bones(1)), WriteMset(noEntry))).animationCount(), 0);
+    EXPECT_EQ(OnlyGroup(*LoadMdlsFiles(workspace, WriteMdls(Bones(1)), WriteMset(noEntry))).animationCount(), 0);
 }
 
 TEST(MdlsAnimations, AnUnusableCompanionLeavesTheModelWithoutAnimationsAndSaysWhy) {
     StatusCapture status;
-    MdlsLoader loader(WithoutImage());
+    Workspace workspace(WithoutImage(), status.Sink());
     std::vector<uint8_t> unterminated = WriteMset(ThreeOffsets());
     unterminated.resize(unterminated.size() - 0x340 + 12);  // the list runs off the end
     MsetDescription backwards = ThreeOffsets();
@@ -110,7 +110,7 @@ TEST(MdlsAnimations, AnUnusableCompanionLeavesTheModelWithoutAnimationsAndSaysWh
     MsetDescription beyond = ThreeOffsets();
     beyond.offsets = {0x10, 0x4000};
     for (const auto& mset : {unterminated, WriteMset(backwards), WriteMset(beyond)}) {
-        const auto model = LoadMdlsFiles(loader, WriteMdls(Bones(1)), mset);
+        const auto model = LoadMdlsFiles(workspace, WriteMdls(Bones(1)), mset);
         EXPECT_TRUE(model->animationGroups.empty());
     }
     ASSERT_EQ(status.messages.size(), 3u);
@@ -118,8 +118,8 @@ TEST(MdlsAnimations, AnUnusableCompanionLeavesTheModelWithoutAnimationsAndSaysWh
 }
 
 TEST(MdlsAnimations, TheClockWrapsAfterAMillionFrames) {
-    MdlsLoader loader(WithoutImage());
-    const auto model = LoadMdlsFiles(loader, WriteMdls(Bones(1)), WriteMset(ThreeOffsets()));
+    Workspace workspace(WithoutImage());
+    const auto model = LoadMdlsFiles(workspace, WriteMdls(Bones(1)), WriteMset(ThreeOffsets()));
     EmulatedAnimation& a = Emulated(*model, 0);
     a.Advance(999'999.0f);
     EXPECT_EQ(a.time, 999'999.0f);
@@ -136,8 +136,8 @@ PoseTarget RestTarget(size_t bones) {
 
 TEST(MdlsAnimations, WithoutAProgramImageThePoseStaysAndTheUserIsToldOnce) {
     StatusCapture status;
-    MdlsLoader loader(WithoutImage());
-    const auto model = LoadMdlsFiles(loader, WriteMdls(Bones(2)), WriteMset(ThreeOffsets()));
+    Workspace workspace(WithoutImage(), status.Sink());
+    const auto model = LoadMdlsFiles(workspace, WriteMdls(Bones(2)), WriteMset(ThreeOffsets()));
     PoseTarget target = RestTarget(2);
     for (size_t i = 0; i < 2; ++i) {
         Animation& a = Emulated(*model, i);
@@ -157,11 +157,11 @@ TEST(MdlsAnimations, ARefusedImageIsReportedWhenTheLoaderIsMadeAndOnlyThen) {
     StatusCapture status;
     LoaderOptions options;
     options.eeImagePath = dir.Write("short.bin", std::vector<uint8_t>{0x7F, 'E', 'L', 'F', 1, 1, 1, 0});
-    MdlsLoader loader(options);
+    Workspace workspace(options, status.Sink());
     ASSERT_EQ(status.messages.size(), 1u);
     EXPECT_EQ(status.messages[0],
               "EE program image " + options.eeImagePath + " refused: it is 8 bytes, not 3782596 bytes");
-    const auto model = LoadMdlsFiles(loader, WriteMdls(Bones(1)), WriteMset(ThreeOffsets()));
+    const auto model = LoadMdlsFiles(workspace, WriteMdls(Bones(1)), WriteMset(ThreeOffsets()));
     PoseTarget target = RestTarget(1);
     Emulated(*model, 0).Rewind();
     Emulated(*model, 0).Apply(target);
@@ -170,16 +170,13 @@ TEST(MdlsAnimations, ARefusedImageIsReportedWhenTheLoaderIsMadeAndOnlyThen) {
 }
 
 // An MDLS model of `bones` bones with a companion holding the given test animations, loaded
-// through a loader whose emulator runs the test image.
+// in a workspace whose emulator runs the test image.
 class EmulatedPoses : public ::testing::Test {
 protected:
     void SetUp() override {
         SKIP_WITHOUT_MIPS_TOOLS();
-        SetDefaultEeOutput(sink_);
-        emulator_ = std::make_shared<MdlsEmulator>(TestProgramImage());
-        SetDefaultEeOutput(StandardOutputSink());
-        ASSERT_NE(emulator_->harness(), nullptr);
-        loader_ = std::make_unique<MdlsLoader>(emulator_);
+        workspace_ = std::make_unique<Workspace>(TestProgramImage(), WithEmulatorText(StatusSink(), sink_));
+        ASSERT_NE(workspace_->emulator().harness(), nullptr);
     }
 
     std::unique_ptr<Model> Load(size_t bones, const std::vector<TestAnimation>& animations) {
@@ -192,7 +189,7 @@ protected:
             offset += static_cast<uint32_t>(block.size() + 16);
         }
         m.bytesAfterList = offset;
-        return LoadMdlsFiles(*loader_, WriteMdls(Bones(bones)), WriteMset(m));
+        return LoadMdlsFiles(*workspace_, WriteMdls(Bones(bones)), WriteMset(m));
     }
 
     static TestAnimation Walk(TestAnimationMode mode = TestAnimationMode::Normal) {
@@ -213,8 +210,7 @@ protected:
     }
 
     CapturingSink sink_;
-    std::shared_ptr<MdlsEmulator> emulator_;
-    std::unique_ptr<MdlsLoader> loader_;
+    std::unique_ptr<Workspace> workspace_;
 };
 
 TEST_F(EmulatedPoses, RewindAndApplyWriteTheFrameRoutinesMatricesAsWorldMatrices) {
@@ -259,7 +255,7 @@ TEST_F(EmulatedPoses, EachAnimationRunsOnItsOwnSetupAndModelBlock) {
 }
 
 TEST_F(EmulatedPoses, AFaultingFrameRoutineKeepsTheLastPoseAndIsReportedOnce) {
-    StatusCapture status;
+    StatusCapture status(*workspace_);
     const auto model = Load(3, {Walk(), Walk(TestAnimationMode::FrameFaults)});
     PoseTarget target = RestTarget(3);
     Emulated(*model, 0).Rewind();
@@ -268,7 +264,7 @@ TEST_F(EmulatedPoses, AFaultingFrameRoutineKeepsTheLastPoseAndIsReportedOnce) {
 
     Animation& faulting = Emulated(*model, 1);
     faulting.Rewind();
-    const uint64_t cycles = emulator_->harness()->state().cycleCounter;
+    const uint64_t cycles = workspace_->emulator().harness()->state().cycleCounter;
     for (int i = 0; i < 3; ++i) {
         target.poseDirty = true;
         faulting.Advance(1.0f);
@@ -281,18 +277,18 @@ TEST_F(EmulatedPoses, AFaultingFrameRoutineKeepsTheLastPoseAndIsReportedOnce) {
               "animation anim0001 stopped: its frame routine faulted: Unknown opcode family CC000000!");
     EXPECT_EQ(sink_.text(), "Init EE memory...\nUnknown opcode family CC000000!\n");
     // One failed run, then nothing more until rewound.
-    const uint64_t afterFirst = emulator_->harness()->state().cycleCounter;
+    const uint64_t afterFirst = workspace_->emulator().harness()->state().cycleCounter;
     EXPECT_GT(afterFirst, cycles);
     faulting.Apply(target);
-    EXPECT_EQ(emulator_->harness()->state().cycleCounter, afterFirst);
+    EXPECT_EQ(workspace_->emulator().harness()->state().cycleCounter, afterFirst);
     faulting.Rewind();
     faulting.Apply(target);
     EXPECT_EQ(status.messages.size(), 2u);
 }
 
 TEST_F(EmulatedPoses, ARoutineThatNeverStopsEndsAtTheStepBoundAndHoldsTheEmulatedPose) {
-    StatusCapture status;
-    emulator_->harness()->stepBound = 20000;
+    StatusCapture status(*workspace_);
+    workspace_->emulator().harness()->stepBound = 20000;
     const TestAnimation walk = Walk();
     const auto model = Load(3, {walk, Walk(TestAnimationMode::FrameSpins), Walk(TestAnimationMode::SetupSpins)});
     PoseTarget target = RestTarget(3);
@@ -309,7 +305,7 @@ TEST_F(EmulatedPoses, ARoutineThatNeverStopsEndsAtTheStepBoundAndHoldsTheEmulate
     good.Apply(target);
     ExpectPose(target, walk, 0.0f);
     // The animation that posed the target holds its pose when its own run later fails...
-    emulator_->harness()->stepBound = 10;
+    workspace_->emulator().harness()->stepBound = 10;
     target.poseDirty = true;
     good.Advance(1.0f);
     good.Apply(target);
@@ -317,7 +313,7 @@ TEST_F(EmulatedPoses, ARoutineThatNeverStopsEndsAtTheStepBoundAndHoldsTheEmulate
     EXPECT_FALSE(target.poseDirty);
     EXPECT_EQ(status.messages.size(), 2u);
     // ...while one that never posed leaves the scene to show the rest pose.
-    emulator_->harness()->stepBound = 20000;
+    workspace_->emulator().harness()->stepBound = 20000;
     Animation& stuck = Emulated(*model, 2);
     stuck.Rewind();
     target.poseDirty = true;

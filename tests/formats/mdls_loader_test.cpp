@@ -5,6 +5,7 @@
 #include "formats/load_error.h"
 #include "formats/mdls/mdls_model.h"
 #include "formats/registry.h"
+#include "formats/workspace.h"
 #include "tests/formats/mdls_test_support.h"
 
 namespace vertigon {
@@ -250,7 +251,8 @@ TEST(MdlsLoader, TheRegistryOpensMdlsModelsWithItsOptions) {
     MdlsDescription d = OneBone();
     d.meshes.push_back(Mesh(0, MdlsStream().Vertices(1, Row(3)).End()));
     const std::string path = dir.Write("Hero.MdLs", WriteMdls(d));
-    LoaderRegistry registry(WithoutImage());
+    Workspace workspace(WithoutImage());
+    LoaderRegistry& registry = workspace.registry();
     Model* model = registry.OpenModel(path);
     ASSERT_NE(model, nullptr);
     EXPECT_EQ(model->lods[0].shapes[0].positionCount(), 3);

@@ -60,9 +60,9 @@ bool BuildsOrIsRefused(const std::vector<uint8_t>& mdls) {
 }
 
 // Loads the pair from files; a refusal must be a format error. Returns whether a model came back.
-bool LoadsOrIsRefused(MdlsLoader& loader, const std::vector<uint8_t>& mdls, const std::vector<uint8_t>& mset) {
+bool LoadsOrIsRefused(Workspace& workspace, const std::vector<uint8_t>& mdls, const std::vector<uint8_t>& mset) {
     try {
-        const auto model = LoadMdlsFiles(loader, mdls, mset);
+        const auto model = LoadMdlsFiles(workspace, mdls, mset);
         return model != nullptr;
     } catch (const FormatError&) {
         return false;
@@ -71,10 +71,10 @@ bool LoadsOrIsRefused(MdlsLoader& loader, const std::vector<uint8_t>& mdls, cons
 
 TEST(MdlsRobustness, EveryTruncationLoadsOrIsRefused) {
     StatusCapture quiet;
-    MdlsLoader loader(WithoutImage());
+    Workspace workspace(WithoutImage(), quiet.Sink());
     const std::vector<uint8_t> mdls = WriteMdls(Everything());
     const std::vector<uint8_t> mset = WriteMset(ThreeAnimations());
-    ASSERT_TRUE(LoadsOrIsRefused(loader, mdls, mset));
+    ASSERT_TRUE(LoadsOrIsRefused(workspace, mdls, mset));
     size_t refused = 0;
     for (size_t length = 0; length < mdls.size(); ++length) {
         const std::vector<uint8_t> cut(mdls.begin(), mdls.begin() + static_cast<long>(length));
@@ -83,13 +83,13 @@ TEST(MdlsRobustness, EveryTruncationLoadsOrIsRefused) {
     EXPECT_GT(refused, mdls.size() / 2);
     for (size_t length = 0; length < mset.size(); ++length) {
         const std::vector<uint8_t> cut(mset.begin(), mset.begin() + static_cast<long>(length));
-        EXPECT_TRUE(LoadsOrIsRefused(loader, mdls, cut)) << length;  // the model survives its companion
+        EXPECT_TRUE(LoadsOrIsRefused(workspace, mdls, cut)) << length;  // the model survives its companion
     }
 }
 
 TEST(MdlsRobustness, EverySingleByteChangeLoadsOrIsRefused) {
     StatusCapture quiet;
-    MdlsLoader loader(WithoutImage());
+    Workspace workspace(WithoutImage(), quiet.Sink());
     const std::vector<uint8_t> mdls = WriteMdls(Everything());
     const std::vector<uint8_t> mset = WriteMset(ThreeAnimations());
     for (uint8_t value : {uint8_t{0x00}, uint8_t{0x80}, uint8_t{0xFF}}) {
@@ -102,7 +102,7 @@ TEST(MdlsRobustness, EverySingleByteChangeLoadsOrIsRefused) {
         for (size_t i = 0; i < mset.size(); ++i) {
             std::vector<uint8_t> changed = mset;
             changed[i] = value;
-            EXPECT_TRUE(LoadsOrIsRefused(loader, mdls, changed)) << i;
+            EXPECT_TRUE(LoadsOrIsRefused(workspace, mdls, changed)) << i;
         }
     }
 }
@@ -118,19 +118,16 @@ TEST(MdlsRobustness, SharedStreamsCannotMultiplyIntoVastGeometry) {
     std::vector<uint8_t> file = WriteMdls(d, &layout);
     const uint32_t first = static_cast<uint32_t>(layout.streams[0] - layout.meshTable);
     for (size_t i = 1; i < d.meshes.size(); ++i) std::memcpy(&file[layout.meshTable + 16 * i + 12], &first, 4);
-    MdlsLoader loader(WithoutImage());
-    EXPECT_THROW(LoadMdlsFiles(loader, file), FormatError);
+    Workspace workspace(WithoutImage());
+    EXPECT_THROW(LoadMdlsFiles(workspace, file), FormatError);
 }
 
 TEST(MdlsRobustness, DamagedAnimationBlocksEndInAFaultOrTheStepBound) {
     SKIP_WITHOUT_MIPS_TOOLS();
     StatusCapture status;
     CapturingSink sink;
-    SetDefaultEeOutput(sink);
-    auto emulator = std::make_shared<MdlsEmulator>(TestProgramImage());
-    SetDefaultEeOutput(StandardOutputSink());
-    emulator->harness()->stepBound = 20000;
-    MdlsLoader loader(emulator);
+    Workspace workspace(TestProgramImage(), WithEmulatorText(status.Sink(), sink));
+    workspace.emulator().harness()->stepBound = 20000;
 
     TestAnimation walk;
     walk.bones.resize(2);
@@ -143,7 +140,7 @@ TEST(MdlsRobustness, DamagedAnimationBlocksEndInAFaultOrTheStepBound) {
         m.offsets = {0x10};
         m.blocks = {{0x10, changed}};
         m.bytesAfterList = 0x10 + changed.size();
-        const auto model = LoadMdlsFiles(loader, WriteMdls(Everything()), WriteMset(m));
+        const auto model = LoadMdlsFiles(workspace, WriteMdls(Everything()), WriteMset(m));
         Animation& a = *model->animationGroups.at(0).animations.at(0);
         PoseTarget target;
         target.bones.resize(4);

@@ -6,6 +6,7 @@
 
 #include "formats/mdlx/mdlx_loader.h"
 #include "formats/registry.h"
+#include "formats/workspace.h"
 #include "tests/fixtures/temp_dir.h"
 #include "tests/formats/mdlx_test_support.h"
 
@@ -64,7 +65,8 @@ TEST(MdlxModel, APaxEntryIsReadFurtherOn) {
     const std::vector<uint8_t> file = testing::WriteMdlx(d, &layout);
     EXPECT_EQ(layout.skeletonHeader, layout.modelEntry + 64 + 0x90);
     EXPECT_EQ(layout.geometryHeader, layout.modelEntry + 80 + 0x90);
-    const auto pax = BuildMdlxModel(file);
+    GsMemoryImage gs;
+    const auto pax = BuildMdlxModel(file, gs);
     const auto plain = testing::LoadMdlx(SmallModel());
     ASSERT_EQ(pax->boneCount(), 3);
     for (size_t i = 0; i < 3; ++i) {
@@ -81,7 +83,8 @@ TEST(MdlxModel, APaxEntryIsReadFurtherOn) {
 TEST(MdlxLoader, OpensThroughTheRegistryWithOrWithoutACompanion) {
     testing::TempDir dir;
     const std::vector<uint8_t> bytes = testing::WriteMdlx(SmallModel());
-    LoaderRegistry registry;
+    Workspace workspace;
+    LoaderRegistry& registry = workspace.registry();
     // No companion; a companion of any content; a companion that cannot be read (a folder);
     // a path without any '.' whose companion is "<path>.mset"; a very long path.
     const std::string alone = dir.Write("alone.mdlx", bytes);
@@ -106,7 +109,8 @@ TEST(MdlxLoader, AMalformedFileGivesNoModelAndAReason) {
     testing::TempDir dir;
     std::vector<uint8_t> bytes = testing::WriteMdlx(SmallModel());
     bytes.resize(bytes.size() / 2);
-    LoaderRegistry registry;
+    Workspace workspace;
+    LoaderRegistry& registry = workspace.registry();
     LoadFailure failure;
     EXPECT_EQ(registry.OpenModel(dir.Write("half.mdlx", bytes), &failure), nullptr);
     EXPECT_EQ(failure.reason, LoadFailure::Reason::Malformed);

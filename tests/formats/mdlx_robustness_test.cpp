@@ -35,9 +35,9 @@ MdlxDescription Fixture() {
 }
 
 // True when a model was built, false when the file was refused; anything else fails the test.
-bool LoadsOrIsRefused(std::span<const uint8_t> bytes) {
+bool LoadsOrIsRefused(GsMemoryImage& gs, std::span<const uint8_t> bytes) {
     try {
-        return BuildMdlxModel(bytes) != nullptr;
+        return BuildMdlxModel(bytes, gs) != nullptr;
     } catch (const LoadError&) {
         return false;
     }
@@ -46,17 +46,18 @@ bool LoadsOrIsRefused(std::span<const uint8_t> bytes) {
 void PatchU32(std::vector<uint8_t>& file, size_t offset, uint32_t value) { std::memcpy(&file[offset], &value, 4); }
 
 TEST(MdlxRobustness, EveryTruncationLoadsOrIsRefused) {
+    GsMemoryImage gs;
     for (bool variant : {false, true}) {
         MdlxDescription d = Fixture();
         d.pax = variant;
         d.prefixedTextures = variant;
         const std::vector<uint8_t> file = testing::WriteMdlx(d);
-        ASSERT_TRUE(LoadsOrIsRefused(file));
+        ASSERT_TRUE(LoadsOrIsRefused(gs, file));
         size_t loaded = 0;
         for (size_t length = 0; length < file.size(); ++length) {
             // A copy of exactly `length` bytes, so the sanitizer sees any read past its end.
             const std::vector<uint8_t> cut(file.begin(), file.begin() + static_cast<ptrdiff_t>(length));
-            loaded += LoadsOrIsRefused(cut);
+            loaded += LoadsOrIsRefused(gs, cut);
         }
         // Only the last 192 bytes can go: they belong to palette slots 1 to 3 of the palettes'
         // 4096-byte block, which a file with one palette never reads.
@@ -65,6 +66,7 @@ TEST(MdlxRobustness, EveryTruncationLoadsOrIsRefused) {
 }
 
 TEST(MdlxRobustness, EverySingleByteChangeLoadsOrIsRefused) {
+    GsMemoryImage gs;
     MdlxLayout layout;
     const std::vector<uint8_t> file = testing::WriteMdlx(Fixture(), &layout);
     size_t refused = 0;
@@ -74,7 +76,7 @@ TEST(MdlxRobustness, EverySingleByteChangeLoadsOrIsRefused) {
         for (uint8_t mask : {0xFF, 0x01, 0x80}) {
             std::vector<uint8_t> changed = file;
             changed[i] ^= mask;
-            refused += !LoadsOrIsRefused(changed);
+            refused += !LoadsOrIsRefused(gs, changed);
         }
     }
     EXPECT_GT(refused, 0u);
@@ -139,12 +141,13 @@ TEST(MdlxRobustness, BoneParentsOutsideTheSkeletonAreRefused) {
 }
 
 TEST(MdlxRobustness, OffsetsAndCountsBeyondTheFileAreRefused) {
+    GsMemoryImage gs;
     MdlxLayout layout;
     const std::vector<uint8_t> file = testing::WriteMdlx(Fixture(), &layout);
     const auto refusedWith = [&](size_t offset, uint32_t value) {
         std::vector<uint8_t> changed = file;
         PatchU32(changed, offset, value);
-        return !LoadsOrIsRefused(changed);
+        return !LoadsOrIsRefused(gs, changed);
     };
     EXPECT_TRUE(refusedWith(24, 0xFFFFFFF0)) << "model entry";
     EXPECT_TRUE(refusedWith(40, static_cast<uint32_t>(file.size()))) << "texture entry";
@@ -159,20 +162,21 @@ TEST(MdlxRobustness, OffsetsAndCountsBeyondTheFileAreRefused) {
 }
 
 TEST(MdlxRobustness, ChainsSharedBeyondTheFilesSizeAreRefused) {
+    GsMemoryImage gs;
     // One packet of 255 positions; seven more subparts with empty chains.
     std::vector<Vec4> positions(255, Vec4{1, 2, 3, 1});
     MdlxDescription d = WithPacket(testing::OneBonePacket(0, positions, testing::TriangleStrip(255)));
     for (int i = 0; i < 7; ++i) d.subparts.push_back({0, 0, {}});
     MdlxLayout layout;
     std::vector<uint8_t> file = testing::WriteMdlx(d, &layout);
-    ASSERT_TRUE(LoadsOrIsRefused(file));
+    ASSERT_TRUE(LoadsOrIsRefused(gs, file));
     // Point every subpart at the first chain: eight copies of a packet that is most of the file.
     const size_t first = layout.geometryHeader + 0x20;
     for (size_t s = 1; s < 8; ++s) {
         std::memcpy(&file[first + 32 * s + 16], &file[first + 16], 4);
         std::memcpy(&file[first + 32 * s + 24], &file[first + 24], 4);
     }
-    EXPECT_THROW(BuildMdlxModel(file), FormatError);
+    EXPECT_THROW(BuildMdlxModel(file, gs), FormatError);
 }
 
 }  // namespace

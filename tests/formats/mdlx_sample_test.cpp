@@ -10,7 +10,8 @@ namespace vertigon {
 namespace {
 
 TEST(MdlxSampleContent, HoldsWeightedAndPlainVerticesTwoTexturesAndATranslucentPart) {
-    const auto model = BuildMdlxModel(testing::MdlxSampleFile());
+    GsMemoryImage gs;
+    const auto model = BuildMdlxModel(testing::MdlxSampleFile(), gs);
     EXPECT_EQ(model->boneCount(), 5);
     EXPECT_EQ(model->textureCount(), 2);
     const Shape& shape = model->lods.at(0).shapes.at(0);

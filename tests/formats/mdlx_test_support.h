@@ -12,7 +12,8 @@ namespace vertigon::testing {
 
 inline std::unique_ptr<Model> LoadMdlx(const MdlxDescription& description) {
     const std::vector<uint8_t> file = WriteMdlx(description);
-    return BuildMdlxModel(file);
+    GsMemoryImage gs;
+    return BuildMdlxModel(file, gs);
 }
 
 inline const Shape& OnlyShape(const Model& model) { return model.lods.at(0).shapes.at(0); }

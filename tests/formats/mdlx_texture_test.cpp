@@ -137,7 +137,8 @@ TEST(MdlxTextures, ReadingStopsWhereThePixelCursorPassesThePalettes) {
     // The pixel data now claims to start beyond the palette data.
     const auto beyond = static_cast<uint32_t>(layout.paletteData - layout.textureContainer + 4);
     std::memcpy(&file[layout.textureContainer + 28], &beyond, 4);
-    const auto model = BuildMdlxModel(file);
+    GsMemoryImage gs;
+    const auto model = BuildMdlxModel(file, gs);
     ASSERT_EQ(model->textureCount(), 2);
     for (const Texture& t : model->textures) {
         EXPECT_EQ(t.width, 0);

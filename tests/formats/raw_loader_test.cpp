@@ -8,6 +8,7 @@
 #include "formats/ps2/gs_memory.h"
 #include "formats/raw/raw_chunks.h"
 #include "formats/registry.h"
+#include "formats/workspace.h"
 #include "tests/fixtures/byte_writer.h"
 #include "tests/fixtures/raw_models.h"
 #include "tests/fixtures/temp_dir.h"
@@ -17,7 +18,10 @@ namespace {
 
 using testing::RawFileDesc;
 
-std::unique_ptr<Model> Load(const RawFileDesc& desc) { return LoadRawModel(testing::BuildRawFile(desc)); }
+std::unique_ptr<Model> Load(const RawFileDesc& desc) {
+    GsMemoryImage gs;
+    return LoadRawModel(testing::BuildRawFile(desc), gs);
+}
 
 std::vector<uint8_t> Leaf(std::string_view tag, std::string_view name) {
     return testing::RawChunkBytes(tag, 0, name, std::vector<uint8_t>(16, 0));
@@ -56,7 +60,8 @@ TEST(RawChunks, ARootThatIsNoContainerHasNoChildren) {
     const RawChunk root = ReadRawChunkTree(ByteReader(bytes));
     EXPECT_TRUE(root.children.empty());
     EXPECT_EQ(FindChunk(root, "@FDM"), &root);
-    EXPECT_THROW(LoadRawModel(bytes), FormatError);  // the other three chunks are missing
+    GsMemoryImage gs;
+    EXPECT_THROW(LoadRawModel(bytes, gs), FormatError);  // the other three chunks are missing
 }
 
 TEST(RawChunks, SharedChildrenCannotMultiplyTheTree) {
@@ -76,9 +81,10 @@ TEST(RawLoader, MissingChunksAreRefused) {
     const auto map = testing::RawMaterialMapChunk(desc.materialMap);
     const auto images = testing::RawImageChunk(desc.images);
     const auto palettes = testing::RawPaletteChunk(desc.palettes);
-    EXPECT_NO_THROW(LoadRawModel(testing::RawContainer({palettes, testing::RawContainer({images, map}), geometry})));
-    EXPECT_THROW(LoadRawModel(testing::RawContainer({geometry, map, images})), FormatError);
-    EXPECT_THROW(LoadRawModel(testing::RawContainer({geometry, images, palettes})), FormatError);
+    GsMemoryImage gs;
+    EXPECT_NO_THROW(LoadRawModel(testing::RawContainer({palettes, testing::RawContainer({images, map}), geometry}), gs));
+    EXPECT_THROW(LoadRawModel(testing::RawContainer({geometry, map, images}), gs), FormatError);
+    EXPECT_THROW(LoadRawModel(testing::RawContainer({geometry, images, palettes}), gs), FormatError);
 }
 
 TEST(RawLoader, OneRootBoneAndNamedLodsWithDrawGroupsFromTheLists) {
@@ -315,7 +321,8 @@ TEST(RawLoader, MoreThanFourLodsAreRefused) {
 TEST(RawLoader, OpensThroughTheRegistry) {
     testing::TempDir dir;
     const std::string path = dir.Write("small.RAW", testing::BuildRawFile(testing::SmallRawModel()));
-    LoaderRegistry registry;
+    Workspace workspace;
+    LoaderRegistry& registry = workspace.registry();
     LoadFailure failure;
     Model* model = registry.OpenModel(path, &failure);
     ASSERT_NE(model, nullptr) << failure.message;

@@ -42,9 +42,9 @@ void ExpectConsistent(const Model& model, const std::string& context) {
 }
 
 // Loads `bytes`; returns whether a model came out.
-bool LoadsConsistently(const std::vector<uint8_t>& bytes, const std::string& context) {
+bool LoadsConsistently(GsMemoryImage& gs, const std::vector<uint8_t>& bytes, const std::string& context) {
     try {
-        const auto model = LoadRawModel(bytes);
+        const auto model = LoadRawModel(bytes, gs);
         ExpectConsistent(*model, context);
         return true;
     } catch (const LoadError&) {
@@ -53,16 +53,18 @@ bool LoadsConsistently(const std::vector<uint8_t>& bytes, const std::string& con
 }
 
 TEST(RawRobustness, EveryTruncationIsRefused) {
+    GsMemoryImage gs;
     const std::vector<uint8_t> file = testing::BuildRawFile(testing::SmallRawModel());
-    ASSERT_TRUE(LoadsConsistently(file, "whole file"));
+    ASSERT_TRUE(LoadsConsistently(gs, file, "whole file"));
     // The last palette runs to the final byte, so no shorter file holds a whole model.
     for (size_t length = 0; length < file.size(); ++length) {
         const std::vector<uint8_t> cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(length));
-        EXPECT_FALSE(LoadsConsistently(cut, "length " + std::to_string(length)));
+        EXPECT_FALSE(LoadsConsistently(gs, cut, "length " + std::to_string(length)));
     }
 }
 
 TEST(RawRobustness, SingleFlippedBytesLoadOrAreRefused) {
+    GsMemoryImage gs;
     const std::vector<uint8_t> file = testing::BuildRawFile(testing::SmallRawModel());
     int loaded = 0, refused = 0;
     for (size_t at = 0; at < file.size(); ++at) {
@@ -70,7 +72,7 @@ TEST(RawRobustness, SingleFlippedBytesLoadOrAreRefused) {
             std::vector<uint8_t> damaged = file;
             damaged[at] ^= mask;
             const std::string context = "byte " + std::to_string(at) + " ^ " + std::to_string(mask);
-            (LoadsConsistently(damaged, context) ? loaded : refused)++;
+            (LoadsConsistently(gs, damaged, context) ? loaded : refused)++;
         }
     }
     // Most bytes are pixels and palette entries, which change colours only; some are offsets.

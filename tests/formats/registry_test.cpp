@@ -1,4 +1,5 @@
 #include "formats/registry.h"
+#include "formats/workspace.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,8 @@ namespace {
 const std::vector<uint8_t> kBarHeader = {0x42, 0x41, 0x52, 0x01, 0, 0, 0, 0};
 
 TEST(Registry, LoadersComeInTheFixedOrder) {
-    LoaderRegistry registry;
+    Workspace workspace;
+    LoaderRegistry& registry = workspace.registry();
     ASSERT_EQ(registry.loaderCount(), 4);
     EXPECT_STREQ(registry.GetLoader(0)->GetName(), "FfbLoader");
     EXPECT_STREQ(registry.GetLoader(1)->GetName(), "MdlsLoader");
@@ -22,7 +24,8 @@ TEST(Registry, LoadersComeInTheFixedOrder) {
 }
 
 TEST(Registry, WildcardJoinsTheFilterStringsInRegistryOrder) {
-    LoaderRegistry registry;
+    Workspace workspace;
+    LoaderRegistry& registry = workspace.registry();
     EXPECT_EQ(registry.FilterString(),
               "Final Fantasy X / X2 Model (*.FFB)|*.FFB|"
               "Kingdom Hearts Model (*.MDLS)|*.MDLS|Kingdom Hearts Animation (*.MSET)|*.MSET|"
@@ -31,7 +34,8 @@ TEST(Registry, WildcardJoinsTheFilterStringsInRegistryOrder) {
 }
 
 TEST(Registry, ExtensionsDecideKindsIgnoringCase) {
-    LoaderRegistry registry;
+    Workspace workspace;
+    LoaderRegistry& registry = workspace.registry();
     EXPECT_STREQ(registry.FindLoader("a/b.MdLs")->GetName(), "MdlsLoader");
     EXPECT_EQ(registry.FindFileKind("a/b.MdLs"), FileKindModel);
     EXPECT_EQ(registry.FindFileKind("a/b.mset"), FileKindAnimation);
@@ -43,7 +47,8 @@ TEST(Registry, ExtensionsDecideKindsIgnoringCase) {
 }
 
 TEST(Registry, AnMsetIsClaimedByTheMdlsLoaderAndNeverOpened) {
-    LoaderRegistry registry;
+    Workspace workspace;
+    LoaderRegistry& registry = workspace.registry();
     LoadFailure failure;
     EXPECT_EQ(registry.OpenModel("whatever.mset", &failure), nullptr);
     EXPECT_EQ(failure.reason, LoadFailure::Reason::NotAModel);
@@ -52,7 +57,8 @@ TEST(Registry, AnMsetIsClaimedByTheMdlsLoaderAndNeverOpened) {
 
 TEST(Registry, ABarFileOpensAsMdlxWhateverItsExtension) {
     testing::TempDir dir;
-    LoaderRegistry registry;
+    Workspace workspace;
+    LoaderRegistry& registry = workspace.registry();
     const std::string dat = dir.Write("x.dat", kBarHeader);
     EXPECT_STREQ(registry.FindLoader(dat)->GetName(), "MdlxLoader");
     EXPECT_EQ(registry.FindFileKind(dat), FileKindModel);
@@ -66,7 +72,8 @@ TEST(Registry, ABarFileOpensAsMdlxWhateverItsExtension) {
 
 TEST(Registry, AFileWithoutTheBarMagicIsRefusedByEveryLoader) {
     testing::TempDir dir;
-    LoaderRegistry registry;
+    Workspace workspace;
+    LoaderRegistry& registry = workspace.registry();
     EXPECT_EQ(registry.FindLoader(dir.Write("x.dat", std::vector<uint8_t>{0x42, 0x41, 0x52, 0x02})), nullptr);
     EXPECT_EQ(registry.FindLoader(dir.Write("x.mdlx", std::string("not a bar"))), nullptr);
     EXPECT_EQ(registry.FindLoader(dir.Write("short.mdlx", std::string("BAR"))), nullptr);
@@ -78,7 +85,8 @@ TEST(Registry, AFileWithoutTheBarMagicIsRefusedByEveryLoader) {
 
 TEST(Registry, ADotInADirectoryNameIsNotAnExtension) {
     testing::TempDir dir;
-    LoaderRegistry registry;
+    Workspace workspace;
+    LoaderRegistry& registry = workspace.registry();
     const std::string path = dir.Write("old.dir/data", std::string("plain"));
     EXPECT_EQ(registry.FindLoader(path), nullptr);
     EXPECT_EQ(registry.FindLoader("old.raw/data"), nullptr);
@@ -88,7 +96,8 @@ TEST(Registry, ADotInADirectoryNameIsNotAnExtension) {
 class FakeLoader : public ModelLoader {
 public:
     bool CanLoad(const std::string& path) override { return path.ends_with(".fake"); }
-    std::unique_ptr<Model> Load(const std::string& path) override {
+    std::unique_ptr<Model> LoadFromMemory(const ModelBytes&, const LoadContext&) override { return nullptr; }
+    std::unique_ptr<Model> Load(const std::string& path, const LoadContext&) override {
         ++loads;
         if (path.starts_with("bad")) throw FormatError("bad bytes");
         if (path.starts_with("gone")) throw FileError("cannot open");
@@ -106,16 +115,17 @@ struct FakeRegistry {
         loader = owned.get();
         std::vector<std::unique_ptr<ModelLoader>> loaders;
         loaders.push_back(std::move(owned));
-        registry = std::make_unique<LoaderRegistry>(std::move(loaders));
+        workspace = std::make_unique<Workspace>(std::move(loaders), LoaderOptions{});
+        registry = &workspace->registry();
     }
     FakeLoader* loader;
-    std::unique_ptr<LoaderRegistry> registry;
+    std::unique_ptr<Workspace> workspace;
+    LoaderRegistry* registry;
 };
 
 TEST(Registry, OpenModelListsModelsAndClearModelsEmptiesTheList) {
     FakeRegistry fake;
     LoaderRegistry& registry = *fake.registry;
-    EXPECT_EQ(LoaderRegistry::Instance(), &registry);
     Model* first = registry.OpenModel("one.fake");
     Model* second = registry.OpenModel("two.fake");
     ASSERT_NE(first, nullptr);
@@ -151,15 +161,14 @@ TEST(Registry, FailedLoadsReportTheirReason) {
     EXPECT_TRUE(registry.models().empty());
 }
 
-TEST(Registry, InstanceIsTheMostRecentLiveRegistry) {
-    auto outer = std::make_unique<LoaderRegistry>();
-    {
-        LoaderRegistry inner;
-        EXPECT_EQ(LoaderRegistry::Instance(), &inner);
-    }
-    EXPECT_EQ(LoaderRegistry::Instance(), nullptr);
-    outer.reset();
-    EXPECT_EQ(LoaderRegistry::Instance(), nullptr);
+TEST(Registry, EachWorkspaceKeepsItsOwnModels) {
+    FakeRegistry a;
+    FakeRegistry b;
+    ASSERT_NE(a.registry->OpenModel("one.fake"), nullptr);
+    EXPECT_TRUE(b.registry->models().empty());
+    b.workspace.reset();
+    EXPECT_EQ(a.registry->models().size(), 1u);
+    EXPECT_EQ(a.loader->loads, 1);
 }
 
 }  // namespace

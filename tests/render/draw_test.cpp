@@ -362,14 +362,14 @@ TEST(Draw, ModelsAndEntriesThatOutliveTheRendererStopDrawingSafely) {
     Scene scene(renderer.get());
     scene.CreateRootAndCamera();
     ModelEntry& entry = *scene.AddEntry(*model);
-    scene.UpdateTree();
+    scene.UpdateTree(0.0f);
     scene.Render();
     ASSERT_NE(static_cast<RenderLod*>(entry.lodRecord(0))->textures().slots[0], nullptr);
 
     renderer.reset();
     context.reset();
     scene.SetRenderer(nullptr);
-    scene.UpdateTree();
+    scene.UpdateTree(0.0f);
     scene.Render();  // nothing to draw with: nothing happens
     EXPECT_EQ(entry.lodRecordCount(), 0);
     scene.root.reset();
@@ -382,16 +382,16 @@ TEST(Draw, AModelLoadedWithoutARendererIsDrawnByTwoRenderersInTurn) {
     scene.CreateRootAndCamera();
     scene.SetViewportSize(64, 64);
     scene.AddEntry(*model);
-    scene.UpdateTree();
+    scene.UpdateTree(0.0f);
     for (int pass = 0; pass < 2; ++pass) {
         EglOffscreenContext context(64, 64);
         Renderer renderer(context, 64, 64);
         scene.SetRenderer(&renderer);
-        scene.UpdateTree();
+        scene.UpdateTree(0.0f);
         scene.Render();
         EXPECT_TRUE(Near(context.ReadPixels().At(32, 32), 255, 255, 255, 0)) << "pass " << pass;
         scene.SetRenderer(nullptr);
-        scene.UpdateTree();  // the records go before their renderer
+        scene.UpdateTree(0.0f);  // the records go before their renderer
     }
 }
 

@@ -30,12 +30,10 @@ public:
         return *scene.AddEntry(*models.back());
     }
 
-    // One redraw as the viewer paints it: FrameStep set, update, render, FrameStep cleared.
+    // One redraw as the viewer paints it: update with `step` of animation time, render.
     RgbImage Frame(float step = 0.0f) {
-        FrameStep = step;
-        scene.UpdateTree();
+        scene.UpdateTree(step);
         scene.Render();
-        FrameStep = 0.0f;
         return context.ReadPixels();
     }
 

@@ -17,8 +17,8 @@ public:
     }
     float GetLength() const override { return 1.0e6f; }
     bool HasLength() const override { return false; }
-    void Rewind(int32_t unused) override {
-        Animation::Rewind(unused);
+    void Rewind() override {
+        Animation::Rewind();
         ++rewinds;
     }
     int rewinds = 0, applies = 0;

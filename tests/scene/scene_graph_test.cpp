@@ -77,14 +77,11 @@ std::unique_ptr<Model> ClipModel(int lods = 1) {
 struct SceneRig {
     SceneRig() {
         scene.CreateRootAndCamera();
-        FrameStep = 0;
     }
     ModelEntry& Show(Model& model) { return *scene.AddEntry(model); }
     void Redraw(float step) {
-        FrameStep = step;
-        scene.UpdateTree();
+        scene.UpdateTree(step);
         scene.Render();
-        FrameStep = 0;
     }
 
     RecordingRenderer renderer;
@@ -165,7 +162,7 @@ TEST(ModelEntry, ConstructionCopiesBonesAndPlacementAndCountsTheReference) {
     rig.model->placement.position = {4, 0, 0, 0};
     ModelEntry& entry = rig.Show(*rig.model);
     EXPECT_EQ(rig.model->refCount, 1);
-    EXPECT_EQ(entry.flags, 7);
+    EXPECT_EQ(entry.flags, FlagTexture | FlagBlending);
     EXPECT_EQ(entry.lodRecordCount(), 2);
     EXPECT_EQ(entry.bones[0].translation, rig.model->bones[0].translation);
     entry.bones[0].translation.x = 50;
@@ -196,14 +193,13 @@ TEST(ModelEntry, AnEntryMadeWithoutARendererIsDrawnByTheOneItsSceneIsGiven) {
     Scene bare;  // no renderer: the entry is posed, never drawn
     bare.CreateRootAndCamera();
     ModelEntry& entry = *bare.AddEntry(*rig.model);
-    bare.UpdateTree();
+    bare.UpdateTree(0.0f);
     bare.Render();
     EXPECT_EQ(entry.lodRecordCount(), 0);
     EXPECT_TRUE(rig.renderer.calls.empty());
 
     bare.SetRenderer(&rig.renderer);
-    FrameStep = 0;
-    bare.UpdateTree();
+    bare.UpdateTree(0.0f);
     bare.Render();
     EXPECT_EQ(entry.lodRecordCount(), 2);
     EXPECT_EQ(rig.renderer.skins, 2) << "the new records are skinned before their first draw";
@@ -211,12 +207,12 @@ TEST(ModelEntry, AnEntryMadeWithoutARendererIsDrawnByTheOneItsSceneIsGiven) {
 
     RecordingRenderer other;
     bare.SetRenderer(&other);
-    bare.UpdateTree();
+    bare.UpdateTree(0.0f);
     EXPECT_EQ(std::count(rig.renderer.calls.begin(), rig.renderer.calls.end(), "destroy 0"), 1)
         << "the first renderer's records go";
     EXPECT_EQ(other.skins, 2);
     bare.SetRenderer(nullptr);
-    bare.UpdateTree();
+    bare.UpdateTree(0.0f);
     EXPECT_EQ(entry.lodRecordCount(), 0);
 }
 
