@@ -20,8 +20,13 @@ namespace {
 std::filesystem::path WriteTemporary(const OutputFile& file, std::mt19937_64& random) {
     const std::filesystem::path directory = file.path.parent_path();
     for (int attempt = 0; attempt < 16; ++attempt) {
-        const std::filesystem::path temporary =
-            directory / ("." + file.path.filename().string() + "." + std::to_string(random() % 1000000000) + ".tmp");
+        // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) about "." + std::string.
+        std::string name = ".";
+        name += file.path.filename().string();
+        name += '.';
+        name += std::to_string(random() % 1000000000);
+        name += ".tmp";
+        const std::filesystem::path temporary = directory / name;
         const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd < 0 && errno == EEXIST) continue;
         if (fd < 0) throw ExportError("cannot write " + file.path.string() + ": " + std::strerror(errno));
