@@ -10,7 +10,7 @@ using namespace vertigon;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Far below the loader's budget: a small input must not ask for a huge decode.
-    DecodeBudget budget(uint64_t{64} << 20);
+    WorkBudget budget(uint64_t{64} << 20);
     std::vector<std::unique_ptr<Animation>> animations;
     try {
         animations = DecodeFfaAnimations(ByteReader({data, size}), budget);

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "formats/registry.h"
+#include "formats/workspace.h"
 #include "tests/fixtures/cli_runner.h"
 #include "tests/fixtures/temp_dir.h"
 
@@ -42,8 +42,8 @@ TEST(CliTextures, EveryTextureIsItsPixelsAsRgba) {
     testing::TempDir dir;
     const fs::path out = dir.path() / "textures";
     ASSERT_EQ(RunCli("textures " + kRaw + " -o " + out.string()).status, 0);
-    LoaderRegistry registry;
-    const Model* model = registry.OpenModel(kRaw);
+    Workspace workspace;
+    const Model* model = workspace.registry().OpenModel(kRaw);
     ASSERT_TRUE(model);
     ASSERT_EQ(model->textureCount(), 4);
     EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 4);

@@ -12,6 +12,7 @@
 #include "formats/mdls/mdls_loader.h"
 #include "formats/mdlx/mdlx_loader.h"
 #include "formats/raw/raw_loader.h"
+#include "formats/workspace.h"
 #include "tests/ee/ee_machine.h"
 #include "tests/export/gltf_readback.h"
 #include "tests/fixtures/ee_test_image.h"
@@ -67,7 +68,8 @@ protected:
 
 std::unique_ptr<Model> LoadBytes(ModelLoader& loader, const TempDir& dir, const std::string& name,
                                  const std::vector<uint8_t>& bytes) {
-    return loader.Load(dir.Write(name, bytes));
+    Workspace workspace(LoaderOptions{.eeImagePath = {}, .searchDefaultEeImagePlaces = false});
+    return loader.Load(dir.Write(name, bytes), workspace.context());
 }
 
 TEST_F(GltfExport, MdlxSampleKeepsItsSkinMaterialsAndTexturesOnce) {
@@ -236,7 +238,8 @@ TestAnimation Sway(float timeScale) {
     return a;
 }
 
-std::unique_ptr<Model> LoadMdlsWithSways(MdlsLoader& loader, const TempDir& dir, bool crowded = false) {
+std::unique_ptr<Model> LoadMdlsWithSways(MdlsLoader& loader, const LoadContext& context, const TempDir& dir,
+                                         bool crowded = false) {
     MsetDescription m;
     uint32_t offset = 0x40;
     for (float scale : {1.0f, 4.0f}) {
@@ -247,13 +250,14 @@ std::unique_ptr<Model> LoadMdlsWithSways(MdlsLoader& loader, const TempDir& dir,
     }
     m.bytesAfterList = offset;
     dir.Write("ladder.mset", WriteMset(m));
-    return loader.Load(dir.Write("ladder.mdls", WriteMdls(InfluenceLadder(crowded))));
+    return loader.Load(dir.Write("ladder.mdls", WriteMdls(InfluenceLadder(crowded))), context);
 }
 
 TEST_F(GltfExport, MdlsEmulatedAnimationsAreBakedFrameByFrameAsTheViewerPlaysThem) {
     SKIP_WITHOUT_MIPS_TOOLS();
-    MdlsLoader loader(std::make_shared<MdlsEmulator>(TestProgramImage()));
-    auto model = LoadMdlsWithSways(loader, dir);
+    Workspace workspace(TestProgramImage());
+    MdlsLoader loader;
+    auto model = LoadMdlsWithSways(loader, workspace.context(), dir);
     GltfExportOptions options = Options();
     options.bakeFrames = 12;
     const fs::path file = Export(*model, "ladder.glb", options);
@@ -283,8 +287,9 @@ TEST_F(GltfExport, MdlsEmulatedAnimationsAreBakedFrameByFrameAsTheViewerPlaysThe
 TEST_F(GltfExport, WithoutAProgramImageAnMdlsModelKeepsItsMeshAndSkinAndSaysTheAnimationsWereLeftOut) {
     LoaderOptions none;
     none.searchDefaultEeImagePlaces = false;
-    MdlsLoader loader(none);
-    auto model = LoadMdlsWithSways(loader, dir, true);
+    Workspace workspace(none);
+    MdlsLoader loader;
+    auto model = LoadMdlsWithSways(loader, workspace.context(), dir, true);
     const fs::path file = Export(*model, "still.glb", Options());
     const tinygltf::Model gltf = ReadGltf(file);
     EXPECT_TRUE(gltf.animations.empty());
