@@ -91,16 +91,17 @@ std::vector<uint8_t> InflateArchive(std::span<const uint8_t> file, const std::st
     std::span<const uint8_t> rest = file;
     std::vector<uint8_t> image;
     size_t filled = 0;
-    // Inflate in 1 MiB steps of output; every byte is decompressed once.
+    // Inflate in steps of output growing to 1 MiB; every byte is decompressed once.
     while (StartsGzipMember(rest)) {
         z.next_in = const_cast<Bytef*>(rest.data());
         z.avail_in = static_cast<uInt>(std::min<size_t>(rest.size(), UINT32_MAX));
         int status = Z_OK;
         while (status != Z_STREAM_END) {
             if (filled >= kArchiveSizeLimit) TooLarge(name);
-            image.resize(filled + kArchiveReadStep);
+            const size_t step = std::clamp(filled, kArchiveFirstReadStep, kArchiveReadStep);
+            image.resize(filled + step);
             z.next_out = image.data() + filled;
-            z.avail_out = static_cast<uInt>(kArchiveReadStep);
+            z.avail_out = static_cast<uInt>(step);
             status = inflate(&z, Z_NO_FLUSH);
             filled = image.size() - z.avail_out;
             if (status == Z_BUF_ERROR && z.avail_in == 0) {

@@ -15,6 +15,9 @@ namespace vertigon {
 
 // Growth step of the read buffer.
 inline constexpr size_t kArchiveReadStep = size_t{1} << 20;
+// The first step: small archives are not given a whole read step to fill. Steps double from
+// here up to kArchiveReadStep.
+inline constexpr size_t kArchiveFirstReadStep = size_t{1} << 16;
 // FFB archives are a few MiB at most; anything larger (a gzip bomb, a wrong file) is refused.
 inline constexpr size_t kArchiveSizeLimit = size_t{1} << 30;
 
