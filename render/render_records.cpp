@@ -25,20 +25,6 @@ int32_t VertexCountOf(const Batch& batch) {
     return static_cast<int32_t>(triangles * 3);
 }
 
-// Copies one 16-byte vector per corner; indices outside the skinned array give zeros.
-void GatherCorners(const std::vector<Triangle>& triangles, const std::vector<Vec4>& source, bool positions,
-                   uint8_t* out) {
-    constexpr Vec4 kZero{};
-    for (const Triangle& t : triangles) {
-        for (int c = 0; c < 3; ++c) {
-            const int32_t index = positions ? t.positionIndex[c] : t.normalIndex[c];
-            const Vec4& v = InRange(index, source.size()) ? source[static_cast<size_t>(index)] : kZero;
-            std::memcpy(out, &v.x, 16);
-            out += 16;
-        }
-    }
-}
-
 }  // namespace
 
 void ModelTextures::Upload(Device& device, const Model& model) {
@@ -118,7 +104,7 @@ void FillBatchBuffers(Device& device, const ModelEntry& entry, const RenderShape
     std::vector<uint8_t>& scratch = device.scratch();
     scratch.resize(n * 16);
 
-    GatherCorners(triangles, shape.skinnedPositions, true, scratch.data());
+    GatherCorners(triangles, shape.skinnedPositions, CornerIndex::Position, scratch.data());
     buffers.Write(StreamPositions, scratch.data());
 
     if (!batch.constantStreamsWritten) {
@@ -135,7 +121,7 @@ void FillBatchBuffers(Device& device, const ModelEntry& entry, const RenderShape
 
     // With flat shading on, the normals stay those of the last pose written without it.
     if ((entry.flags & FlagFlat) == 0 && !shape.skinnedNormals.empty()) {
-        GatherCorners(triangles, shape.skinnedNormals, false, scratch.data());
+        GatherCorners(triangles, shape.skinnedNormals, CornerIndex::Normal, scratch.data());
         buffers.Write(StreamNormals, scratch.data());
     }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #if defined(__SSE__)
 #include <xmmintrin.h>
@@ -111,6 +112,19 @@ Bounds Enclose(const Bounds& a, const Bounds& c) {
     b.max = {std::fmax(a.max.x, c.max.x), std::fmax(a.max.y, c.max.y), std::fmax(a.max.z, c.max.z)};
     b.centre = {(b.min.x + b.max.x) * 0.5f, (b.min.y + b.max.y) * 0.5f, (b.min.z + b.max.z) * 0.5f};
     return b;
+}
+
+void GatherCorners(std::span<const Triangle> triangles, std::span<const Vec4> source, CornerIndex index,
+                   uint8_t* out) {
+    constexpr Vec4 kZero{};
+    for (const Triangle& t : triangles) {
+        const int32_t* corners = index == CornerIndex::Position ? t.positionIndex : t.normalIndex;
+        for (int c = 0; c < 3; ++c) {
+            const Vec4& v = InRange(corners[c], source.size()) ? source[static_cast<size_t>(corners[c])] : kZero;
+            std::memcpy(out, &v.x, 16);
+            out += 16;
+        }
+    }
 }
 
 }  // namespace vertigon

@@ -2,6 +2,7 @@
 // arithmetic, no device.
 #pragma once
 
+#include <cstdint>
 #include <span>
 
 #include "scene/animation.h"
@@ -18,6 +19,13 @@ void SkinPositions(const Shape& shape, std::span<const Bone> bones, std::span<Ve
 // Normals: as positions with rows 0-2 only (w ignored), then every stored normal of non-zero
 // length is scaled to unit length (x, y, z; w untouched).
 void SkinNormals(const Shape& shape, std::span<const Bone> bones, std::span<Vec4> out);
+
+enum class CornerIndex { Position, Normal };
+// The bytes of a position or normal vertex stream: one 16-byte vector of `source` per triangle
+// corner, picked by the corner's position or normal index; an index outside `source` gives zeros.
+// `out` holds 48 bytes per triangle.
+void GatherCorners(std::span<const Triangle> triangles, std::span<const Vec4> source, CornerIndex index,
+                   uint8_t* out);
 
 // The box of the positions (x, y, z); empty input gives the empty box with centre 0.
 Bounds BoundsOf(std::span<const Vec4> positions);
