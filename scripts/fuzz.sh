@@ -4,7 +4,9 @@
 #   scripts/fuzz.sh                  build only
 #   scripts/fuzz.sh --smoke          build, then run every target 20 s on its corpus; fails on
 #                                    any finding (crash, sanitizer report, leak, timeout, OOM)
-#   scripts/fuzz.sh TARGET SECONDS   build, then run one target that long (a campaign)
+#   scripts/fuzz.sh TARGET SECONDS [OPTION...]
+#                                    build, then run one target that long (a campaign), with
+#                                    more libFuzzer options (-runs=10000000 stops it sooner)
 # New inputs go to build/fuzz/corpus/TARGET, findings to build/fuzz/findings/TARGET; the seeds
 # in fuzz/corpus/TARGET are only read.
 set -euo pipefail
@@ -81,8 +83,8 @@ case "${1:-}" in
     fi
     ;;
   *)
-    [ $# -eq 2 ] || { echo "usage: scripts/fuzz.sh [--smoke | TARGET SECONDS]" >&2; exit 2; }
+    [ $# -ge 2 ] || { echo "usage: scripts/fuzz.sh [--smoke | TARGET SECONDS [OPTION...]]" >&2; exit 2; }
     [ -x "$build/fuzz/$1_fuzz" ] || { echo "no fuzz target $1 (have: ${targets[*]})" >&2; exit 2; }
-    run_target "$1" "$2"
+    run_target "$@"
     ;;
 esac
