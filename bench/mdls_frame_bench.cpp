@@ -31,9 +31,7 @@ void BM_RunFrameRoutine100Bones(benchmark::State& bench) {
         return;
     }
     QuietSink quiet;
-    SetDefaultEeOutput(quiet);
-    EeHarness harness(TestProgramImage());
-    SetDefaultEeOutput(StandardOutputSink());
+    EeHarness harness(TestProgramImage(), quiet);
 
     MdlsDescription model;
     model.bones.resize(kBones);

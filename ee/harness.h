@@ -66,7 +66,7 @@ public:
     // Takes the inflated program image, which must be exactly kProgramImageSize bytes, and runs
     // InitEeMemory. Throws ProgramImageError for an image of another size or one whose
     // segments do not fit main memory. The emulator's messages go to `output` (which must
-    // outlive the harness), or to DefaultEeOutput.
+    // outlive the harness), or to standard output.
     EeHarness(std::vector<uint8_t> programImage, EeOutputSink& output);
     explicit EeHarness(std::vector<uint8_t> programImage);
     EeHarness(const EeHarness&) = delete;

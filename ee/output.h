@@ -24,11 +24,4 @@ private:
     std::FILE* file_;
 };
 
-// The sink a new EeState starts with: standard output unless changed.
-EeOutputSink& DefaultEeOutput();
-// Changes the default for states created afterwards; the sink must outlive them.
-void SetDefaultEeOutput(EeOutputSink& sink);
-EeOutputSink& StandardOutputSink();
-EeOutputSink& StandardErrorSink();
-
 }  // namespace vertigon

@@ -19,7 +19,11 @@ HostBlock AllocateZeroed(size_t size) {
 
 EeState::EeState(EeOutputSink& sink) : output(&sink) { ResetMemory(); }
 
-EeState::EeState() : EeState(DefaultEeOutput()) {}
+EeState::EeState() : output(nullptr) {
+    // Pointed at only once every member, the sink among them, is constructed.
+    output = &standardOutput_;
+    ResetMemory();
+}
 
 void EeState::ResetMemory() {
     mainBlock_ = AllocateZeroed(size_t{kMainMemorySize} + kBlockSlack);

@@ -76,7 +76,7 @@ using HostBlock = std::unique_ptr<uint8_t, FreeDeleter>;
 class EeState {
 public:
     // Every register zero, fresh zero-filled memory blocks, no hooks; messages go to `output`
-    // (which must outlive the state), or to DefaultEeOutput.
+    // (which must outlive the state), or to standard output.
     explicit EeState(EeOutputSink& output);
     EeState();
     EeState(const EeState&) = delete;
@@ -127,6 +127,7 @@ public:
     int delaySlotDepth = 0;
 
 private:
+    FileOutputSink standardOutput_{stdout};
     HostBlock mainBlock_;
     HostBlock scratchBlock_;
 };

@@ -45,9 +45,7 @@ class HarnessTest : public ::testing::Test {
 protected:
     void SetUp() override {
         SKIP_WITHOUT_MIPS_TOOLS();
-        SetDefaultEeOutput(sink_);
-        harness_ = std::make_unique<EeHarness>(testing::TestProgramImage());
-        SetDefaultEeOutput(StandardOutputSink());
+        harness_ = std::make_unique<EeHarness>(testing::TestProgramImage(), sink_);
         testing::MdlsDescription model;
         model.bones.resize(3);
         model_ = std::make_shared<const std::vector<uint8_t>>(testing::WriteMdls(model));
@@ -113,9 +111,7 @@ TEST(EeHarnessImage, ImagesOfAnotherSizeOrWithSegmentsOutsideMemoryAreRefused) {
     const uint32_t paddr = kMainMemorySize - 16;
     std::memcpy(&image[52 + 32 + 12], &paddr, 4);
     CapturingSink sink;
-    SetDefaultEeOutput(sink);
-    EXPECT_THROW(EeHarness{std::move(image)}, ProgramImageError);
-    SetDefaultEeOutput(StandardOutputSink());
+    EXPECT_THROW((EeHarness{std::move(image), sink}), ProgramImageError);
 }
 
 TEST_F(HarnessTest, SetupPreparesTheRootMatrixControlRecordAndRelocatedBlocks) {

@@ -86,6 +86,11 @@ std::string Joined(const std::vector<std::string>& lines) {
     return text;
 }
 
+TEST(LibraryState, TheCoreLibraryHoldsNoMutableObjects) {
+    const std::vector<std::string> found = MutableObjects(VERTIGON_CORE_LIBRARY, {});
+    EXPECT_TRUE(found.empty()) << Joined(found);
+}
+
 TEST(LibraryState, TheRenderLibraryHoldsNoMutableObjectsButTheEglThreadCount) {
     const std::vector<std::string> found = MutableObjects(VERTIGON_RENDER_LIBRARY, kRenderAllowed);
     EXPECT_TRUE(found.empty()) << Joined(found);
