@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <unordered_map>
 
 #include "export/png_encoder.h"
@@ -96,6 +97,28 @@ double Disagreement(const SkinGroup& g, std::span<const SkinEntry> influences, c
         worst = std::max(worst, Distance(Transform(own, worlds[static_cast<size_t>(e.bone)], false), sum));
     }
     return worst;
+}
+
+// glTF holds finite numbers only: a NaN or infinity of a damaged file (or a point beyond float
+// range) becomes 0. Whether any was replaced.
+// A double as a float; beyond float range it becomes infinite (a direct conversion would be
+// undefined there).
+float ToFloat(double value) {
+    if (std::isnan(value)) return std::numeric_limits<float>::quiet_NaN();
+    if (std::fabs(value) > std::numeric_limits<float>::max()) return std::copysign(INFINITY, static_cast<float>(value > 0 ? 1 : -1));
+    return static_cast<float>(value);
+}
+
+template <size_t N>
+bool ReplaceNonFinite(std::array<float, N>& values) {
+    bool replaced = false;
+    for (float& value : values) {
+        if (!std::isfinite(value)) {
+            value = 0;
+            replaced = true;
+        }
+    }
+    return replaced;
 }
 
 // Whether the corners in this order turn counter-clockwise about the corners' mean normal.
@@ -255,7 +278,7 @@ private:
         MeshVertex v;
         const BindPoint none;
         const BindPoint& point = InRange(p, positions.size()) ? positions[static_cast<size_t>(p)] : none;
-        for (int j = 0; j < 3; ++j) v.position[j] = static_cast<float>(point.value[j]);
+        for (int j = 0; j < 3; ++j) v.position[j] = ToFloat(point.value[j]);
         if (b.primitive.hasNormals) {
             const V3 normal = InRange(n, normals.size()) ? normals[static_cast<size_t>(n)].value : V3{0, 0, 0};
             const double length = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]);
@@ -266,6 +289,12 @@ private:
                                   : std::array<float, 3>{0, 0, 1};
         }
         v.uv = {t.u[c], t.v[c]};
+        bool replaced = ReplaceNonFinite(v.position) | ReplaceNonFinite(v.uv);
+        if (ReplaceNonFinite(v.normal)) {
+            v.normal = {0, 0, 1};
+            replaced = true;
+        }
+        if (replaced) ++set_.nonFiniteVertices;
         v.colour = {t.colour[c][2], t.colour[c][1], t.colour[c][0], t.colour[c][3]};  // from B, G, R, A
         if (set_.skinned) {
             int32_t used = 0;

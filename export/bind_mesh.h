@@ -53,6 +53,7 @@ struct MeshSet {
     std::array<double, 3> boundsMin{0, 0, 0}, boundsMax{0, 0, 0};
     int64_t truncatedVertices = 0;  // vertices that had more than eight influences
     int64_t disagreeingVertices = 0;
+    int64_t nonFiniteVertices = 0;  // vertices with a value glTF cannot hold, written as 0
     double worstDisagreement = 0;   // model units
     double Diagonal() const;
 };

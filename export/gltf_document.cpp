@@ -6,8 +6,10 @@
 #include <cstring>
 #include <limits>
 #include <map>
+#include <optional>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <utility>
 
 #include "export/bind_mesh.h"
 #include "export/png_encoder.h"
@@ -183,6 +185,10 @@ private:
             Warn(std::to_string(meshes.truncatedVertices) +
                  " vertices have more than 8 bone influences; the 8 largest were kept");
         }
+        if (meshes.nonFiniteVertices > 0) {
+            Warn(std::to_string(meshes.nonFiniteVertices) +
+                 " vertices hold numbers that are not finite; glTF cannot hold them, so they were written as 0");
+        }
         if (meshes.disagreeingVertices > 0) {
             Warn("the bone influences of " + std::to_string(meshes.disagreeingVertices) +
                  " vertices disagree on where the vertex is, by up to " + FormatNumber(meshes.worstDisagreement) +
@@ -200,10 +206,15 @@ private:
         if (!extras.empty()) asset.extras = tinygltf::Value(extras);
     }
 
-    static void SetTransform(tinygltf::Node& node, const NodeTransform& t) {
+    // False (and the node left at the identity) when a value is not finite.
+    static bool SetTransform(tinygltf::Node& node, const NodeTransform& t) {
+        for (double v : t.translation) if (!std::isfinite(v)) return false;
+        for (double v : t.rotation) if (!std::isfinite(v)) return false;
+        for (double v : t.scale) if (!std::isfinite(v)) return false;
         if (t.translation != std::array<double, 3>{0, 0, 0}) node.translation.assign(t.translation.begin(), t.translation.end());
         if (t.rotation != std::array<double, 4>{0, 0, 0, 1}) node.rotation.assign(t.rotation.begin(), t.rotation.end());
         if (t.scale != std::array<double, 3>{1, 1, 1}) node.scale.assign(t.scale.begin(), t.scale.end());
+        return true;
     }
 
     // Node 0 holds the placement; nodes 1... the bones at their bind pose.
@@ -214,26 +225,32 @@ private:
         const Affine placement = PlacementTransform(model_.placement);
         double shear = 0;
         const NodeTransform t = Decompose(placement, &shear);
-        if (shear <= 1e-7) {
+        const std::array<double, 16> m = placement.ColumnMajor();
+        if (!std::all_of(m.begin(), m.end(), [](double v) { return std::isfinite(v); })) {
+            Warn("the model's placement is not finite numbers; it was left out");
+        } else if (shear <= 1e-7) {
             SetTransform(root, t);
         } else {
-            const std::array<double, 16> m = placement.ColumnMajor();
             root.matrix.assign(m.begin(), m.end());
         }
         nodes.push_back(root);
         sceneNodes_.push_back(0);
 
         double worstShear = 0;
+        int64_t nonFinite = 0;
         for (size_t k = 0; k < model_.bones.size(); ++k) {
             const Bone& bone = model_.bones[k];
             tinygltf::Node node;
             node.name = Numbered("bone_", k);
             double boneShear = 0;
-            SetTransform(node, Decompose(LocalTransform(bone), &boneShear));
+            if (!SetTransform(node, Decompose(LocalTransform(bone), &boneShear))) ++nonFinite;
             worstShear = std::max(worstShear, boneShear);
             nodes.push_back(node);
             const bool hasParent = bone.parent >= 0 && static_cast<size_t>(bone.parent) < k;
             nodes[hasParent ? static_cast<size_t>(bone.parent) + 1 : 0].children.push_back(static_cast<int>(k + 1));
+        }
+        if (nonFinite > 0) {
+            Warn(std::to_string(nonFinite) + " bones have a rest pose that is not finite numbers; they rest at their parent's place");
         }
         if (worstShear > kShearLimit) {
             Warn("the rest pose holds shear up to " + FormatNumber(worstShear) +
@@ -250,7 +267,12 @@ private:
         for (size_t k = 0; k < worlds.size(); ++k) {
             Affine inverse;
             if (!worlds[k].Inverse(inverse)) ++singular;
-            for (double v : inverse.ColumnMajor()) matrices.push_back(static_cast<float>(v));
+            std::array<double, 16> columns = inverse.ColumnMajor();
+            if (!std::all_of(columns.begin(), columns.end(), [](double v) { return std::isfinite(v) && std::fabs(v) <= std::numeric_limits<float>::max(); })) {
+                ++singular;
+                columns = Affine().ColumnMajor();
+            }
+            for (double v : columns) matrices.push_back(static_cast<float>(v));
             skin.joints.push_back(static_cast<int>(k + 1));
         }
         if (singular > 0) Warn(std::to_string(singular) + " bones collapse space at the rest pose; their skin is approximate");
@@ -406,12 +428,31 @@ private:
             ClipKeys keys = c.keyframed ? SampleKeyframeClip(model_, animation, kFrameLimit, tick)
                                         : BakeClip(model_, c.group, c.index, std::max<int32_t>(options_.bakeFrames, 1), tick);
             const std::string name = group.name + "/" + keys.name;
+            if (const std::optional<size_t> key = FirstNonFiniteKey(keys)) {
+                Warn("animation " + name + " was left out: its pose at key " + std::to_string(*key) +
+                     " holds numbers that are not finite, which glTF cannot hold");
+                continue;
+            }
             if (keys.worstShear > kShearLimit) {
                 Warn("animation " + name + ": the bone matrices hold shear up to " + FormatNumber(keys.worstShear) +
                      " that translation, rotation and scale cannot show");
             }
             AddAnimation(name, keys);
         }
+    }
+
+    // The first key at which any bone's translation, rotation or scale is not finite.
+    static std::optional<size_t> FirstNonFiniteKey(const ClipKeys& keys) {
+        std::optional<size_t> first;
+        for (const BoneKeys& bone : keys.bones) {
+            for (const auto& [list, width] : {std::pair{&bone.translations, size_t{3}}, std::pair{&bone.rotations, size_t{4}},
+                                              std::pair{&bone.scales, size_t{3}}}) {
+                for (size_t i = 0; i < list->size(); ++i) {
+                    if (!std::isfinite((*list)[i]) && (!first || i / width < *first)) first = i / width;
+                }
+            }
+        }
+        return first;
     }
 
     void AddAnimation(const std::string& name, const ClipKeys& keys) {

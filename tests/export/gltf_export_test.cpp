@@ -3,6 +3,7 @@
 // Khronos validator.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 
 #include "export/gltf_export.h"
@@ -320,6 +321,34 @@ TEST_F(GltfExport, ModelsWithoutBonesOrLodsExportWhatTheyHave) {
     EXPECT_TRUE(ReadGltf(nothing).meshes.empty());
     EXPECT_FALSE(fs::exists(dir.path() / "empty.bin"));
     ExpectValid({unskinned, nothing});
+}
+
+// A damaged file's NaN or infinity must not make an invalid file: glTF holds finite numbers only.
+TEST_F(GltfExport, NumbersThatAreNotFiniteNeverReachTheFile) {
+    ShapeBuilder shape;
+    const int32_t batch = shape.AddBatch(MakeMaterial(true, 0));
+    AddSquare(shape, batch, 0, 0, 0, 4);
+    const int32_t far = shape.AddPosition(NAN, 1, 1e30f);
+    shape.AddTriangle(batch, {far, 0, 1}, {0, 0, 0}, {{{0, 0}, {1, 0}, {0, 1}}});
+    auto model = MakeModel(shape.Take());
+    model->placement.position = {INFINITY, 0, 0, 1};
+    auto clip = std::make_unique<KeyframeAnimation>();
+    clip->length = 2;
+    clip->AllocateTracks(1);
+    clip->tracks[0].translation.keys = {{{0, 0, 0, 0}, {}}, {{NAN, 0, 0, 0}, {}}};
+    AnimationGroup group;
+    group.name = "group";
+    group.animations.push_back(std::move(clip));
+    model->animationGroups.push_back(std::move(group));
+
+    const fs::path out = Export(*model, "damaged.glb", Options());
+    ExpectValid({out});
+    EXPECT_TRUE(ReadGltf(out).animations.empty());
+    std::string said;
+    for (const std::string& line : warnings) said += line + "\n";
+    EXPECT_NE(said.find("1 vertices hold numbers that are not finite"), std::string::npos) << said;
+    EXPECT_NE(said.find("placement is not finite numbers"), std::string::npos) << said;
+    EXPECT_NE(said.find("group/ was left out: its pose at key"), std::string::npos) << said;
 }
 
 TEST_F(GltfExport, FrontFacesTurnCounterClockwiseAndDoubleSidedOnesFaceTheirNormals) {
