@@ -38,6 +38,7 @@ if "bool" not in numpy.__dict__:
 path = sys.argv[sys.argv.index("--") + 1]
 FRAMES = (0, 10, 25, 60)
 ACTIONS_SHOWN = 3
+BONES_SHOWN = 8
 
 bpy.ops.wm.read_factory_settings(use_empty=True)
 scene = bpy.context.scene
@@ -72,9 +73,7 @@ def show_pose(label):
         mesh.to_mesh_clear()
     for armature in armatures:
         bones = armature.pose.bones
-        for name in sorted(b.name for b in bones)[:3] + (["..."] if len(bones) > 3 else []):
-            if name == "...":
-                continue
+        for name in sorted(b.name for b in bones)[:BONES_SHOWN]:
             print("  %s %s head %s" % (label, name, text(armature.matrix_world @ bones[name].head)))
 
 for armature in armatures:
