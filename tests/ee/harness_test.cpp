@@ -60,7 +60,7 @@ protected:
         return a;
     }
 
-    RunResult Setup(const TestAnimation& a) {
+    RunResult RunSetup(const TestAnimation& a) {
         block_ = testing::WriteTestAnimationBlock(a);
         return harness_->RunSetupRoutine(block_);
     }
@@ -121,7 +121,7 @@ TEST_F(HarnessTest, SetupPreparesTheRootMatrixControlRecordAndRelocatedBlocks) {
     for (uint32_t area : {kWorkArea0, kWorkArea1, kWorkArea2}) WriteWord(s, area + kWorkAreaSize - 4, 0xFFFFFFFF);
     harness_->animationTime = 7.0f;
 
-    const RunResult run = Setup(ThreeBones());
+    const RunResult run = RunSetup(ThreeBones());
     ASSERT_TRUE(run.finished()) << run.message;
     EXPECT_EQ(harness_->animationTime, 0.0f);
 
@@ -167,7 +167,7 @@ TEST_F(HarnessTest, SetupPreparesTheRootMatrixControlRecordAndRelocatedBlocks) {
 }
 
 TEST_F(HarnessTest, FrameRunsGiveThePoseOfTheTimeForEveryBone) {
-    ASSERT_TRUE(Setup(ThreeBones()).finished());
+    ASSERT_TRUE(RunSetup(ThreeBones()).finished());
     const uint64_t cyclesBefore = harness_->state().cycleCounter;
     harness_->animationTime = 1.5f;
     const RunResult run = harness_->RunFrameRoutine();
@@ -197,7 +197,7 @@ TEST_F(HarnessTest, FrameRunsGiveThePoseOfTheTimeForEveryBone) {
 }
 
 TEST_F(HarnessTest, FrameOutputComesFromWhereTheControlRecordPoints) {
-    ASSERT_TRUE(Setup(ThreeBones()).finished());
+    ASSERT_TRUE(RunSetup(ThreeBones()).finished());
     harness_->animationTime = 0.0f;
     ASSERT_TRUE(harness_->RunFrameRoutine().finished());
     const Mat4 before = PoseMatrix(*harness_, 0);
@@ -214,33 +214,33 @@ TEST_F(HarnessTest, FrameOutputComesFromWhereTheControlRecordPoints) {
 }
 
 TEST_F(HarnessTest, RunsThatNeverStopEndAtTheStepBoundAndKeepThePose) {
-    ASSERT_TRUE(Setup(ThreeBones()).finished());
+    ASSERT_TRUE(RunSetup(ThreeBones()).finished());
     harness_->animationTime = 1.0f;
     ASSERT_TRUE(harness_->RunFrameRoutine().finished());
     const auto before = harness_->poseOutput;
 
     harness_->stepBound = 5000;
-    ASSERT_TRUE(Setup(ThreeBones(TestAnimationMode::FrameSpins)).finished());
+    ASSERT_TRUE(RunSetup(ThreeBones(TestAnimationMode::FrameSpins)).finished());
     const RunResult frame = harness_->RunFrameRoutine();
     EXPECT_EQ(frame.outcome, RunResult::Outcome::StepBound);
     EXPECT_EQ(frame.steps, 5000u);
     EXPECT_EQ(frame.message, "did not reach its stop address within 5000 steps");
     EXPECT_EQ(harness_->poseOutput, before);
 
-    const RunResult setup = Setup(ThreeBones(TestAnimationMode::SetupSpins));
+    const RunResult setup = RunSetup(ThreeBones(TestAnimationMode::SetupSpins));
     EXPECT_EQ(setup.outcome, RunResult::Outcome::StepBound);
     EXPECT_EQ(setup.steps, 5000u);
 }
 
 TEST_F(HarnessTest, FaultsAbandonTheRunAndGoToTheEmulatorOutput) {
     harness_->state().output = &sink_;
-    ASSERT_TRUE(Setup(ThreeBones(TestAnimationMode::FrameFaults)).finished());
+    ASSERT_TRUE(RunSetup(ThreeBones(TestAnimationMode::FrameFaults)).finished());
     const RunResult frame = harness_->RunFrameRoutine();
     EXPECT_EQ(frame.outcome, RunResult::Outcome::Fault);
     EXPECT_EQ(frame.message, "Unknown opcode family CC000000!");
     EXPECT_EQ(sink_.text(), "Init EE memory...\nUnknown opcode family CC000000!\n");
 
-    const RunResult setup = Setup(ThreeBones(TestAnimationMode::SetupFaults));
+    const RunResult setup = RunSetup(ThreeBones(TestAnimationMode::SetupFaults));
     EXPECT_EQ(setup.outcome, RunResult::Outcome::Fault);
 }
 
