@@ -7,6 +7,8 @@
 #include <cctype>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <utility>
 
 #include "app/main_frame.h"
 #include "app/viewer.h"
@@ -14,6 +16,8 @@
 #include "export/gltf_export.h"
 #include "formats/format_name.h"
 #include "formats/registry.h"
+#include "scene/animation.h"
+#include "scene/scene_graph.h"
 
 namespace vertigon {
 
@@ -22,6 +26,20 @@ namespace {
 // Work that is not done after this long gets a progress dialog.
 constexpr long kProgressDelayMs = 400;
 constexpr int kProgressSteps = 1000;
+
+// The group and index of the entry's clip when it is one the export bakes in the emulator.
+std::optional<std::pair<int32_t, int32_t>> EmulatedClipOf(const ModelEntry& entry) {
+    const Animation* shown = entry.currentAnimation;
+    if (!shown || dynamic_cast<const KeyframeAnimation*>(shown)) return std::nullopt;
+    const Model& model = entry.model();
+    for (size_t g = 0; g < model.animationGroups.size(); ++g) {
+        const auto& clips = model.animationGroups[g].animations;
+        for (size_t i = 0; i < clips.size(); ++i) {
+            if (clips[i].get() == shown) return std::pair{static_cast<int32_t>(g), static_cast<int32_t>(i)};
+        }
+    }
+    return std::nullopt;
+}
 
 }  // namespace
 
@@ -75,9 +93,17 @@ bool Viewer::ExportShownModel(const std::string& path, std::string* failure) {
         cancelled = !progress->Update(value);
         return !cancelled;
     };
+    // Baking runs the emulated clips in the workspace's emulator, whose memory then holds the
+    // last baked clip's state: the shown emulated clip starts again from its first frame, as
+    // on opening, so that it plays exactly as it would have.
+    const std::optional<std::pair<int32_t, int32_t>> emulated = EmulatedClipOf(*state_.current());
+    const auto restartEmulatedClip = [&] {
+        if (emulated) state_.SelectAnimation(emulated->first, emulated->second);
+    };
     try {
         ExportGltf(*model, path, options);
     } catch (const ExportError& error) {
+        restartEmulatedClip();
         progress.reset();
         if (cancelled) {
             ShowStatus("Export cancelled");
@@ -87,6 +113,7 @@ bool Viewer::ExportShownModel(const std::string& path, std::string* failure) {
         }
         return false;
     }
+    restartEmulatedClip();
     progress.reset();
     ShowStatus("Exported " + std::filesystem::path(path).filename().string() +
                (firstWarning.empty() ? "" : " (" + firstWarning + ")"));

@@ -8,8 +8,12 @@
 #include "app/main_frame.h"
 #include "app/viewer.h"
 #include "app/viewer_ids.h"
+#include "scene/scene_graph.h"
 #include "tests/app/gui_session.h"
+#include "tests/ee/ee_machine.h"
+#include "tests/fixtures/ee_test_image.h"
 #include "tests/fixtures/temp_dir.h"
+#include "tests/formats/mdls_test_support.h"
 
 namespace vertigon {
 namespace {
@@ -36,6 +40,42 @@ TEST(ViewerExport, TheMenuItemFollowsTheShownModelAndWritesIt) {
 
     viewer.OpenFile("/nowhere/robot.xyz");
     EXPECT_FALSE(ExportEnabled(viewer));
+    EXPECT_TRUE(testing::CloseViewer(viewer));
+}
+
+// Baking runs every emulated clip in the viewer's own emulator, whose memory then holds the last
+// baked clip: the shown clip starts again instead of going on from memory that is not its own.
+TEST(ViewerExport, TheShownEmulatedClipStartsAgainAfterTheExport) {
+    REQUIRE_GUI();
+    SKIP_WITHOUT_MIPS_TOOLS();
+    testing::TempDir dir;
+    testing::MdlsDescription d;
+    d.bones.resize(2);
+    testing::MdlsStream stream;
+    stream.Slot(0, 1).Vertices(1, {testing::At(1, 2, 3), testing::At(4, 5, 6), testing::At(7, 8, 9)}).End();
+    d.meshes.push_back(testing::Mesh(0, stream));
+    testing::TestAnimation walk;
+    walk.bones.resize(2);
+    walk.bones[1].velocity = {1, 0, 0, 0};
+    testing::MsetDescription m;
+    const std::vector<uint8_t> block = testing::WriteTestAnimationBlock(walk);
+    m.offsets = {0x40};
+    m.blocks = {{0x40, block}};
+    m.bytesAfterList = 0x40 + static_cast<uint32_t>(block.size());
+    const std::string model = dir.Write("walker.mdls", testing::WriteMdls(d));
+    dir.Write("walker.mset", testing::WriteMset(m));
+    LoaderOptions options;
+    options.eeImagePath = dir.Write("image.elf", testing::TestProgramImage());
+    Viewer viewer;
+    ASSERT_TRUE(viewer.Start({model}, options));
+    ASSERT_TRUE(viewer.state().SelectAnimation(0, 0));
+    ModelEntry& entry = *viewer.state().current();
+    for (int frame = 0; frame < 12; ++frame) entry.Update(1.0f);
+    ASSERT_GT(entry.currentAnimation->time, 0.0f);
+    std::string failure;
+    ASSERT_TRUE(viewer.ExportShownModel((dir.path() / "walker.glb").string(), &failure)) << failure;
+    EXPECT_EQ(entry.currentAnimation->time, 0.0f);
+    EXPECT_EQ(entry.currentAnimation, entry.model().animationGroups.at(0).animations.at(0).get());
     EXPECT_TRUE(testing::CloseViewer(viewer));
 }
 
