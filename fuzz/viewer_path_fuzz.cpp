@@ -15,6 +15,7 @@
 #include "formats/mdlx/mdlx_loader.h"
 #include "formats/raw/raw_loader.h"
 #include "formats/workspace.h"
+#include "fuzz/loader_fuzz.h"
 #include "render/skinning.h"
 #include "scene/scene_graph.h"
 #include "tests/fixtures/ee_test_image.h"
@@ -85,17 +86,11 @@ public:
     void Present() override {}
 };
 
-StatusSink Quiet() {
-    StatusSink sink([](std::string_view) {});
-    sink.SetEmulatorWriter([](std::string_view) {});
-    return sink;
-}
-
 // One workspace for the process, its emulator over the test program image with a short step
 // bound: a damaged animation may spin, and each spin costs the whole bound.
-Workspace& FuzzWorkspace() {
+Workspace& EmulatingWorkspace() {
     static const std::unique_ptr<Workspace> workspace = [] {
-        auto w = std::make_unique<Workspace>(testing::TestProgramImage(), Quiet());
+        auto w = std::make_unique<Workspace>(testing::TestProgramImage(), fuzzing::QuietStatus());
         if (EeHarness* harness = w->emulator().harness()) harness->stepBound = 20'000;
         return w;
     }();
@@ -120,7 +115,7 @@ std::unique_ptr<Model> Load(uint8_t format, std::span<const uint8_t> file) {
         }
     }
     try {
-        return loader->LoadFromMemory(bytes, FuzzWorkspace().context());
+        return loader->LoadFromMemory(bytes, EmulatingWorkspace().context());
     } catch (const LoadError&) {
         return nullptr;
     }
