@@ -289,7 +289,8 @@ private:
                                   : std::array<float, 3>{0, 0, 1};
         }
         v.uv = {t.u[c], t.v[c]};
-        bool replaced = ReplaceNonFinite(v.position) | ReplaceNonFinite(v.uv);
+        bool replaced = ReplaceNonFinite(v.position);
+        replaced = ReplaceNonFinite(v.uv) || replaced;
         if (ReplaceNonFinite(v.normal)) {
             v.normal = {0, 0, 1};
             replaced = true;
