@@ -54,7 +54,8 @@ std::map<std::pair<std::string, std::string>, std::string> Sections(const std::s
 bool CompilerArtefact(const std::string& name) {
     return name.starts_with("guard variable for ") || name.find("__ioinit") != std::string::npos ||
            name.starts_with("__asan") || name.starts_with("___asan") || name.starts_with("__odr_asan") ||
-           name.starts_with("__sancov") || name.starts_with("__ubsan");
+           name.starts_with("__sancov") || name.starts_with("__ubsan") ||
+           name.starts_with("__unnamed_");  // Clang's sanitizer records (source places, type names)
 }
 
 // Every writable object `nm -C --defined-only` lists, as "member: type name".
