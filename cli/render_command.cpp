@@ -33,6 +33,23 @@ int ReportRenderFailure(const char* command, const RenderError& error) {
     return kExitFailed;
 }
 
+int DrawOffscreen(const char* command, const ViewOptions& options,
+                  const std::function<void(Model&, Renderer&)>& draw) {
+    Workspace workspace(LoaderOptions{options.eeImage}, CliStatusSink());
+    int status = kExitOk;
+    Model* model = OpenViewModel(workspace.registry(), options, command, &status);
+    if (!model) return status;
+    try {
+        // The device goes before its context; the model, with the workspace, after both.
+        EglOffscreenContext context(options.width, options.height);
+        Renderer renderer(context, options.width, options.height);
+        draw(*model, renderer);
+    } catch (const RenderError& e) {
+        return ReportRenderFailure(command, e);
+    }
+    return kExitOk;
+}
+
 int RunRender(const Arguments& args) {
     ViewOptions options;
     std::string error;
@@ -40,20 +57,9 @@ int RunRender(const Arguments& args) {
         std::fprintf(stderr, "vertigon-cli render: %s\n", error.c_str());
         return kExitUsage;
     }
-    Workspace workspace(LoaderOptions{options.eeImage}, CliStatusSink());
-    LoaderRegistry& registry = workspace.registry();
-    int status = kExitOk;
-    Model* model = OpenViewModel(registry, options, "render", &status);
-    if (!model) return status;
-    try {
-        // The device goes before its context; the model, with the registry, after both.
-        EglOffscreenContext context(options.width, options.height);
-        Renderer renderer(context, options.width, options.height);
-        WritePng(RenderModelView(*model, options, renderer), options.output);
-    } catch (const RenderError& e) {
-        return ReportRenderFailure("render", e);
-    }
-    return kExitOk;
+    return DrawOffscreen("render", options, [&](Model& model, Renderer& renderer) {
+        WritePng(RenderModelView(model, options, renderer), options.output);
+    });
 }
 
 }  // namespace vertigon

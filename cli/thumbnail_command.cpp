@@ -5,11 +5,7 @@
 #include <cstdlib>
 
 #include "cli/commands.h"
-#include "cli/load_for_cli.h"
 #include "cli/view_commands.h"
-#include "formats/workspace.h"
-#include "render/egl_offscreen_context.h"
-#include "render/render_error.h"
 #include "render/renderer.h"
 
 namespace vertigon {
@@ -83,20 +79,9 @@ int RunThumbnail(const Arguments& args) {
         std::fprintf(stderr, "vertigon-cli thumbnail: %s\n", error.c_str());
         return kExitUsage;
     }
-    Workspace workspace(LoaderOptions{options.eeImage}, CliStatusSink());
-    LoaderRegistry& registry = workspace.registry();
-    int status = kExitOk;
-    Model* model = OpenViewModel(registry, options, "thumbnail", &status);
-    if (!model) return status;
-    try {
-        // As in render: the device goes before its context, the model after both.
-        EglOffscreenContext context(options.width, options.height);
-        Renderer renderer(context, options.width, options.height);
-        WritePng(RenderThumbnail(*model, options, renderer), options.output);
-    } catch (const RenderError& e) {
-        return ReportRenderFailure("thumbnail", e);
-    }
-    return kExitOk;
+    return DrawOffscreen("thumbnail", options, [&](Model& model, Renderer& renderer) {
+        WritePng(RenderThumbnail(model, options, renderer), options.output);
+    });
 }
 
 }  // namespace vertigon

@@ -2,6 +2,7 @@
 // exit statuses, so that tests can run it on hand-built models.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "cli/view_options.h"
@@ -21,6 +22,12 @@ RgbaImage RenderThumbnail(Model& model, const ViewOptions& options, Renderer& re
 // Prints a drawing failure on standard error (a shader error as its step and log, anything
 // else as "vertigon-cli COMMAND: reason") and returns the exit status, 1.
 int ReportRenderFailure(const char* command, const RenderError& error);
+
+// What render and thumbnail share: opens the model of `options` in a workspace of its own,
+// makes an offscreen renderer of the options' size and hands both to `draw`, which writes the
+// output. The exit status; failures are said on standard error as `command`'s.
+int DrawOffscreen(const char* command, const ViewOptions& options,
+                  const std::function<void(Model&, Renderer&)>& draw);
 
 // The chosen animation and the world matrix of every bone of the entry, as one JSON object.
 std::string PoseJson(Model& model, const ViewOptions& options);
