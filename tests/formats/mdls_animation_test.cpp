@@ -41,7 +41,7 @@ EmulatedAnimation& Emulated(const Model& model, size_t index) {
 TEST(MdlsAnimations, OffsetsUpToTheEndMarkMakeOneAnimationEachTheLastRunningToTheFileEnd) {
     MsetLayout layout;
     const std::vector<uint8_t> mset = WriteMset(ThreeOffsets(), &layout);
-    Workspace workspace(WithoutImage());
+    Workspace workspace(NoImageSearch());
     const auto model = LoadMdlsFiles(workspace, WriteMdls(Bones(1)), mset);
     const AnimationGroup& group = OnlyGroup(*model);
     EXPECT_EQ(group.name, "generic");
@@ -68,7 +68,7 @@ TEST(MdlsAnimations, TheCompanionIsFoundWhateverTheCaseOfItsExtension) {
     const std::string model = dir.Write("HERO.MDLS", WriteMdls(Bones(1)));
     dir.Write("HERO.MSET", WriteMset(ThreeOffsets()));
     dir.Write("HEROINE.mset", WriteMset(MsetDescription{}));
-    Workspace workspace(WithoutImage());
+    Workspace workspace(NoImageSearch());
     EXPECT_EQ(OnlyGroup(*MdlsLoader().Load(model, workspace.context())).animationCount(), 3);
     // The exact lower-case name comes first.
     dir.Write("HERO.mset", WriteMset(MsetDescription{}));
@@ -84,7 +84,7 @@ TEST(MdlsAnimations, EntryZeroWithoutTheMotionMagicPointsToItsMotionBlock) {
     MsetLayout layout;
     const std::vector<uint8_t> mset = WriteMset(m, &layout);
     EXPECT_EQ(layout.motion, layout.entry + 0x30);
-    Workspace workspace(WithoutImage());
+    Workspace workspace(NoImageSearch());
     const auto model = LoadMdlsFiles(workspace, WriteMdls(Bones(1)), mset);
     ASSERT_EQ(OnlyGroup(*model).animationCount(), 2);
     EXPECT_EQ(Emulated(*model, 0).data().size(), 8u);
@@ -92,7 +92,7 @@ TEST(MdlsAnimations, EntryZeroWithoutTheMotionMagicPointsToItsMotionBlock) {
 }
 
 TEST(MdlsAnimations, AnEmptyListOrNoEntryGivesAnEmptyGenericGroup) {
-    Workspace workspace(WithoutImage());
+    Workspace workspace(NoImageSearch());
     MsetDescription empty;
     EXPECT_EQ(OnlyGroup(*LoadMdlsFiles(workspace, WriteMdls(Bones(1)), WriteMset(empty))).animationCount(), 0);
     MsetDescription noEntry = ThreeOffsets();
@@ -102,7 +102,7 @@ TEST(MdlsAnimations, AnEmptyListOrNoEntryGivesAnEmptyGenericGroup) {
 
 TEST(MdlsAnimations, AnUnusableCompanionLeavesTheModelWithoutAnimationsAndSaysWhy) {
     StatusCapture status;
-    Workspace workspace(WithoutImage(), status.Sink());
+    Workspace workspace(NoImageSearch(), status.Sink());
     std::vector<uint8_t> unterminated = WriteMset(ThreeOffsets());
     unterminated.resize(unterminated.size() - 0x340 + 12);  // the list runs off the end
     MsetDescription backwards = ThreeOffsets();
@@ -118,7 +118,7 @@ TEST(MdlsAnimations, AnUnusableCompanionLeavesTheModelWithoutAnimationsAndSaysWh
 }
 
 TEST(MdlsAnimations, TheClockWrapsAfterAMillionFrames) {
-    Workspace workspace(WithoutImage());
+    Workspace workspace(NoImageSearch());
     const auto model = LoadMdlsFiles(workspace, WriteMdls(Bones(1)), WriteMset(ThreeOffsets()));
     EmulatedAnimation& a = Emulated(*model, 0);
     a.Advance(999'999.0f);
@@ -136,7 +136,7 @@ PoseTarget RestTarget(size_t bones) {
 
 TEST(MdlsAnimations, WithoutAProgramImageThePoseStaysAndTheUserIsToldOnce) {
     StatusCapture status;
-    Workspace workspace(WithoutImage(), status.Sink());
+    Workspace workspace(NoImageSearch(), status.Sink());
     const auto model = LoadMdlsFiles(workspace, WriteMdls(Bones(2)), WriteMset(ThreeOffsets()));
     PoseTarget target = RestTarget(2);
     for (size_t i = 0; i < 2; ++i) {

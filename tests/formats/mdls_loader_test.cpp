@@ -251,7 +251,7 @@ TEST(MdlsLoader, TheRegistryOpensMdlsModelsWithItsOptions) {
     MdlsDescription d = OneBone();
     d.meshes.push_back(Mesh(0, MdlsStream().Vertices(1, Row(3)).End()));
     const std::string path = dir.Write("Hero.MdLs", WriteMdls(d));
-    Workspace workspace(WithoutImage());
+    Workspace workspace(NoImageSearch());
     LoaderRegistry& registry = workspace.registry();
     Model* model = registry.OpenModel(path);
     ASSERT_NE(model, nullptr);

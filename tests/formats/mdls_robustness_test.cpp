@@ -71,7 +71,7 @@ bool LoadsOrIsRefused(Workspace& workspace, const std::vector<uint8_t>& mdls, co
 
 TEST(MdlsRobustness, EveryTruncationLoadsOrIsRefused) {
     StatusCapture quiet;
-    Workspace workspace(WithoutImage(), quiet.Sink());
+    Workspace workspace(NoImageSearch(), quiet.Sink());
     const std::vector<uint8_t> mdls = WriteMdls(Everything());
     const std::vector<uint8_t> mset = WriteMset(ThreeAnimations());
     ASSERT_TRUE(LoadsOrIsRefused(workspace, mdls, mset));
@@ -89,7 +89,7 @@ TEST(MdlsRobustness, EveryTruncationLoadsOrIsRefused) {
 
 TEST(MdlsRobustness, EverySingleByteChangeLoadsOrIsRefused) {
     StatusCapture quiet;
-    Workspace workspace(WithoutImage(), quiet.Sink());
+    Workspace workspace(NoImageSearch(), quiet.Sink());
     const std::vector<uint8_t> mdls = WriteMdls(Everything());
     const std::vector<uint8_t> mset = WriteMset(ThreeAnimations());
     for (uint8_t value : {uint8_t{0x00}, uint8_t{0x80}, uint8_t{0xFF}}) {
@@ -118,7 +118,7 @@ TEST(MdlsRobustness, SharedStreamsCannotMultiplyIntoVastGeometry) {
     std::vector<uint8_t> file = WriteMdls(d, &layout);
     const uint32_t first = static_cast<uint32_t>(layout.streams[0] - layout.meshTable);
     for (size_t i = 1; i < d.meshes.size(); ++i) std::memcpy(&file[layout.meshTable + 16 * i + 12], &first, 4);
-    Workspace workspace(WithoutImage());
+    Workspace workspace(NoImageSearch());
     EXPECT_THROW(LoadMdlsFiles(workspace, file), FormatError);
 }
 

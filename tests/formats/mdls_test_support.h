@@ -13,15 +13,9 @@
 #include "formats/workspace.h"
 #include "tests/fixtures/mdls_writer.h"
 #include "tests/fixtures/temp_dir.h"
+#include "tests/formats/load_support.h"
 
 namespace vertigon::testing {
-
-// Options under which no program image is found.
-inline LoaderOptions WithoutImage() {
-    LoaderOptions options;
-    options.searchDefaultEeImagePlaces = false;
-    return options;
-}
 
 // Collects status reports: those of a workspace made with Sink(), or of `workspace` for the
 // lifetime of the object.
@@ -63,7 +57,7 @@ inline std::unique_ptr<Model> LoadMdlsFiles(Workspace& workspace, const std::vec
 }
 
 inline std::unique_ptr<Model> LoadMdls(const MdlsDescription& description) {
-    Workspace workspace(WithoutImage());
+    Workspace workspace(NoImageSearch());
     return LoadMdlsFiles(workspace, WriteMdls(description));
 }
 
