@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <limits>
 #include <unordered_map>
 
+#include "export/float_range.h"
 #include "export/png_encoder.h"
 
 namespace vertigon {
@@ -100,15 +100,7 @@ double Disagreement(const SkinGroup& g, std::span<const SkinEntry> influences, c
 }
 
 // glTF holds finite numbers only: a NaN or infinity of a damaged file (or a point beyond float
-// range) becomes 0. Whether any was replaced.
-// A double as a float; beyond float range it becomes infinite (a direct conversion would be
-// undefined there).
-float ToFloat(double value) {
-    if (std::isnan(value)) return std::numeric_limits<float>::quiet_NaN();
-    if (std::fabs(value) > std::numeric_limits<float>::max()) return std::copysign(INFINITY, static_cast<float>(value > 0 ? 1 : -1));
-    return static_cast<float>(value);
-}
-
+// range, which ToFloat makes infinite) becomes 0. Whether any was replaced.
 template <size_t N>
 bool ReplaceNonFinite(std::array<float, N>& values) {
     bool replaced = false;

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "export/bind_mesh.h"
+#include "export/float_range.h"
 #include "export/png_encoder.h"
 #include "export/pose_tracks.h"
 
@@ -23,6 +24,11 @@ constexpr double kShearLimit = 1e-4;
 constexpr int64_t kFrameLimit = 100000;  // keys per keyframe clip, against absurd lengths
 constexpr const char* kUnlitExtension = "KHR_materials_unlit";
 constexpr const char* kPaths[3] = {"translation", "rotation", "scale"};
+
+template <class Values>
+bool AllFinite(const Values& values) {
+    return std::ranges::all_of(values, [](auto v) { return std::isfinite(v); });
+}
 
 std::string Numbered(const char* prefix, size_t index) {
     char text[32];
@@ -208,9 +214,7 @@ private:
 
     // False (and the node left at the identity) when a value is not finite.
     static bool SetTransform(tinygltf::Node& node, const NodeTransform& t) {
-        for (double v : t.translation) if (!std::isfinite(v)) return false;
-        for (double v : t.rotation) if (!std::isfinite(v)) return false;
-        for (double v : t.scale) if (!std::isfinite(v)) return false;
+        if (!AllFinite(t.translation) || !AllFinite(t.rotation) || !AllFinite(t.scale)) return false;
         if (t.translation != std::array<double, 3>{0, 0, 0}) node.translation.assign(t.translation.begin(), t.translation.end());
         if (t.rotation != std::array<double, 4>{0, 0, 0, 1}) node.rotation.assign(t.rotation.begin(), t.rotation.end());
         if (t.scale != std::array<double, 3>{1, 1, 1}) node.scale.assign(t.scale.begin(), t.scale.end());
@@ -226,7 +230,7 @@ private:
         double shear = 0;
         const NodeTransform t = Decompose(placement, &shear);
         const std::array<double, 16> m = placement.ColumnMajor();
-        if (!std::all_of(m.begin(), m.end(), [](double v) { return std::isfinite(v); })) {
+        if (!AllFinite(m)) {
             Warn("the model's placement is not finite numbers; it was left out");
         } else if (shear <= 1e-7) {
             SetTransform(root, t);
@@ -267,12 +271,13 @@ private:
         for (size_t k = 0; k < worlds.size(); ++k) {
             Affine inverse;
             if (!worlds[k].Inverse(inverse)) ++singular;
-            std::array<double, 16> columns = inverse.ColumnMajor();
-            if (!std::all_of(columns.begin(), columns.end(), [](double v) { return std::isfinite(v) && std::fabs(v) <= std::numeric_limits<float>::max(); })) {
+            std::array<float, 16> columns;
+            std::ranges::transform(inverse.ColumnMajor(), columns.begin(), ToFloat);
+            if (!AllFinite(columns)) {
                 ++singular;
-                columns = Affine().ColumnMajor();
+                std::ranges::transform(Affine().ColumnMajor(), columns.begin(), ToFloat);
             }
-            for (double v : columns) matrices.push_back(static_cast<float>(v));
+            matrices.insert(matrices.end(), columns.begin(), columns.end());
             skin.joints.push_back(static_cast<int>(k + 1));
         }
         if (singular > 0) Warn(std::to_string(singular) + " bones collapse space at the rest pose; their skin is approximate");

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "export/float_range.h"
 #include "scene/scene_graph.h"
 
 namespace vertigon {
@@ -44,9 +45,9 @@ void AddKey(ClipKeys& clip, size_t bone, const NodeTransform& t, double shear) {
         KeepHemisphere(q, {keys.rotations[last], keys.rotations[last + 1], keys.rotations[last + 2],
                            keys.rotations[last + 3]});
     }
-    for (double c : t.translation) keys.translations.push_back(static_cast<float>(c));
+    for (double c : t.translation) keys.translations.push_back(ToFloat(c));
     for (double c : q) keys.rotations.push_back(static_cast<float>(c));
-    for (double c : t.scale) keys.scales.push_back(static_cast<float>(c));
+    for (double c : t.scale) keys.scales.push_back(ToFloat(c));
     if (std::isfinite(shear)) clip.worstShear = std::max(clip.worstShear, shear);
 }
 
