@@ -20,7 +20,6 @@ namespace {
 
 constexpr uint32_t kCodeBase = 0x00100000;
 constexpr uint32_t kDataBase = 0x00200000;
-constexpr uint32_t kScratchpadBase = 0x70000000;
 constexpr uint32_t kStackTop = 0x00010000;
 constexpr uint32_t kReturnAddress = 0x00001000;
 constexpr size_t kMaxCodeBytes = 4096;
@@ -52,11 +51,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const NativeHookEntry& hook : kProgramImageHooks) InstallNativeHook(state, hook.address, hook.function);
     CopyIn(state, kCodeBase, code);
     CopyIn(state, kDataBase, bytes);
-    CopyIn(state, kScratchpadBase, bytes);
+    CopyIn(state, kScratchpadStart, bytes);
 
     // Pointer registers aim at the data so that loads and stores meet it.
     state.gpr[4].lower = kDataBase;
-    state.gpr[5].lower = kScratchpadBase;
+    state.gpr[5].lower = kScratchpadStart;
     state.gpr[6].lower = kDataBase + kMaxDataBytes / 2;
     state.gpr[29].lower = kStackTop;
     state.gpr[31].lower = kReturnAddress;

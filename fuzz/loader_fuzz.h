@@ -6,7 +6,10 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
+#include <optional>
+#include <span>
 
 #include "formats/load_error.h"
 #include "formats/workspace.h"
@@ -24,14 +27,31 @@ inline Workspace& FuzzWorkspace() {
     return workspace;
 }
 
-template <typename Loader>
-std::unique_ptr<Model> LoadOrRefuse(const ModelBytes& bytes) {
-    Loader loader;
+inline std::unique_ptr<Model> LoadOrRefuse(ModelLoader& loader, const ModelBytes& bytes, Workspace& workspace) {
     try {
-        return loader.LoadFromMemory(bytes, FuzzWorkspace().context());
+        return loader.LoadFromMemory(bytes, workspace.context());
     } catch (const LoadError&) {
         return nullptr;
     }
+}
+
+template <typename Loader>
+std::unique_ptr<Model> LoadOrRefuse(const ModelBytes& bytes) {
+    Loader loader;
+    return LoadOrRefuse(loader, bytes, FuzzWorkspace());
+}
+
+// An MDLS input: the MDLS file's size (4 bytes, little-endian), the MDLS file, then its MSET
+// (none when nothing follows). Nothing when the size runs past the input.
+inline std::optional<ModelBytes> MdlsInput(std::span<const uint8_t> input) {
+    if (input.size() < 4) return std::nullopt;
+    uint32_t modelSize;
+    std::memcpy(&modelSize, input.data(), 4);
+    const std::span<const uint8_t> rest = input.subspan(4);
+    if (modelSize > rest.size()) return std::nullopt;
+    ModelBytes bytes{.file = rest.first(modelSize)};
+    if (modelSize < rest.size()) bytes.companion = rest.subspan(modelSize);
+    return bytes;
 }
 
 }  // namespace vertigon::fuzzing

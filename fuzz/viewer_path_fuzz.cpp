@@ -4,13 +4,12 @@
 // animations run in the emulator over the test program image). Input: the format (one byte:
 // 0 FFB, 1 MDLX, 2 RAW, 3 MDLS), then what that loader's target takes.
 #include <cstdint>
-#include <cstring>
+#include <optional>
 #include <memory>
 #include <span>
 #include <vector>
 
 #include "formats/ffb/ffb_loader.h"
-#include "formats/load_error.h"
 #include "formats/mdls/mdls_loader.h"
 #include "formats/mdlx/mdlx_loader.h"
 #include "formats/raw/raw_loader.h"
@@ -98,27 +97,18 @@ Workspace& EmulatingWorkspace() {
 }
 
 std::unique_ptr<Model> Load(uint8_t format, std::span<const uint8_t> file) {
-    ModelBytes bytes{.file = file};
+    std::optional<ModelBytes> bytes = ModelBytes{.file = file};
     std::unique_ptr<ModelLoader> loader;
     switch (format) {
         case 0: loader = std::make_unique<FfbLoader>(); break;
         case 1: loader = std::make_unique<MdlxLoader>(); break;
         case 2: loader = std::make_unique<RawLoader>(); break;
-        default: {
+        default:
             loader = std::make_unique<MdlsLoader>();
-            uint32_t modelSize = 0;
-            if (file.size() < 4) return nullptr;
-            std::memcpy(&modelSize, file.data(), 4);
-            if (modelSize > file.size() - 4) return nullptr;
-            bytes.file = file.subspan(4, modelSize);
-            if (4 + size_t{modelSize} < file.size()) bytes.companion = file.subspan(4 + size_t{modelSize});
-        }
+            bytes = fuzzing::MdlsInput(file);
+            if (!bytes) return nullptr;
     }
-    try {
-        return loader->LoadFromMemory(bytes, EmulatingWorkspace().context());
-    } catch (const LoadError&) {
-        return nullptr;
-    }
+    return fuzzing::LoadOrRefuse(*loader, *bytes, EmulatingWorkspace());
 }
 
 }  // namespace
