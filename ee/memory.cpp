@@ -8,8 +8,6 @@
 namespace vertigon {
 namespace {
 
-constexpr uint32_t kScratchpadStart = 0x70000000;
-
 // Addresses outside the memory blocks that the game's code touches, answered without a block:
 // byte reads of 0, the half-word that reads 0x000A, word reads of 0, writes dropped. From
 // kNoDeviceStart on, byte reads give 0 and word writes are dropped.

@@ -15,6 +15,7 @@ namespace vertigon {
 
 constexpr uint32_t kMainMemorySize = 0x2000000;  // 32 MiB
 constexpr uint32_t kScratchpadSize = 0x4000;     // 16 KiB
+constexpr uint32_t kScratchpadStart = 0x70000000;  // its emulated address
 // Bytes allocated past the end of each block: an access may start at a block's last byte and
 // run up to 15 bytes on (unaligned words, quadwords), which must stay inside the host block.
 constexpr uint32_t kBlockSlack = 16;
