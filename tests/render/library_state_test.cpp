@@ -87,9 +87,12 @@ std::string Joined(const std::vector<std::string>& lines) {
     return text;
 }
 
-TEST(LibraryState, TheCoreLibraryHoldsNoMutableObjects) {
-    const std::vector<std::string> found = MutableObjects(VERTIGON_CORE_LIBRARY, {});
-    EXPECT_TRUE(found.empty()) << Joined(found);
+TEST(LibraryState, TheSceneEmulatorFormatsAndExportLibrariesHoldNoMutableObjects) {
+    for (const char* library : {VERTIGON_SCENE_LIBRARY, VERTIGON_EE_LIBRARY, VERTIGON_FORMATS_LIBRARY,
+                                VERTIGON_EXPORT_LIBRARY}) {
+        const std::vector<std::string> found = MutableObjects(library, {});
+        EXPECT_TRUE(found.empty()) << library << ":\n" << Joined(found);
+    }
 }
 
 TEST(LibraryState, TheRenderLibraryHoldsNoMutableObjectsButTheEglThreadCount) {
