@@ -1,5 +1,7 @@
 #include "app/about_text.h"
 
+#include "scene/licence.h"
+
 namespace vertigon {
 
 std::string FormatBuildDate(const char* compilerDate) {
@@ -10,7 +12,7 @@ std::string FormatBuildDate(const char* compilerDate) {
 }
 
 std::string AboutText() {
-    return std::string(kProgramTitle) + "\nCompile Date: " + FormatBuildDate(__DATE__) + "\nVersion " VERTIGON_VERSION;
+    return std::string(kProgramTitle) + "\nCompile Date: " + FormatBuildDate(__DATE__) + "\nVersion " VERTIGON_VERSION "\n\n" + kLicenceNotice;
 }
 
 }  // namespace vertigon

@@ -2,6 +2,8 @@
 
 #include <functional>
 
+#include "scene/licence.h"
+
 namespace vertigon {
 
 namespace {
@@ -84,6 +86,8 @@ bool AsksForHelp(const std::vector<std::string>& args) { return NamesOptionBefor
 bool AsksForVersion(const std::vector<std::string>& args) { return NamesOptionBeforeEnd(args, "--version", nullptr); }
 
 std::string VersionLine() { return "Vertigon " VERTIGON_VERSION; }
+
+std::string VersionText() { return VersionLine() + "\n" + kLicenceNotice; }
 
 std::string ViewerUsage() {
     std::string text = "usage: vertigon [OPTION]... [MODEL]...\n\nOpens each MODEL in order; the last one stays shown.\n\n";

@@ -27,7 +27,9 @@ bool AsksForHelp(const std::vector<std::string>& args);
 // The same for --version.
 bool AsksForVersion(const std::vector<std::string>& args);
 
-// "Vertigon <version>", the line --version prints.
+// "Vertigon <version>", the first line --version prints.
 std::string VersionLine();
+// What --version prints: that line and the licence notice.
+std::string VersionText();
 
 }  // namespace vertigon

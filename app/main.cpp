@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (vertigon::AsksForVersion(args)) {
-        std::puts(vertigon::VersionLine().c_str());
+        std::fputs(vertigon::VersionText().c_str(), stdout);
         return 0;
     }
     return wxEntry(argc, argv);

@@ -21,7 +21,7 @@ bool ViewerApp::OnInit() {
         return true;
     }
     if (options.help || options.version) {
-        std::fputs(options.help ? ViewerUsage().c_str() : (VersionLine() + "\n").c_str(), stdout);
+        std::fputs(options.help ? ViewerUsage().c_str() : VersionText().c_str(), stdout);
         earlyExitStatus_ = 0;
         return true;
     }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "scene/licence.h"
 
 namespace {
 
@@ -95,7 +96,7 @@ int main(int argc, char** argv) {
         return argc < 2 ? vertigon::kExitUsage : vertigon::kExitOk;
     }
     if (std::strcmp(argv[1], "--version") == 0) {
-        std::puts("Vertigon " VERTIGON_VERSION);
+        std::fputs((std::string("Vertigon " VERTIGON_VERSION "\n") + vertigon::kLicenceNotice).c_str(), stdout);
         return vertigon::kExitOk;
     }
     const std::string command = argv[1];

@@ -11,6 +11,7 @@
 #include <sstream>
 #include <string>
 
+#include "scene/licence.h"
 #include "tests/fixtures/cli_runner.h"
 #include "tests/fixtures/temp_dir.h"
 
@@ -101,7 +102,7 @@ TEST_F(InstalledTree, HoldsTheProgramsIconsAndVersion) {
     for (const char* program : {"vertigon", "vertigon-cli"}) {
         const CliResult r = RunCommandLine(Quote(Prefix() / "bin" / program) + " --version");
         EXPECT_EQ(r.status, 0) << program;
-        EXPECT_EQ(r.out, "Vertigon " VERTIGON_VERSION "\n") << program;
+        EXPECT_EQ(r.out, std::string("Vertigon " VERTIGON_VERSION "\n") + kLicenceNotice) << program;
     }
 }
 

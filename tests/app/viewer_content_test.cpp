@@ -9,6 +9,7 @@
 #include "app/frame_clock.h"
 #include "app/model_stats.h"
 #include "app/viewer_ids.h"
+#include "scene/licence.h"
 #include "scene/scene_graph.h"
 #include "tests/fixtures/model_builder.h"
 
@@ -252,7 +253,7 @@ TEST(AboutText, ShowsTheTitleTheBuildDateInTheCompilerFormAndTheVersion) {
     EXPECT_EQ(FormatBuildDate("Feb 19 2007"), "Feb 19 2007");
     EXPECT_EQ(FormatBuildDate("Feb  9 2007"), "Feb 9 2007");
     const std::string text = AboutText();
-    EXPECT_EQ(text, "Vertigon 0.3\nCompile Date: " + FormatBuildDate(__DATE__) + "\nVersion " VERTIGON_VERSION);
+    EXPECT_EQ(text, "Vertigon 0.3\nCompile Date: " + FormatBuildDate(__DATE__) + "\nVersion " VERTIGON_VERSION "\n\n" + kLicenceNotice);
     EXPECT_EQ(VersionLine(), "Vertigon " VERTIGON_VERSION);
 }
 
