@@ -14,7 +14,7 @@ void BM_Thumbnail(benchmark::State& state, const char* sample) {
     const std::string model = std::string(VERTIGON_SOURCE_DIR) + "/samples/" + sample;
     const std::string out = (std::filesystem::temp_directory_path() / "vertigon-thumbnail-bench.png").string();
     for (auto _ : state) {
-        if (vertigon::RunThumbnail({model, out, "--size", "256"}) != vertigon::kExitOk) {
+        if (vertigon::RunCli({"thumbnail", model, out, "--size", "256"}) != vertigon::kExitOk) {
             state.SkipWithError("the thumbnail command failed");
             break;
         }

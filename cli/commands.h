@@ -1,9 +1,16 @@
-// The commands of vertigon-cli. Each takes the arguments after its name and returns the
-// process exit status.
+// The commands of vertigon-cli. Each command file declares its options on a CLI11 app and hands
+// back what runs it; this file lists them and runs a command line.
 #pragma once
 
+#include <functional>
+#include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
+
+namespace CLI {
+class App;
+}
 
 namespace vertigon {
 
@@ -17,12 +24,59 @@ enum ExitStatus : int {
 
 using Arguments = std::vector<std::string>;
 
-int RunInfo(const Arguments& args);
-int RunRender(const Arguments& args);
-int RunPose(const Arguments& args);
-int RunThumbnail(const Arguments& args);
-int RunEeRun(const Arguments& args);
-int RunTextures(const Arguments& args);
-int RunExport(const Arguments& args);
+// A wrong command line found after the options were read (a missing choice, values that
+// exclude each other); reported as the parser's own errors are.
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// One command: its name, the help text (the synopsis after the name, one line per '\n', and the
+// description, one line per '\n'), whether it opens models (then it takes --ee-image), and the
+// function that declares its options on `app` and returns the command's run, which gives the
+// exit status and may throw UsageError.
+struct CliCommand {
+    using Run = std::function<int()>;
+
+    const char* name;
+    const char* synopsis;
+    const char* description;
+    bool opensModels;
+    std::function<Run(CLI::App& app)> declare;
+};
+
+// The `declare` of a command whose options live in an `Options` made for each command line:
+// `declareOptions` declares them on the app, `run` runs the command with them once parsed.
+template <typename Options>
+std::function<CliCommand::Run(CLI::App&)> Declaring(void (*declareOptions)(CLI::App&, Options&),
+                                                    int (*run)(const Options&)) {
+    return [=](CLI::App& app) -> CliCommand::Run {
+        auto options = std::make_shared<Options>();
+        declareOptions(app, *options);
+        return [=] { return run(*options); };
+    };
+}
+
+CliCommand InfoCommand();
+CliCommand RenderCommand();
+CliCommand PoseCommand();
+CliCommand ThumbnailCommand();
+CliCommand TexturesCommand();
+CliCommand ExportCommand();
+CliCommand EeRunCommand();
+
+// Every command, in the order of the help.
+std::vector<CliCommand> CliCommands();
+
+// The whole help (`vertigon-cli --help`) and one command's (`vertigon-cli COMMAND --help`).
+std::string CliUsage();
+std::string CommandHelp(const CliCommand& command);
+
+// Runs the arguments after the program's name: the whole help, the version or one command.
+// A wrong command line is said on standard error as "vertigon-cli COMMAND: what is wrong (see
+// vertigon-cli COMMAND --help)" and gives kExitUsage.
+int RunCli(const Arguments& args);
+
+// Declares --ee-image PATH, the program image MDLS animations run in, on a command's app.
+void AddEeImageOption(CLI::App& app, std::string& path);
 
 }  // namespace vertigon

@@ -1,8 +1,8 @@
 // vertigon-cli ee-run: runs a MIPS R5900 program in the interpreter and prints the final state.
-#include <cerrno>
+#include <CLI/CLI.hpp>
+
 #include <cinttypes>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,6 +11,7 @@
 #include "cli/commands.h"
 #include "cli/ee_registers.h"
 #include "cli/json_output.h"
+#include "cli/option_values.h"
 #include "ee/memory.h"
 #include "ee/output.h"
 #include "ee/program_image.h"
@@ -30,64 +31,34 @@ struct DumpRange {
 
 struct EeRunOptions {
     std::string path;
-    std::optional<uint32_t> entry;
-    std::optional<uint32_t> stop;
+    uint32_t entry = 0;
+    uint32_t stop = 0;
     uint64_t maxSteps = kDefaultMaxSteps;
     std::vector<std::pair<std::string, std::string>> registers;
     std::vector<DumpRange> dumps;
 };
 
-std::optional<uint64_t> ParseNumber(const std::string& text, uint64_t limit) {
-    if (text.empty() || text[0] == '-') return std::nullopt;
-    char* end = nullptr;
-    errno = 0;
-    const unsigned long long value = std::strtoull(text.c_str(), &end, 0);
-    if (errno != 0 || *end != '\0' || value > limit) return std::nullopt;
-    return value;
-}
-
-int Usage(const std::string& message) {
-    std::fprintf(stderr, "vertigon-cli ee-run: %s (see vertigon-cli --help)\n", message.c_str());
-    return kExitUsage;
-}
-
-// Fills `options`; returns 0 or the exit status of a usage error.
-int ParseOptions(const Arguments& args, EeRunOptions& options) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const bool hasValue = i + 1 < args.size();
-        auto value = [&]() -> const std::string& { return args[++i]; };
-        if ((arg == "--entry" || arg == "--stop") && hasValue) {
-            const std::optional<uint64_t> address = ParseNumber(value(), UINT32_MAX);
-            if (!address) return Usage("bad address for " + arg);
-            (arg == "--entry" ? options.entry : options.stop) = static_cast<uint32_t>(*address);
-        } else if (arg == "--max-steps" && hasValue) {
-            const std::optional<uint64_t> steps = ParseNumber(value(), UINT64_MAX);
-            if (!steps) return Usage("bad step count");
-            options.maxSteps = *steps;
-        } else if (arg == "--set" && hasValue) {
-            const std::string& assignment = value();
+void DeclareEeRun(CLI::App& app, EeRunOptions& o) {
+    app.add_option("ELF", o.path, "the program")->required();
+    app.add_option("--entry", o.entry, "where to start")->required();
+    app.add_option("--stop", o.stop, "where to stop")->required();
+    app.add_option("--max-steps", o.maxSteps, "the step bound");
+    app.add_option_function<std::vector<std::string>>("--set", [&o](const std::vector<std::string>& assignments) {
+        for (const std::string& assignment : assignments) {
             const size_t equals = assignment.find('=');
-            if (equals == std::string::npos) return Usage("--set takes REG=VALUE");
-            options.registers.emplace_back(assignment.substr(0, equals), assignment.substr(equals + 1));
-        } else if (arg == "--dump" && hasValue) {
-            const std::string& range = value();
-            const size_t colon = range.find(':');
-            const std::optional<uint64_t> address =
-                colon == std::string::npos ? std::nullopt : ParseNumber(range.substr(0, colon), UINT32_MAX);
-            const std::optional<uint64_t> length =
-                colon == std::string::npos ? std::nullopt : ParseNumber(range.substr(colon + 1), kMainMemorySize);
-            if (!address || !length) return Usage("--dump takes ADDR:LEN");
-            options.dumps.push_back({static_cast<uint32_t>(*address), static_cast<uint32_t>(*length)});
-        } else if (options.path.empty() && !arg.empty() && arg[0] != '-') {
-            options.path = arg;
-        } else {
-            return Usage("unexpected argument '" + arg + "'");
+            if (equals == std::string::npos) throw CLI::ValidationError("--set", "takes REG=VALUE");
+            o.registers.emplace_back(assignment.substr(0, equals), assignment.substr(equals + 1));
         }
-    }
-    if (options.path.empty()) return Usage("an ELF file is required");
-    if (!options.entry || !options.stop) return Usage("--entry and --stop are required");
-    return 0;
+    }, "REG=VALUE, again for each register");
+    app.add_option_function<std::vector<std::string>>("--dump", [&o](const std::vector<std::string>& ranges) {
+        for (const std::string& range : ranges) {
+            const auto pair = NumberList<uint64_t>(range, ':', 2);
+            if (!pair || (*pair)[0] > UINT32_MAX || (*pair)[1] > kMainMemorySize) {
+                throw CLI::ValidationError("--dump", "takes ADDR:LEN");
+            }
+            o.dumps.push_back({static_cast<uint32_t>((*pair)[0]), static_cast<uint32_t>((*pair)[1])});
+        }
+    }, "ADDR:LEN, again for each range");
 }
 
 bool DumpIsMapped(const EeState& state, const DumpRange& range) {
@@ -116,21 +87,16 @@ const char* OutcomeName(RunResult::Outcome outcome) {
     }
 }
 
-}  // namespace
-
-int RunEeRun(const Arguments& args) {
-    EeRunOptions options;
-    if (const int status = ParseOptions(args, options)) return status;
-
+int RunEeRun(const EeRunOptions& options) {
     // Standard output carries the JSON; the emulator's messages go to standard error.
     FileOutputSink messages(stderr);
     auto state = std::make_unique<EeState>(messages);
     for (const auto& [name, value] : options.registers) {
         std::string error;
-        if (!SetEeRegister(*state, name, value, &error)) return Usage(error);
+        if (!SetEeRegister(*state, name, value, &error)) throw UsageError(error);
     }
     for (const DumpRange& range : options.dumps) {
-        if (!DumpIsMapped(*state, range)) return Usage("dump range is not all emulated memory");
+        if (!DumpIsMapped(*state, range)) throw UsageError("dump range is not all emulated memory");
     }
     try {
         LoadProgramImage(*state, ReadWholeFile(options.path));
@@ -142,7 +108,7 @@ int RunEeRun(const Arguments& args) {
         return kExitFailed;
     }
 
-    const RunResult run = RunUntilStop(*state, RunPlan{*options.entry, *options.stop, options.maxSteps});
+    const RunResult run = RunUntilStop(*state, RunPlan{options.entry, options.stop, options.maxSteps});
 
     Json json = {{"outcome", OutcomeName(run.outcome)}};
     if (run.outcome == RunResult::Outcome::Fault) json["fault"] = run.message + "\n";
@@ -161,6 +127,22 @@ int RunEeRun(const Arguments& args) {
         case RunResult::Outcome::Fault: return kExitFailed;
         default: return kExitStepBound;
     }
+}
+
+}  // namespace
+
+CliCommand EeRunCommand() {
+    return {"ee-run", "ELF --entry ADDR --stop ADDR [--max-steps N] [--set REG=VALUE]...\n[--dump ADDR:LEN]...",
+            "Load the ELF's loadable segments into a fresh emulated memory (p_paddr as the\n"
+            "offset into main memory), set the named registers, run the R5900 interpreter\n"
+            "from ADDR until the program counter reaches the stop address, and print the\n"
+            "registers and the requested memory ranges as one JSON object. Registers: r0-r31\n"
+            "or zero, at, v0 ... ra; hi, lo, sa; f0-f31, fcc; vf0-vf31 and acc (as x,y,z,w),\n"
+            "vi0-vi31, q, macflags. Integers are decimal or 0x-hexadecimal; floats are\n"
+            "decimal or 0x and their bit pattern.\n"
+            "The emulator's own messages go to standard error. Exit status 0 at the stop\n"
+            "address, 1 on an emulator fault, 3 when N steps (default 100000000) are done.",
+            false, Declaring(DeclareEeRun, RunEeRun)};
 }
 
 }  // namespace vertigon

@@ -1,3 +1,5 @@
+#include <CLI/CLI.hpp>
+
 #include <cstdio>
 
 #include "cli/commands.h"
@@ -7,29 +9,23 @@
 
 namespace vertigon {
 
-int RunInfo(const Arguments& args) {
-    bool full = false;
-    std::string path;
-    LoaderOptions options;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--full") {
-            full = true;
-        } else if (arg == "--ee-image" && i + 1 < args.size()) {
-            options.eeImagePath = args[++i];
-        } else if (path.empty() && (arg.empty() || arg[0] != '-')) {
-            path = arg;
-        } else {
-            std::fprintf(stderr, "vertigon-cli info: unexpected argument '%s'\n", arg.c_str());
-            return kExitUsage;
-        }
-    }
-    if (path.empty()) {
-        std::fprintf(stderr, "vertigon-cli info: a model file is required\n");
-        return kExitUsage;
-    }
+namespace {
 
-    Workspace workspace(options, CliStatusSink());
+struct InfoOptions {
+    std::string path;
+    bool full = false;
+    LoaderOptions loader;
+};
+
+void DeclareInfo(CLI::App& app, InfoOptions& o) {
+    app.add_flag("--full", o.full, "add skin lists and triangles");
+    app.add_option("FILE", o.path, "the model")->required();
+    AddEeImageOption(app, o.loader.eeImagePath);
+}
+
+int RunInfo(const InfoOptions& o) {
+    const std::string& path = o.path;
+    Workspace workspace(o.loader, CliStatusSink());
     LoaderRegistry& registry = workspace.registry();
     int status = kExitOk;
     Model* model = OpenModelForCli(registry, path, &status);
@@ -38,9 +34,20 @@ int RunInfo(const Arguments& args) {
     const Json json = {{"path", path},
                        {"loader", registry.FindLoader(path)->GetName()},
                        {"kind", FileKindName(registry.FindFileKind(path))},
-                       {"model", ModelJson(*model, full)}};
+                       {"model", ModelJson(*model, o.full)}};
     std::printf("%s\n", JsonText(json).c_str());
     return kExitOk;
+}
+
+}  // namespace
+
+CliCommand InfoCommand() {
+    return {"info", "[--full] FILE",
+            "Open FILE as the viewer does and print its model as one JSON object: bones,\n"
+            "textures (size and crc32 of the B,G,R,A pixels), levels of detail with their\n"
+            "shapes, batches and materials, placement and animation groups. --full adds the\n"
+            "skin lists of every shape and the triangles of every batch.",
+            true, Declaring(DeclareInfo, RunInfo)};
 }
 
 }  // namespace vertigon

@@ -1,3 +1,5 @@
+#include <CLI/CLI.hpp>
+
 #include <cstdio>
 
 #include "cli/commands.h"
@@ -37,13 +39,11 @@ std::string PoseJson(Model& model, const ViewOptions& options) {
     return JsonText(json);
 }
 
-int RunPose(const Arguments& args) {
-    ViewOptions options;
-    std::string error;
-    if (!ParseViewOptions(args, false, &options, &error)) {
-        std::fprintf(stderr, "vertigon-cli pose: %s\n", error.c_str());
-        return kExitUsage;
-    }
+namespace {
+
+void DeclarePose(CLI::App& app, ViewOptions& options) { DeclareViewOptions(app, options, false); }
+
+int RunPose(const ViewOptions& options) {
     Workspace workspace(LoaderOptions{options.eeImage}, CliStatusSink());
     LoaderRegistry& registry = workspace.registry();
     int status = kExitOk;
@@ -51,6 +51,15 @@ int RunPose(const Arguments& args) {
     if (!model) return status;
     std::printf("%s\n", PoseJson(*model, options).c_str());
     return kExitOk;
+}
+
+}  // namespace
+
+CliCommand PoseCommand() {
+    return {"pose", "FILE [--animation G:I] [--time T]",
+            "Print as JSON the world matrix (rows of row-vector form) of every bone of FILE\n"
+            "after the same animation choice and advance.",
+            true, Declaring(DeclarePose, RunPose)};
 }
 
 }  // namespace vertigon

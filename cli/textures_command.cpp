@@ -1,4 +1,6 @@
 // vertigon-cli textures: every texture of a model as an RGBA PNG, the pixels the viewer uploads.
+#include <CLI/CLI.hpp>
+
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -27,30 +29,21 @@ RgbaImage TextureImage(const Texture& texture) {
     return image;
 }
 
-}  // namespace
-
-int RunTextures(const Arguments& args) {
+struct TexturesOptions {
     std::string path, outDir;
-    LoaderOptions options;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "-o" && i + 1 < args.size()) {
-            outDir = args[++i];
-        } else if (arg == "--ee-image" && i + 1 < args.size()) {
-            options.eeImagePath = args[++i];
-        } else if (path.empty() && !arg.empty() && arg[0] != '-') {
-            path = arg;
-        } else {
-            std::fprintf(stderr, "vertigon-cli textures: unexpected argument '%s'\n", arg.c_str());
-            return kExitUsage;
-        }
-    }
-    if (path.empty() || outDir.empty()) {
-        std::fprintf(stderr, "vertigon-cli textures: a model file and -o DIR are required\n");
-        return kExitUsage;
-    }
+    LoaderOptions loader;
+};
 
-    Workspace workspace(options, CliStatusSink());
+void DeclareTextures(CLI::App& app, TexturesOptions& o) {
+    app.add_option("FILE", o.path, "the model")->required();
+    app.add_option("-o", o.outDir, "the directory to write into")->required();
+    AddEeImageOption(app, o.loader.eeImagePath);
+}
+
+int RunTextures(const TexturesOptions& o) {
+    const std::string& path = o.path;
+    const std::string& outDir = o.outDir;
+    Workspace workspace(o.loader, CliStatusSink());
     int status = kExitOk;
     Model* model = OpenModelForCli(workspace.registry(), path, &status);
     if (!model) return status;
@@ -72,6 +65,16 @@ int RunTextures(const Arguments& args) {
         }
     }
     return status;
+}
+
+}  // namespace
+
+CliCommand TexturesCommand() {
+    return {"textures", "FILE -o DIR",
+            "Write every texture of FILE as DIR/NAME_000.png, NAME_001.png, ... (NAME: the\n"
+            "file name without its extension; DIR is made when missing): 8-bit RGBA, the\n"
+            "pixels the viewer draws.",
+            true, Declaring(DeclareTextures, RunTextures)};
 }
 
 }  // namespace vertigon

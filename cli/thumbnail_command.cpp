@@ -1,8 +1,6 @@
 // vertigon-cli thumbnail: the picture a file manager shows for a model file. The model is framed
 // as `render --fit` frames it, in a square, with the background left transparent.
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
+#include <CLI/CLI.hpp>
 
 #include "cli/commands.h"
 #include "cli/view_commands.h"
@@ -16,45 +14,19 @@ constexpr int kDefaultThumbnailSize = 256;
 // File managers ask for 128 to 1024; more than this is a mistake, not a thumbnail.
 constexpr int kMaxThumbnailSize = 4096;
 
-bool ParseThumbnailOptions(const Arguments& args, ViewOptions* options, std::string* error) {
-    ViewOptions o;
+void DeclareThumbnail(CLI::App& app, ViewOptions& o) {
     o.width = o.height = kDefaultThumbnailSize;
-    std::vector<std::string> files;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--size" || arg == "--ee-image") {
-            if (i + 1 >= args.size()) {
-                *error = arg + " needs a value";
-                return false;
-            }
-            const std::string& value = args[++i];
-            if (arg == "--ee-image") {
-                o.eeImage = value;
-                continue;
-            }
-            char* end = nullptr;
-            errno = 0;
-            const long size = std::strtol(value.c_str(), &end, 10);
-            if (value.empty() || *end != '\0' || errno == ERANGE || size < 1 || size > kMaxThumbnailSize) {
-                *error = "--size takes a whole number of pixels from 1 to " + std::to_string(kMaxThumbnailSize);
-                return false;
-            }
-            o.width = o.height = static_cast<int>(size);
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            *error = "unknown option '" + arg + "'";
-            return false;
-        } else {
-            files.push_back(arg);
-        }
-    }
-    if (files.size() != 2) {
-        *error = "a model file and an output PNG are required";
-        return false;
-    }
-    o.path = files[0];
-    o.output = files[1];
-    *options = std::move(o);
-    return true;
+    app.add_option("FILE", o.path, "the model")->required();
+    app.add_option("OUT.png", o.output, "the PNG to write")->required();
+    app.add_option_function<int>("--size", [&o](int size) { o.width = o.height = size; }, "the side in pixels")
+        ->check(CLI::Range(1, kMaxThumbnailSize));
+    AddEeImageOption(app, o.eeImage);
+}
+
+int RunThumbnail(const ViewOptions& options) {
+    return DrawOffscreen("thumbnail", options, [&](Model& model, Renderer& renderer) {
+        WritePng(RenderThumbnail(model, options, renderer), options.output);
+    });
 }
 
 }  // namespace
@@ -72,16 +44,12 @@ RgbaImage RenderThumbnail(Model& model, const ViewOptions& options, Renderer& re
     return MatteFromBackgrounds(overBlack, renderer.device().ReadPixels());
 }
 
-int RunThumbnail(const Arguments& args) {
-    ViewOptions options;
-    std::string error;
-    if (!ParseThumbnailOptions(args, &options, &error)) {
-        std::fprintf(stderr, "vertigon-cli thumbnail: %s\n", error.c_str());
-        return kExitUsage;
-    }
-    return DrawOffscreen("thumbnail", options, [&](Model& model, Renderer& renderer) {
-        WritePng(RenderThumbnail(model, options, renderer), options.output);
-    });
+CliCommand ThumbnailCommand() {
+    return {"thumbnail", "FILE OUT.png [--size N]",
+            "Draw the picture a file manager shows for FILE: the model framed as with\n"
+            "render --fit, N x N pixels (default 256, at most 4096), on a transparent\n"
+            "background. Nothing is written when FILE is not a model or cannot be read.",
+            true, Declaring(DeclareThumbnail, RunThumbnail)};
 }
 
 }  // namespace vertigon

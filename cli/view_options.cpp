@@ -3,42 +3,21 @@
 #include "cli/load_for_cli.h"
 #include "scene/framing.h"
 
-#include <cerrno>
-#include <cstdio>
+#include <CLI/CLI.hpp>
+
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <limits>
+
+#include "cli/option_values.h"
 
 namespace vertigon {
 
 namespace {
 
-bool ParseFloat(const std::string& text, float* value) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    errno = 0;
-    const float v = std::strtof(text.c_str(), &end);
-    if (*end != '\0' || errno == ERANGE || !std::isfinite(v)) return false;
-    *value = v;
-    return true;
-}
-
-bool ParseInt(const std::string& text, int32_t* value) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    errno = 0;
-    const long v = std::strtol(text.c_str(), &end, 10);
-    if (*end != '\0' || errno == ERANGE || v < INT32_MIN || v > INT32_MAX) return false;
-    *value = static_cast<int32_t>(v);
-    return true;
-}
-
-// "A<sep>B" split at the first separator; the text is a copy, as a or b may be its source.
-bool SplitPair(std::string text, char separator, std::string* a, std::string* b) {
-    const size_t at = text.find(separator);
-    if (at == std::string::npos) return false;
-    *a = text.substr(0, at);
-    *b = text.substr(at + 1);
-    return true;
+CLI::ValidationError BadValue(const std::string& option, const std::string& value, const std::string& form) {
+    return CLI::ValidationError(option, "bad value '" + value + "' (" + form + ")");
 }
 
 bool ParseHexFlags(std::string text, int32_t* value) {
@@ -50,96 +29,68 @@ bool ParseHexFlags(std::string text, int32_t* value) {
     return true;
 }
 
+// A finite float option stored into `target`, refused below `minimum`.
+void AddFloat(CLI::App& app, const std::string& name, std::optional<float>& target,
+              float minimum = -std::numeric_limits<float>::max()) {
+    app.add_option_function<std::string>(name, [&target, name, minimum](const std::string& value) {
+        const std::optional<float> v = Number<float>(value);
+        if (!v || *v < minimum) throw BadValue(name, value, minimum < 0 ? "a number" : "a number of 0 or more");
+        target = *v;
+    });
+}
+
 }  // namespace
+
+void DeclareViewOptions(CLI::App& app, ViewOptions& o, bool render) {
+    app.add_option("FILE", o.path, "the model")->required();
+    app.add_option_function<std::string>("--animation", [&o](const std::string& value) {
+        const auto pair = NumberList<int32_t>(value, ':', 2);
+        if (!pair || (*pair)[0] < 0 || (*pair)[1] < 0) throw BadValue("--animation", value, "GROUP:INDEX");
+        o.group = (*pair)[0];
+        o.index = (*pair)[1];
+        o.animationChosen = true;
+    });
+    app.add_option_function<std::string>("--time", [&o](const std::string& value) {
+        const std::optional<float> v = Number<float>(value);
+        if (!v || *v < 0) throw BadValue("--time", value, "a time of 0 or more");
+        o.time = *v;
+    });
+    AddEeImageOption(app, o.eeImage);
+    if (!render) return;
+    app.add_option("-o", o.output, "the PNG to write")->required();
+    app.add_option_function<std::string>("--size", [&o](const std::string& value) {
+        const auto size = NumberList<int32_t>(value, 'x', 2);
+        if (!size || (*size)[0] < 1 || (*size)[1] < 1 || (*size)[0] > ViewOptions::kMaxSide ||
+            (*size)[1] > ViewOptions::kMaxSide) {
+            throw BadValue("--size", value, "WIDTHxHEIGHT, each 1 to 16384");
+        }
+        o.width = (*size)[0];
+        o.height = (*size)[1];
+    });
+    AddFloat(app, "--yaw", o.yaw);
+    AddFloat(app, "--pitch", o.pitch);
+    AddFloat(app, "--distance", o.distance, 0.0f);
+    CLI::Option* pan = app.add_option_function<std::string>("--pan", [&o](const std::string& value) {
+        const auto xyz = NumberList<float>(value, ',', 3);
+        if (!xyz) throw BadValue("--pan", value, "X,Y,Z");
+        o.pan = Vec3{(*xyz)[0], (*xyz)[1], (*xyz)[2]};
+    });
+    app.add_flag("--fit", o.fit, "frame the posed model")->excludes("--distance")->excludes(pan);
+    app.add_option_function<std::string>("--flags", [&o](const std::string& value) {
+        int32_t flags = 0;
+        if (!ParseHexFlags(value, &flags)) throw BadValue("--flags", value, "hexadecimal");
+        o.flags = flags;
+    });
+}
 
 bool ParseViewOptions(const Arguments& args, bool render, ViewOptions* options, std::string* error) {
     ViewOptions o;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const bool takesValue = arg == "-o" || arg == "--size" || arg == "--yaw" || arg == "--pitch" ||
-                                arg == "--distance" || arg == "--pan" || arg == "--animation" || arg == "--time" ||
-                                arg == "--flags" || arg == "--ee-image";
-        if (arg == "--fit" && render) {
-            o.fit = true;
-            continue;
-        }
-        if (!takesValue) {
-            if (o.path.empty() && !arg.empty() && arg[0] != '-') {
-                o.path = arg;
-                continue;
-            }
-            *error = "unexpected argument '" + arg + "'";
-            return false;
-        }
-        if (i + 1 >= args.size()) {
-            *error = arg + " needs a value";
-            return false;
-        }
-        const std::string& value = args[++i];
-        const std::string bad = "bad value '" + value + "' for " + arg;
-        std::string a, b, c;
-        float f = 0;
-        if (arg == "-o" && render) {
-            o.output = value;
-        } else if (arg == "--size" && render) {
-            int32_t w = 0, h = 0;
-            if (!SplitPair(value, 'x', &a, &b) || !ParseInt(a, &w) || !ParseInt(b, &h) || w < 1 || h < 1 ||
-                w > ViewOptions::kMaxSide || h > ViewOptions::kMaxSide) {
-                *error = bad + " (WIDTHxHEIGHT, each 1 to 16384)";
-                return false;
-            }
-            o.width = w;
-            o.height = h;
-        } else if ((arg == "--yaw" || arg == "--pitch" || arg == "--distance") && render) {
-            if (!ParseFloat(value, &f) || (arg == "--distance" && f < 0)) {
-                *error = bad;
-                return false;
-            }
-            (arg == "--yaw" ? o.yaw : arg == "--pitch" ? o.pitch : o.distance) = f;
-        } else if (arg == "--pan" && render) {
-            Vec3 pan;
-            if (!SplitPair(value, ',', &a, &b) || !SplitPair(b, ',', &b, &c) || !ParseFloat(a, &pan.x) ||
-                !ParseFloat(b, &pan.y) || !ParseFloat(c, &pan.z)) {
-                *error = bad + " (X,Y,Z)";
-                return false;
-            }
-            o.pan = pan;
-        } else if (arg == "--animation") {
-            if (!SplitPair(value, ':', &a, &b) || !ParseInt(a, &o.group) || !ParseInt(b, &o.index) || o.group < 0 ||
-                o.index < 0) {
-                *error = bad + " (GROUP:INDEX)";
-                return false;
-            }
-            o.animationChosen = true;
-        } else if (arg == "--time") {
-            if (!ParseFloat(value, &o.time) || o.time < 0) {
-                *error = bad + " (a time of 0 or more)";
-                return false;
-            }
-        } else if (arg == "--ee-image") {
-            o.eeImage = value;
-        } else if (arg == "--flags" && render) {
-            int32_t flags = 0;
-            if (!ParseHexFlags(value, &flags)) {
-                *error = bad + " (hexadecimal)";
-                return false;
-            }
-            o.flags = flags;
-        } else {
-            *error = "unexpected argument '" + arg + "'";
-            return false;
-        }
-    }
-    if (o.path.empty()) {
-        *error = "a model file is required";
-        return false;
-    }
-    if (o.fit && (o.distance || o.pan)) {
-        *error = "--fit chooses the distance and the target itself; leave out --distance and --pan";
-        return false;
-    }
-    if (render && o.output.empty()) {
-        *error = "an output file is required (-o OUT.png)";
+    CLI::App app;
+    DeclareViewOptions(app, o, render);
+    try {
+        app.parse(Arguments(args.rbegin(), args.rend()));
+    } catch (const CLI::ParseError& e) {
+        *error = e.what();
         return false;
     }
     *options = o;

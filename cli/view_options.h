@@ -35,9 +35,13 @@ struct ViewOptions {
     std::string eeImage;  // --ee-image: the program image MDLS animations run in
 };
 
-// Parses the arguments after the command name. `render` enables -o (then required), --size,
-// the camera options (--fit excludes --distance and --pan) and --flags; without it only the file, --animation, --time and --ee-image are
-// taken. Returns false with a message for a wrong command line.
+// Declares the options of a view command on `app`, stored into `o` as they are parsed. `render`
+// adds -o (then required), --size, the camera options (--fit excludes --distance and --pan) and
+// --flags; without it only the file, --animation, --time and --ee-image are taken.
+void DeclareViewOptions(CLI::App& app, ViewOptions& o, bool render);
+
+// The same options parsed from the arguments after the command name. Returns false with the
+// parser's message for a wrong command line.
 bool ParseViewOptions(const Arguments& args, bool render, ViewOptions* options, std::string* error);
 
 // Opens the model of a view command through `registry`; an animation asked for on the command
