@@ -14,7 +14,6 @@
 #include "app/viewer.h"
 #include "app/wx_text.h"
 #include "export/gltf_export.h"
-#include "formats/format_name.h"
 #include "formats/registry.h"
 #include "scene/animation.h"
 #include "scene/scene_graph.h"
@@ -73,7 +72,7 @@ bool Viewer::ExportShownModel(const std::string& path, std::string* failure) {
     const std::string& source = state_.currentPath();
     options.sourceName = std::filesystem::path(source).filename().string();
     if (const ModelLoader* loader = state_.registry() ? state_.registry()->FindLoader(source) : nullptr) {
-        options.formatName = FormatName(*loader);
+        options.formatName = loader->FormatName();
     }
     std::string firstWarning;
     options.warn = [&](std::string_view line) {

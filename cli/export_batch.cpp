@@ -8,7 +8,6 @@
 #include <thread>
 
 #include "cli/commands.h"
-#include "formats/format_name.h"
 #include "formats/registry.h"
 #include "formats/workspace.h"
 #include "cli/load_for_cli.h"
@@ -43,7 +42,7 @@ JobResult ExportOne(LoaderRegistry& registry, const std::string& path, const std
     }
     GltfExportOptions options = base;
     options.sourceName = std::filesystem::path(path).filename().string();
-    options.formatName = FormatName(*registry.FindLoader(path));
+    options.formatName = registry.FindLoader(path)->FormatName();
     options.warn = [&](std::string_view line) { result.lines.push_back(prefix + path + ": " + std::string(line)); };
     try {
         ExportGltf(*model, target, options);

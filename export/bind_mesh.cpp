@@ -162,8 +162,8 @@ bool FillInfluences(const BindPoint& p, MeshVertex& v, int32_t& used) {
     for (const Influence& i : p.influences) {
         if (i.weight > 0 && std::isfinite(i.weight)) kept.push_back(i);
     }
-    const bool truncated = kept.size() > static_cast<size_t>(kMaxInfluences);
-    if (truncated) kept.resize(kMaxInfluences);
+    const bool truncated = kept.size() > static_cast<size_t>(kMaxExportedInfluences);
+    if (truncated) kept.resize(kMaxExportedInfluences);
     double total = 0;
     for (const Influence& i : kept) total += i.weight;
     if (kept.empty() || !(total > 0)) {

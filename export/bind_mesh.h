@@ -13,15 +13,16 @@
 
 namespace vertigon {
 
-inline constexpr int kMaxInfluences = 8;
+// The most joints the exporter keeps per vertex (two glTF JOINTS_n/WEIGHTS_n sets of four).
+inline constexpr int kMaxExportedInfluences = 8;
 
 struct MeshVertex {
     std::array<float, 3> position{};
     std::array<float, 3> normal{};
     std::array<float, 2> uv{};
     std::array<uint8_t, 4> colour{};  // R, G, B, A
-    std::array<uint16_t, kMaxInfluences> joints{};
-    std::array<float, kMaxInfluences> weights{};  // sum to 1 over the used ones, largest first
+    std::array<uint16_t, kMaxExportedInfluences> joints{};
+    std::array<float, kMaxExportedInfluences> weights{};  // sum to 1 over the used ones, largest first
 };
 
 // What a material turns into: everything the file holds of it.

@@ -9,9 +9,9 @@ void ByteReader::ThrowOutside(uint64_t offset, uint64_t length) const {
     char text[160];
     std::snprintf(text, sizeof text, "%" PRIu64 " bytes at offset 0x%" PRIX64 " lie outside the %zu bytes of data",
                   length, offset, data_.size());
-    throw FormatError(text);
+    Refuse(text);
 }
 
-void ByteReader::ThrowOverflow() { throw FormatError("an offset or size in the file overflows"); }
+void ByteReader::ThrowOverflow() { Refuse("an offset or size in the file overflows"); }
 
 }  // namespace vertigon

@@ -18,25 +18,22 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-[[noreturn]] void ThrowFileError(const std::string& path, const char* what) {
-    throw FileError("cannot " + std::string(what) + " " + path + ": " + std::strerror(errno));
-}
 
 }  // namespace
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {
     FilePtr file(std::fopen(path.c_str(), "rb"));
-    if (!file) ThrowFileError(path, "open");
+    if (!file) Refuse<FileError>("cannot open ", path, ": ", std::strerror(errno));
     struct stat info {};
-    if (fstat(fileno(file.get()), &info) != 0) ThrowFileError(path, "examine");
-    if (!S_ISREG(info.st_mode)) throw FileError("cannot read " + path + ": not a regular file");
-    if (std::fseek(file.get(), 0, SEEK_END) != 0) ThrowFileError(path, "seek in");
+    if (fstat(fileno(file.get()), &info) != 0) Refuse<FileError>("cannot examine ", path, ": ", std::strerror(errno));
+    if (!S_ISREG(info.st_mode)) Refuse<FileError>("cannot read ", path, ": not a regular file");
+    if (std::fseek(file.get(), 0, SEEK_END) != 0) Refuse<FileError>("cannot seek in ", path, ": ", std::strerror(errno));
     const long length = std::ftell(file.get());
-    if (length < 0) ThrowFileError(path, "measure");
-    if (std::fseek(file.get(), 0, SEEK_SET) != 0) ThrowFileError(path, "seek in");
+    if (length < 0) Refuse<FileError>("cannot measure ", path, ": ", std::strerror(errno));
+    if (std::fseek(file.get(), 0, SEEK_SET) != 0) Refuse<FileError>("cannot seek in ", path, ": ", std::strerror(errno));
     std::vector<uint8_t> data(static_cast<size_t>(length));
     if (!data.empty() && std::fread(data.data(), 1, data.size(), file.get()) != data.size()) {
-        ThrowFileError(path, "read");
+        Refuse<FileError>("cannot read ", path, ": ", std::strerror(errno));
     }
     return data;
 }

@@ -2,6 +2,7 @@
 // with a one-line reason, and the registry turns it into "no model".
 #pragma once
 
+#include <concepts>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -37,6 +38,22 @@ class EeImageError : public LoadError {
 public:
     using LoadError::LoadError;
 };
+
+inline void AppendReasonPiece(std::string& text, std::string_view piece) { text.append(piece); }
+template <std::integral Number>
+void AppendReasonPiece(std::string& text, Number number) {
+    text.append(std::to_string(number));
+}
+
+// Refuses the file being loaded: throws `Error` (a FormatError unless named) whose one-line
+// reason is `pieces` joined, texts as they are and whole numbers in decimal:
+// Refuse("texture ", index, " names a palette beyond the palette table").
+template <typename Error = FormatError, typename... Pieces>
+[[noreturn]] void Refuse(const Pieces&... pieces) {
+    std::string reason;
+    (AppendReasonPiece(reason, pieces), ...);
+    throw Error(reason);
+}
 
 // The one-line reason for refusing a file of `format`: "<format>: <problem>", or the problem
 // alone when the format has no name.

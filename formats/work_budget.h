@@ -15,7 +15,7 @@ namespace vertigon {
 
 class WorkBudget {
 public:
-    static constexpr uint64_t kBytesPerFileByte = 1024;
+    static constexpr uint64_t kBytesPerFileByte = 64;
     static constexpr uint64_t kBaseBytes = uint64_t{16} << 20;
     static constexpr uint64_t kMaxBytes = uint64_t{1} << 30;
 
@@ -31,7 +31,7 @@ public:
     // Charges `count` records of `bytesEach`; throws FormatError once the budget is spent.
     void Take(uint64_t count, uint64_t bytesEach, const char* what) {
         if (bytesEach != 0 && count > remaining_ / bytesEach) {
-            throw FormatError(std::string("the file asks for too many ") + what);
+            Refuse(std::string("the file asks for too many ") + what);
         }
         remaining_ -= count * bytesEach;
     }

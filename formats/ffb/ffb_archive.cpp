@@ -21,14 +21,10 @@ bool StartsGzipMember(std::span<const uint8_t> bytes) {
     return bytes.size() >= 2 && bytes[0] == kGzipMagic[0] && bytes[1] == kGzipMagic[1];
 }
 
-[[noreturn]] void TooLarge(const std::string& name) {
-    throw FormatError(name + " is larger than 1 GiB once decompressed");
-}
-
 struct InflateStream {
     z_stream z{};
     InflateStream() {
-        if (inflateInit2(&z, 16 + MAX_WBITS) != Z_OK) throw FormatError("zlib cannot start inflating");
+        if (inflateInit2(&z, 16 + MAX_WBITS) != Z_OK) Refuse("zlib cannot start inflating");
     }
     ~InflateStream() { inflateEnd(&z); }
     InflateStream(const InflateStream&) = delete;
@@ -83,7 +79,7 @@ bool NameEquals(const uint8_t* header, std::string_view name) {
 
 std::vector<uint8_t> InflateArchive(std::span<const uint8_t> file, const std::string& name) {
     if (!StartsGzipMember(file)) {
-        if (file.size() >= kArchiveSizeLimit) TooLarge(name);
+        if (file.size() >= kArchiveSizeLimit) Refuse(name, " is larger than 1 GiB once decompressed");
         return std::vector<uint8_t>(file.begin(), file.end());
     }
     InflateStream stream;
@@ -97,7 +93,7 @@ std::vector<uint8_t> InflateArchive(std::span<const uint8_t> file, const std::st
         z.avail_in = static_cast<uInt>(std::min<size_t>(rest.size(), UINT32_MAX));
         int status = Z_OK;
         while (status != Z_STREAM_END) {
-            if (filled >= kArchiveSizeLimit) TooLarge(name);
+            if (filled >= kArchiveSizeLimit) Refuse(name, " is larger than 1 GiB once decompressed");
             const size_t step = std::clamp(filled, kArchiveFirstReadStep, kArchiveReadStep);
             image.resize(filled + step);
             z.next_out = image.data() + filled;
@@ -105,16 +101,16 @@ std::vector<uint8_t> InflateArchive(std::span<const uint8_t> file, const std::st
             status = inflate(&z, Z_NO_FLUSH);
             filled = image.size() - z.avail_out;
             if (status == Z_BUF_ERROR && z.avail_in == 0) {
-                throw FormatError("the gzip stream of " + name + " is corrupt: unexpected end of file");
+                Refuse("the gzip stream of " + name + " is corrupt: unexpected end of file");
             }
             if (status != Z_OK && status != Z_STREAM_END) {
-                throw FormatError("the gzip stream of " + name + " is corrupt: " + (z.msg ? z.msg : "inflate failed"));
+                Refuse("the gzip stream of " + name + " is corrupt: " + (z.msg ? z.msg : "inflate failed"));
             }
         }
         rest = rest.subspan(rest.size() - z.avail_in);
         inflateReset(&z);
     }
-    if (filled >= kArchiveSizeLimit) TooLarge(name);
+    if (filled >= kArchiveSizeLimit) Refuse(name, " is larger than 1 GiB once decompressed");
     image.resize(filled);
     return image;
 }

@@ -32,7 +32,7 @@ std::unique_ptr<Model> FfbLoader::LoadFromMemory(const ModelBytes& bytes, const 
 
 std::unique_ptr<Model> LoadFfbArchive(std::span<const uint8_t> image, uint64_t maxWorkBytes) {
     const std::optional<ByteReader> ffm = FindArchiveMember(image, "model.ffm");
-    if (!ffm) throw FormatError("the archive holds no model.ffm");
+    if (!ffm) Refuse("the archive holds no model.ffm");
     WorkBudget budget = WorkBudget::ForFile(image.size(), maxWorkBytes);
     auto model = std::make_unique<Model>();
     DecodeFfmModel(*ffm, *model, budget);

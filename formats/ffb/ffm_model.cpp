@@ -32,7 +32,7 @@ std::vector<Bone> DecodeBones(const ByteReader& ffm, uint64_t m) {
         } else if (parent < b) {
             bone.parent = parent;
         } else {
-            throw FormatError("bone " + std::to_string(b) + " names parent " + std::to_string(parent) +
+            Refuse("bone " + std::to_string(b) + " names parent " + std::to_string(parent) +
                               ", which does not come before it");
         }
         const auto angle = [&](uint64_t at) { return static_cast<float>(ffm.S16(at) / 100.0 * kDegreeToRadian); };

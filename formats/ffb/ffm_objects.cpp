@@ -19,10 +19,6 @@ constexpr int kMaxBackReferenceHops = 256;
 
 enum MeshType : uint8_t { kTriangleList = 2, kStripGroups = 3 };
 
-[[noreturn]] void Refuse(uint64_t object, uint64_t mesh, const std::string& problem) {
-    throw FormatError("object " + std::to_string(object) + " mesh " + std::to_string(mesh) + ": " + problem);
-}
-
 std::vector<FfmVector> ReadVectors(const ByteReader& ffm, uint64_t offset, uint64_t count) {
     RequireTable(ffm, offset, count, kVectorBytes);
     std::vector<FfmVector> vectors(count);
@@ -48,11 +44,11 @@ public:
         c.u = DecodeTexel(ffm_.U16(corner + 4));
         c.v = DecodeTexel(ffm_.U16(corner + 6));
         if (static_cast<size_t>(c.position) >= object_.positions.size()) {
-            Refuse(objectIndex_, meshIndex_,
+            Refuse("object ", objectIndex_, " mesh ", meshIndex_, ": ",
                    "position " + std::to_string(c.position) + " beyond the object's positions");
         }
         if (static_cast<size_t>(c.normal) >= object_.normals.size()) {
-            Refuse(objectIndex_, meshIndex_, "normal " + std::to_string(c.normal) + " beyond the object's normals");
+            Refuse("object ", objectIndex_, " mesh ", meshIndex_, ": ", "normal " + std::to_string(c.normal) + " beyond the object's normals");
         }
         return c;
     }
@@ -62,11 +58,11 @@ private:
         uint64_t position = corner;
         for (int hops = 0; value & 0x8000; ++hops) {
             const uint64_t back = (8 * uint64_t{value & 0x7FFFu}) / 3;
-            if (back == 0) Refuse(objectIndex_, meshIndex_, "a corner refers back to itself");
+            if (back == 0) Refuse("object ", objectIndex_, " mesh ", meshIndex_, ": ", "a corner refers back to itself");
             if (hops == kMaxBackReferenceHops) {
-                Refuse(objectIndex_, meshIndex_, "a chain of back references does not end");
+                Refuse("object ", objectIndex_, " mesh ", meshIndex_, ": ", "a chain of back references does not end");
             }
-            if (back + readBefore > position) Refuse(objectIndex_, meshIndex_, "a back reference leaves the member");
+            if (back + readBefore > position) Refuse("object ", objectIndex_, " mesh ", meshIndex_, ": ", "a back reference leaves the member");
             position -= back;
             value = ffm_.U16(position - readBefore);
         }
@@ -104,7 +100,7 @@ public:
         for (uint64_t g = 0; g < groupCount; ++g) {
             const uint64_t groupBytes = uint64_t{ffm_.U8(group)} * 16;
             const uint64_t stripCount = ffm_.U8(group + 2);
-            if (groupBytes == 0) Refuse(objectIndex_, meshIndex, "a strip group of length 0");
+            if (groupBytes == 0) Refuse("object ", objectIndex_, " mesh ", meshIndex, ": ", "a strip group of length 0");
             const std::span<const uint8_t> stripSizes = ffm_.Bytes(group + 4, stripCount);
             uint64_t cornerCount = 0;
             for (uint8_t k : stripSizes) cornerCount += k;
@@ -112,7 +108,7 @@ public:
             // Every corner of a group lies inside it, so a mesh can yield no more triangles
             // than its bytes allow.
             if (first - group + cornerCount * kCornerBytes > groupBytes) {
-                Refuse(objectIndex_, meshIndex, "a strip group's corners run past its length");
+                Refuse("object ", objectIndex_, " mesh ", meshIndex, ": ", "a strip group's corners run past its length");
             }
             ffm_.RequireArray(first, cornerCount, kCornerBytes);
             budget_.Take(cornerCount, sizeof(FfmTriangleRecord) + sizeof(Triangle), "triangles");
@@ -188,7 +184,7 @@ std::vector<FfmObject> DecodeFfmObjects(const ByteReader& ffm, uint64_t m, int32
             mesh.doubleSided = (flags & 0x04) != 0;
             mesh.flag3 = (flags & 0x08) != 0;
             if (mesh.texture >= textureCount) {
-                Refuse(k, j, "texture " + std::to_string(mesh.texture) + " beyond the texture table");
+                Refuse("object ", k, " mesh ", j, ": ", "texture " + std::to_string(mesh.texture) + " beyond the texture table");
             }
             // A new batch starts wherever the texture or a drawing flag changes.
             if (j > 0) {

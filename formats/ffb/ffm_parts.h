@@ -13,7 +13,7 @@
 namespace vertigon {
 
 // Influences of one vertex; the format allows at most this many.
-inline constexpr size_t kMaxInfluences = 50;
+inline constexpr size_t kMaxFfmVertexInfluences = 50;
 
 struct FfmInfluence {
     int32_t bone = 0;

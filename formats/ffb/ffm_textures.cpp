@@ -25,10 +25,6 @@ uint64_t AlignToBlock(uint64_t offset) {
     return ByteReader::Add(offset, step);
 }
 
-[[noreturn]] void Refuse(const char* what, uint64_t index, const char* problem) {
-    throw FormatError(std::string(what) + " " + std::to_string(index) + " " + problem);
-}
-
 struct TextureEntry {
     uint32_t image;
     uint32_t palette;
@@ -53,8 +49,8 @@ void DecodeFfmTextures(const ByteReader& ffm, uint64_t t, Model& model, WorkBudg
     for (uint64_t i = 0; i < textureCount; ++i) {
         const uint64_t e = entries + i * kTextureEntryBytes;
         textureEntries[i] = {ffm.U8(e + 4), ffm.U8(e + 5), ffm.U16(e + 8), ffm.U16(e + 10)};
-        if (textureEntries[i].image >= imageCount) Refuse("texture", i, "names an image beyond the image table");
-        if (textureEntries[i].palette >= paletteCount) Refuse("texture", i, "names a palette beyond the palette table");
+        if (textureEntries[i].image >= imageCount) Refuse("texture ", i, " names an image beyond the image table");
+        if (textureEntries[i].palette >= paletteCount) Refuse("texture ", i, " names a palette beyond the palette table");
     }
 
     // Palettes, converted to B, G, R, A in index order.
@@ -79,7 +75,7 @@ void DecodeFfmTextures(const ByteReader& ffm, uint64_t t, Model& model, WorkBudg
         const uint64_t e = position + i * kImageEntryBytes;
         const int16_t width = ffm.S16(e + 8);
         const int16_t height = ffm.S16(e + 10);
-        if (width < 0 || height < 0) Refuse("image", i, "has a negative width or height");
+        if (width < 0 || height < 0) Refuse("image ", i, " has a negative width or height");
         imageData[i] = ByteReader::Add(AlignToBlock(data), kBlockLeadBytes);
         data = ByteReader::Add(imageData[i], static_cast<uint64_t>(width) * static_cast<uint64_t>(height));
     }

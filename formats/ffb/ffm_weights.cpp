@@ -97,13 +97,15 @@ private:
         }
     }
 
+    const char* ListName() const { return kind_ == ListKind::Positions ? "position" : "normal"; }
+
     void Set(uint64_t vertex, const FfmVector& v, uint64_t weight) { Write(vertex, v, weight, true); }
 
     void Write(uint64_t vertex, const FfmVector& v, uint64_t weight, bool replace) {
         budget_.Take(1, kEntryCost, "weight entries");
         if (vertex >= influences_.size()) {
-            Refuse("names vertex " + std::to_string(vertex) + ", beyond the object's " +
-                   (kind_ == ListKind::Positions ? "positions" : "normals"));
+            Refuse(ListName(), " weight list ", listIndex_, " names vertex ", vertex, ", beyond the object's ",
+                   kind_ == ListKind::Positions ? "positions" : "normals");
         }
         FfmVertexInfluences& slots = influences_[vertex];
         const FfmInfluence influence{bone_, v[0], v[1], v[2], static_cast<int32_t>(weight)};
@@ -111,15 +113,11 @@ private:
             slots.assign(1, influence);
             return;
         }
-        if (slots.size() >= kMaxInfluences) {
-            Refuse("gives vertex " + std::to_string(vertex) + " more than 50 influences");
+        if (slots.size() >= kMaxFfmVertexInfluences) {
+            Refuse(ListName(), " weight list ", listIndex_, " gives vertex ", vertex, " more than ",
+                   kMaxFfmVertexInfluences, " influences");
         }
         slots.push_back(influence);
-    }
-
-    [[noreturn]] void Refuse(const std::string& problem) const {
-        throw FormatError(std::string(kind_ == ListKind::Positions ? "position" : "normal") + " weight list " +
-                          std::to_string(listIndex_) + " " + problem);
     }
 
     std::vector<FfmVertexInfluences>& influences_;
@@ -139,11 +137,11 @@ void ApplyTable(const ByteReader& ffm, uint64_t m, uint64_t table, uint64_t coun
         const bool wide = ffm.U16(entry + 6) != 0;
         const char* name = kind == ListKind::Positions ? "position" : "normal";
         if (bone >= boneCount) {
-            throw FormatError(std::string(name) + " weight list " + std::to_string(i) + " names bone " +
+            Refuse(std::string(name) + " weight list " + std::to_string(i) + " names bone " +
                               std::to_string(bone) + ", beyond the skeleton");
         }
         if (object >= objects.size()) {
-            throw FormatError(std::string(name) + " weight list " + std::to_string(i) + " names object " +
+            Refuse(std::string(name) + " weight list " + std::to_string(i) + " names object " +
                               std::to_string(object) + ", beyond the object table");
         }
         WordCursor words(ffm, ByteReader::Add(m, ffm.U32(entry + 8)));
@@ -158,7 +156,7 @@ void FillDefaults(std::vector<FfmVertexInfluences>& influences, const std::vecto
     for (size_t v = 0; v < influences.size(); ++v) {
         if (!influences[v].empty()) continue;
         if (bone >= boneCount) {
-            throw FormatError("object " + std::to_string(objectIndex) + " binds its unweighted vertices to bone " +
+            Refuse("object " + std::to_string(objectIndex) + " binds its unweighted vertices to bone " +
                               std::to_string(bone) + ", beyond the skeleton");
         }
         influences[v].assign(1, FfmInfluence{bone, raw[v][0], raw[v][1], raw[v][2], static_cast<int32_t>(kFullWeight)});

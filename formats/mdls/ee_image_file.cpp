@@ -19,17 +19,13 @@ constexpr uint8_t kElfMagic[4] = {0x7F, 'E', 'L', 'F'};
 // A zlib stream of the image is far smaller; anything larger is not one.
 constexpr uintmax_t kMaxFileSize = 2 * kProgramImageSize;
 
-[[noreturn]] void Refuse(const std::string& path, const std::string& why) {
-    throw EeImageError("EE program image " + path + " refused: " + why);
-}
-
 std::string SizeText(uintmax_t bytes) { return std::to_string(bytes) + " bytes"; }
 
 std::vector<uint8_t> Inflate(const std::string& path, std::vector<uint8_t>& stream) {
     // One byte more than needed tells a longer image from an exact one.
     std::vector<uint8_t> image(kProgramImageSize + 1);
     z_stream z{};
-    if (inflateInit(&z) != Z_OK) Refuse(path, "zlib cannot start");
+    if (inflateInit(&z) != Z_OK) Refuse<EeImageError>("EE program image ", path, " refused: ", "zlib cannot start");
     z.next_in = stream.data();
     z.avail_in = static_cast<uInt>(stream.size());
     z.next_out = image.data();
@@ -38,11 +34,11 @@ std::vector<uint8_t> Inflate(const std::string& path, std::vector<uint8_t>& stre
     const size_t length = image.size() - z.avail_out;
     const bool outputFull = z.avail_out == 0;
     inflateEnd(&z);
-    if (status == Z_BUF_ERROR && outputFull) Refuse(path, "it inflates to more than " + SizeText(kProgramImageSize));
-    if (status == Z_BUF_ERROR) Refuse(path, "its zlib stream is cut short");
-    if (status != Z_STREAM_END) Refuse(path, "it is neither an ELF executable nor a zlib stream of one");
+    if (status == Z_BUF_ERROR && outputFull) Refuse<EeImageError>("EE program image ", path, " refused: ", "it inflates to more than " + SizeText(kProgramImageSize));
+    if (status == Z_BUF_ERROR) Refuse<EeImageError>("EE program image ", path, " refused: ", "its zlib stream is cut short");
+    if (status != Z_STREAM_END) Refuse<EeImageError>("EE program image ", path, " refused: ", "it is neither an ELF executable nor a zlib stream of one");
     if (length != kProgramImageSize)
-        Refuse(path, "it inflates to " + SizeText(length) + ", not " + SizeText(kProgramImageSize));
+        Refuse<EeImageError>("EE program image ", path, " refused: ", "it inflates to " + SizeText(length) + ", not " + SizeText(kProgramImageSize));
     image.resize(length);
     return image;
 }
@@ -82,16 +78,16 @@ std::string ChooseEeImage(const LoaderOptions& options) {
 std::vector<uint8_t> ReadEeImage(const std::string& path) {
     std::error_code error;
     const uintmax_t size = std::filesystem::file_size(path, error);
-    if (!error && size > kMaxFileSize) Refuse(path, "it is " + SizeText(size) + ", not " + SizeText(kProgramImageSize));
+    if (!error && size > kMaxFileSize) Refuse<EeImageError>("EE program image ", path, " refused: ", "it is " + SizeText(size) + ", not " + SizeText(kProgramImageSize));
     std::vector<uint8_t> bytes;
     try {
         bytes = ReadWholeFile(path);
     } catch (const FileError& e) {
-        throw EeImageError(std::string("EE program image: ") + e.what());
+        Refuse<EeImageError>("EE program image: ", e.what());
     }
     if (bytes.size() >= 4 && std::memcmp(bytes.data(), kElfMagic, 4) == 0) {
         if (bytes.size() != kProgramImageSize)
-            Refuse(path, "it is " + SizeText(bytes.size()) + ", not " + SizeText(kProgramImageSize));
+            Refuse<EeImageError>("EE program image ", path, " refused: ", "it is " + SizeText(bytes.size()) + ", not " + SizeText(kProgramImageSize));
         return bytes;
     }
     return Inflate(path, bytes);

@@ -15,12 +15,12 @@ enum RecordType : uint32_t {
 };
 
 constexpr uint64_t kSlotRecordBytes = 128;
+// Every record begins with its type and size words.
+constexpr uint64_t kRecordHeaderBytes = 8;
 constexpr uint64_t kVertexDataOffset = 32;
 constexpr uint64_t kSlotListOffset = 16;
 constexpr uint64_t kUnweightedVertexBytes = 48;
 constexpr uint32_t kUnweightedSlotMask = 0x1FFF;
-
-[[noreturn]] void Malformed(const std::string& what) { throw FormatError(what); }
 
 struct StreamState {
     bool weighted = false;
@@ -29,7 +29,7 @@ struct StreamState {
 
 MeshVertex ReadUnweighted(const ByteReader& file, uint64_t at, const SlotTables& slots, MeshGeometry& mesh) {
     const uint32_t slot = file.U32(at + 12) & kUnweightedSlotMask;
-    if (slot > 255) Malformed("an unweighted vertex names slot " + std::to_string(slot) + ", above 255");
+    if (slot > 255) Refuse("an unweighted vertex names slot " + std::to_string(slot) + ", above 255");
     SkinEntry influence;
     influence.bone = static_cast<int32_t>(slots.Bone(file, slot));
     influence.value = {file.F32(at + 16), file.F32(at + 20), file.F32(at + 24), 1.0f};
@@ -46,8 +46,10 @@ MeshVertex ReadUnweighted(const ByteReader& file, uint64_t at, const SlotTables&
 MeshVertex ReadWeighted(const ByteReader& file, uint64_t& at, const SlotTables& slots, StreamState& state,
                         MeshGeometry& mesh) {
     const uint32_t count = file.U32(at + 12);
-    if (count > kMaxInfluences)
-        Malformed("a vertex has " + std::to_string(count) + " influences, more than " + std::to_string(kMaxInfluences));
+    if (count > kMaxMdlsVertexInfluences) {
+        Refuse("a vertex has " + std::to_string(count) + " influences, more than " +
+                  std::to_string(kMaxMdlsVertexInfluences));
+    }
     file.Require(at, 32 + 16 * uint64_t{count});
     MeshVertex vertex;
     vertex.firstInfluence = static_cast<uint32_t>(mesh.influences.size());
@@ -82,14 +84,15 @@ void AddStrip(MeshGeometry& mesh, uint32_t first, uint32_t count, bool winding) 
 }
 
 void ReadVertexBlock(const ByteReader& file, uint64_t record, const SlotTables& slots, StreamState& state,
-                     StreamBudget& budget, MeshGeometry& mesh) {
+                     WorkBudget& budget, MeshGeometry& mesh) {
     if (file.U32(record + 22) != kVertexBlockMarker) return;
     const uint32_t count = file.U32(record + 8);
     const bool winding = file.U32(record + 12) != 0;
     const auto first = static_cast<uint32_t>(mesh.vertices.size());
     uint64_t at = record + kVertexDataOffset;
     for (uint32_t i = 0; i < count; ++i) {
-        budget.Spend(32);
+        // The vertex, its share of the strip's triangles and its skin group in the shape.
+        budget.Take(1, sizeof(MeshVertex) + sizeof(mesh.triangles[0]) + sizeof(SkinGroup), "mesh vertices");
         if (state.weighted) {
             mesh.vertices.push_back(ReadWeighted(file, at, slots, state, mesh));
         } else {
@@ -97,6 +100,7 @@ void ReadVertexBlock(const ByteReader& file, uint64_t record, const SlotTables& 
             mesh.vertices.push_back(ReadUnweighted(file, at, slots, mesh));
             at += kUnweightedVertexBytes;
         }
+        budget.Take(mesh.vertices.back().influenceCount, sizeof(SkinEntry), "vertex influences");
     }
     AddStrip(mesh, first, count, winding);
 }
@@ -104,7 +108,7 @@ void ReadVertexBlock(const ByteReader& file, uint64_t record, const SlotTables& 
 }  // namespace
 
 void SlotTables::Declare(uint32_t slot, uint32_t bone) {
-    if (slot > 255) Malformed("a slot declaration names slot " + std::to_string(slot) + ", above 255");
+    if (slot > 255) Refuse("a slot declaration names slot " + std::to_string(slot) + ", above 255");
     slots_[slot] = bone;
 }
 
@@ -115,25 +119,20 @@ uint32_t SlotTables::Bone(const ByteReader& file, uint32_t slot) const {
     } else if (extended_) {
         bone = file.U32(ByteReader::Add(*extended_, ByteReader::Add(16 * (uint64_t{slot} - 256), 4)));
     } else {
-        Malformed("slot " + std::to_string(slot) + " is used without an extended slot table");
+        Refuse("slot " + std::to_string(slot) + " is used without an extended slot table");
     }
     if (bone >= boneCount)
-        Malformed("slot " + std::to_string(slot) + " binds bone " + std::to_string(bone) + " of " +
+        Refuse("slot " + std::to_string(slot) + " binds bone " + std::to_string(bone) + " of " +
                   std::to_string(boneCount));
     return bone;
 }
 
-void StreamBudget::Spend(uint64_t bytes) {
-    if (bytes > left_) Malformed("the mesh record streams ask for far more geometry than the file holds");
-    left_ -= bytes;
-}
-
-MeshGeometry ReadMeshStream(const ByteReader& file, uint64_t stream, SlotTables& slots, StreamBudget& budget) {
+MeshGeometry ReadMeshStream(const ByteReader& file, uint64_t stream, SlotTables& slots, WorkBudget& budget) {
     MeshGeometry mesh;
     StreamState state;
     uint64_t record = stream;
     for (;;) {
-        budget.Spend(8);
+        budget.Take(1, kRecordHeaderBytes, "mesh records");
         const uint32_t type = file.U32(record);
         const uint32_t size = file.U32(record + 4);
         uint64_t advance = size;

@@ -9,12 +9,14 @@
 #include <vector>
 
 #include "formats/byte_reader.h"
+#include "formats/work_budget.h"
 #include "scene/model.h"
 
 namespace vertigon::mdls {
 
 inline constexpr uint32_t kVertexBlockMarker = 0x0412303E;
-inline constexpr uint32_t kMaxInfluences = 15;
+// The most bones one MDLS vertex may be weighted to.
+inline constexpr uint32_t kMaxMdlsVertexInfluences = 15;
 
 // Slot numbers 0-255 go through the slot table, larger ones through the extended table that a
 // slot declaration may name. Both are shared by every mesh of a file.
@@ -46,17 +48,8 @@ struct MeshGeometry {
     std::vector<std::array<uint32_t, 3>> triangles;
 };
 
-// Limits the work of a whole file: streams of several meshes may overlap, so without a bound a
-// small file could ask for vast geometry.
-class StreamBudget {
-public:
-    explicit StreamBudget(uint64_t fileSize) : left_(fileSize * 16 + 4096) {}
-    void Spend(uint64_t bytes);
-
-private:
-    uint64_t left_;
-};
-
-MeshGeometry ReadMeshStream(const ByteReader& file, uint64_t stream, SlotTables& slots, StreamBudget& budget);
+// Decodes the stream at `stream`, charging `budget` with every record walked and every vertex
+// built: streams of several meshes may overlap, so a small file could ask for vast geometry.
+MeshGeometry ReadMeshStream(const ByteReader& file, uint64_t stream, SlotTables& slots, WorkBudget& budget);
 
 }  // namespace vertigon::mdls

@@ -73,7 +73,7 @@ const char* MdlsLoader::GetFilterString() const {
 std::unique_ptr<Model> MdlsLoader::LoadFromMemory(const ModelBytes& bytes, const LoadContext& context) {
     auto file = std::make_shared<const std::vector<uint8_t>>(bytes.file.begin(), bytes.file.end());
     const ByteReader reader(*file);
-    std::unique_ptr<Model> model = ReadMdlsModel(reader);
+    std::unique_ptr<Model> model = ReadMdlsModel(reader, context.options.maxWorkBytes);
     const size_t modelBlockSize = MdlsModelBlockSize(reader);
     if (EeHarness* harness = context.emulator->harness()) harness->SetModelSource(file, modelBlockSize);
     AttachAnimations(*model, bytes, MdlsAnimationSource{context.emulator, file, modelBlockSize, {}}, context.status);

@@ -40,7 +40,7 @@ void ReadSkeleton(const ByteReader& file, const Sections& s, Model& model) {
         bone.parent = parent == kParentMask ? -1 : static_cast<int32_t>(parent);
         // The scene indexes its bones by parent; one outside the skeleton cannot be drawn.
         if (bone.parent >= static_cast<int32_t>(count))
-            throw FormatError("bone " + std::to_string(i) + " has parent " + std::to_string(parent) + " of " +
+            Refuse("bone " + std::to_string(i) + " has parent " + std::to_string(parent) + " of " +
                               std::to_string(count));
         bone.scale = {file.F32(at), file.F32(at + 4), file.F32(at + 8), 1.0f};
         bone.rotation = QuatFromEuler(file.F32(at + 16), file.F32(at + 20), file.F32(at + 24));
@@ -106,7 +106,7 @@ void AppendMesh(Shape& shape, const MeshEntry& entry, const mdls::MeshGeometry& 
     shape.batches.push_back(MakeBatch(entry, mesh, firstVertex));
 }
 
-void ReadGeometry(const ByteReader& file, const Sections& s, Model& model) {
+void ReadGeometry(const ByteReader& file, const Sections& s, Model& model, WorkBudget& budget) {
     const std::vector<MeshEntry> meshes = ReadMeshTable(file, s);
     size_t shapeCount = 0;
     for (const MeshEntry& mesh : meshes) shapeCount = std::max<size_t>(shapeCount, size_t{mesh.shape} + 1);
@@ -118,14 +118,13 @@ void ReadGeometry(const ByteReader& file, const Sections& s, Model& model) {
 
     mdls::SlotTables slots;
     slots.boneCount = static_cast<uint32_t>(model.bones.size());
-    mdls::StreamBudget budget(file.size());
     for (const MeshEntry& entry : meshes) {
         const mdls::MeshGeometry mesh = mdls::ReadMeshStream(file, entry.stream, slots, budget);
         AppendMesh(lod.shapes[entry.shape], entry, mesh);
     }
 }
 
-void ReadTextures(const ByteReader& file, const Sections& s, Model& model) {
+void ReadTextures(const ByteReader& file, const Sections& s, Model& model, WorkBudget& budget) {
     const uint32_t count = file.U32(s.model + 12) >> 4;
     const uint64_t table = ByteReader::Add(s.model, file.U32(s.model + 8));
     const uint64_t images = ByteReader::Add(s.model, file.U32(s.model + 16));
@@ -149,6 +148,7 @@ void ReadTextures(const ByteReader& file, const Sections& s, Model& model) {
         texture.width = file.U16(table + kTextureEntryBytes * i + 4);
         texture.height = file.U16(table + kTextureEntryBytes * i + 6);
         const uint64_t pixelCount = uint64_t(texture.width) * uint64_t(texture.height);
+        budget.Take(pixelCount, 4, "texture pixels");
         const auto indices = file.Bytes(cursor, pixelCount);
         cursor += pixelCount;
         IndicesToPixels(indices, model.ConvertedPalette(static_cast<int32_t>(i)), ExpandConsoleAlpha, texture.pixels);
@@ -157,12 +157,13 @@ void ReadTextures(const ByteReader& file, const Sections& s, Model& model) {
 
 }  // namespace
 
-std::unique_ptr<Model> ReadMdlsModel(const ByteReader& file) {
+std::unique_ptr<Model> ReadMdlsModel(const ByteReader& file, uint64_t maxWorkBytes) {
+    WorkBudget budget = WorkBudget::ForFile(file.size(), maxWorkBytes);
     const Sections sections = ReadSections(file);
     auto model = std::make_unique<Model>();
     ReadSkeleton(file, sections, *model);
-    ReadGeometry(file, sections, *model);
-    ReadTextures(file, sections, *model);
+    ReadGeometry(file, sections, *model, budget);
+    ReadTextures(file, sections, *model, budget);
     return model;
 }
 

@@ -6,11 +6,15 @@
 #include <memory>
 
 #include "formats/byte_reader.h"
+#include "formats/work_budget.h"
 #include "scene/model.h"
 
 namespace vertigon {
 
-std::unique_ptr<Model> ReadMdlsModel(const ByteReader& file);
+// The model of the file, its decoding charged to a work budget made from the file's size and
+// never above `maxWorkBytes`. Throws FormatError when the file does not hold what it claims or
+// asks for more work than the budget allows.
+std::unique_ptr<Model> ReadMdlsModel(const ByteReader& file, uint64_t maxWorkBytes = WorkBudget::kMaxBytes);
 
 // Bytes of the model block the game's routines read, counted from the start of the file: the
 // header's second offset minus its first, kept within the file (0 when negative).

@@ -36,7 +36,7 @@ std::vector<MsetAnimationBlock> ReadMsetAnimationBlocks(const ByteReader& file) 
         file.Require(start, 0);
         const uint64_t end = i + 1 < offsets.size() ? ByteReader::Add(base, offsets[i + 1]) : file.size();
         if (end < start)
-            throw FormatError("animation " + std::to_string(i) + " ends before it starts");
+            Refuse("animation " + std::to_string(i) + " ends before it starts");
         file.Require(start, end - start);
         blocks.push_back({start, end - start});
     }

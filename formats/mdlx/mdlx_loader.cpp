@@ -1,6 +1,7 @@
 #include "formats/mdlx/mdlx_loader.h"
 
 #include "formats/file_io.h"
+#include "formats/loader_options.h"
 #include "formats/mdlx/mdlx_model.h"
 
 namespace vertigon {
@@ -27,7 +28,7 @@ std::string MdlxLoader::CompanionPath(const std::string& modelPath) const {
 }
 
 std::unique_ptr<Model> MdlxLoader::LoadFromMemory(const ModelBytes& bytes, const LoadContext& context) {
-    std::unique_ptr<Model> model = BuildMdlxModel(bytes.file, context.gsMemory);
+    std::unique_ptr<Model> model = BuildMdlxModel(bytes.file, context.gsMemory, context.options.maxWorkBytes);
     // A model from an MDLX file never has animations.
     model->animationGroups.clear();
     return model;

@@ -37,7 +37,7 @@ void ReadSkeleton(const ByteReader& file, uint64_t header, Model& model) {
         bone.parent = file.S32(at + 4);
         // The scene indexes its bones by parent; one outside the skeleton cannot be drawn.
         if (bone.parent < -1 || bone.parent >= count) {
-            throw FormatError("bone " + std::to_string(i) + " has parent " + std::to_string(bone.parent) + " of " +
+            Refuse("bone " + std::to_string(i) + " has parent " + std::to_string(bone.parent) + " of " +
                               std::to_string(count));
         }
         bone.scale = {file.F32(at + 16), file.F32(at + 20), file.F32(at + 24), 1.0f};
@@ -48,8 +48,9 @@ void ReadSkeleton(const ByteReader& file, uint64_t header, Model& model) {
 
 }  // namespace
 
-std::unique_ptr<Model> BuildMdlxModel(std::span<const uint8_t> bytes, GsMemoryImage& gs) {
+std::unique_ptr<Model> BuildMdlxModel(std::span<const uint8_t> bytes, GsMemoryImage& gs, uint64_t maxWorkBytes) {
     const ByteReader file(bytes);
+    WorkBudget budget = WorkBudget::ForFile(bytes.size(), maxWorkBytes);
     const uint64_t modelEntry = file.U32(kModelEntryOffset);
     const uint64_t textureEntry = file.U32(kTextureEntryOffset);
 
@@ -63,10 +64,10 @@ std::unique_ptr<Model> BuildMdlxModel(std::span<const uint8_t> bytes, GsMemoryIm
     Lod& lod = model->lods.emplace_back();
     lod.drawGroups.push_back({{0}});
     const std::vector<mdlx::Subpart> subparts =
-        mdlx::ReadSubparts(file, geometryHeader, static_cast<uint32_t>(model->bones.size()));
+        mdlx::ReadSubparts(file, geometryHeader, static_cast<uint32_t>(model->bones.size()), budget);
     lod.shapes.push_back(mdlx::BuildShape(subparts, static_cast<uint32_t>(model->bones.size())));
 
-    mdlx::ReadTextures(file, textureEntry, *model, gs);
+    mdlx::ReadTextures(file, textureEntry, *model, gs, budget);
     return model;
 }
 

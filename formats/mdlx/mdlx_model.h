@@ -7,12 +7,15 @@
 #include <span>
 
 #include "formats/ps2/gs_memory.h"
+#include "formats/work_budget.h"
 #include "scene/model.h"
 
 namespace vertigon {
 
-// The model of the file, without its companion file; textures are unswizzled through `gs`. Throws FormatError when the file does not
-// hold what it claims.
-std::unique_ptr<Model> BuildMdlxModel(std::span<const uint8_t> file, GsMemoryImage& gs);
+// The model of the file, without its companion file; textures are unswizzled through `gs`. The
+// decoding is charged to a work budget made from the file's size and never above `maxWorkBytes`.
+// Throws FormatError when the file does not hold what it claims or asks for more work than that.
+std::unique_ptr<Model> BuildMdlxModel(std::span<const uint8_t> file, GsMemoryImage& gs,
+                                      uint64_t maxWorkBytes = WorkBudget::kMaxBytes);
 
 }  // namespace vertigon

@@ -16,8 +16,6 @@ constexpr uint32_t kBoneReferenceTag = 0x30000004;
 // Read from byte 11 of a tag: the first VIF code's command byte is MSCNT and nothing follows.
 constexpr uint32_t kClosingCode = 0x17;
 
-[[noreturn]] void Malformed(const std::string& what) { throw FormatError(what); }
-
 uint64_t AlignUp16(uint64_t value) { return ByteReader::Add(value, 15) & ~uint64_t{15}; }
 
 // A VIF section: a set-cycle code (0x01 0x01 ...), an unpack code whose third byte is the
@@ -39,7 +37,7 @@ Section NextSection(const ByteReader& file, const Section& previous, uint64_t el
     for (uint64_t at = previous.elements() + length; at + 1 < data.size(); ++at) {
         if (data[at] == 0x01 && data[at + 1] == 0x01) return SectionAt(file, at);
     }
-    Malformed("a VIF packet ends before all its sections");
+    Refuse("a VIF packet ends before all its sections");
 }
 
 void ReadPositions(const ByteReader& file, const Section& section, Packet& packet) {
@@ -65,12 +63,12 @@ void ReadBoneVertexCounts(const ByteReader& file, uint64_t list, Packet& packet)
     for (size_t i = 0; i < packet.bones.size(); ++i) {
         const uint32_t count = file.U32(list + 4 * i);
         if (count > positions - packet.positionBones.size()) {
-            Malformed("a packet's bone vertex counts cover more than its " + std::to_string(positions) + " positions");
+            Refuse("a packet's bone vertex counts cover more than its " + std::to_string(positions) + " positions");
         }
         packet.positionBones.insert(packet.positionBones.end(), count, packet.bones[i]);
     }
     if (packet.positionBones.size() != positions) {
-        Malformed("a packet's bone vertex counts leave " + std::to_string(positions - packet.positionBones.size()) +
+        Refuse("a packet's bone vertex counts leave " + std::to_string(positions - packet.positionBones.size()) +
                   " positions without a bone");
     }
 }
@@ -89,8 +87,7 @@ void NumberPlainVertices(Packet& packet) {
 // Weighted: after the bone vertex counts (from `list`), padding to 16 bytes, the G group sizes,
 // then per group k padding to 16 bytes and its entries of k + 1 position indices. The entries of
 // group 0 come first in the packet's vertex numbering, then those of group 1, and so on.
-// Returns the offset just past the last entry.
-uint64_t ReadWeightGroups(const ByteReader& file, uint64_t list, uint32_t groupCount, Packet& packet) {
+void ReadWeightGroups(const ByteReader& file, uint64_t list, uint32_t groupCount, Packet& packet) {
     uint64_t offset = AlignUp16(4 * uint64_t{packet.bones.size()});
     const uint64_t sizes = ByteReader::Add(list, offset);
     file.RequireArray(sizes, groupCount, 4);
@@ -105,7 +102,7 @@ uint64_t ReadWeightGroups(const ByteReader& file, uint64_t list, uint32_t groupC
         for (uint64_t word = 0; word < words; ++word) {
             const uint32_t position = file.U32(at + 4 * word);
             if (position >= packet.positions.size()) {
-                Malformed("weight group " + std::to_string(k) + " names position " + std::to_string(position) +
+                Refuse("weight group " + std::to_string(k) + " names position " + std::to_string(position) +
                           " of a packet with " + std::to_string(packet.positions.size()));
             }
             packet.vertexPositions.push_back(position);
@@ -115,14 +112,13 @@ uint64_t ReadWeightGroups(const ByteReader& file, uint64_t list, uint32_t groupC
         }
         offset += 4 * words;
     }
-    return list + offset;
 }
 
 void ReadStrip(const ByteReader& file, const Section* coordinates, const Section& indices, const Section& flags,
                Packet& packet) {
     const uint32_t n = flags.count;
     if (indices.count < n || (coordinates && coordinates->count < n)) {
-        Malformed("a packet has more strip flags than vertex numbers or texture coordinates");
+        Refuse("a packet has more strip flags than vertex numbers or texture coordinates");
     }
     packet.strip.resize(n);
     for (uint32_t i = 0; i < n; ++i) {
@@ -134,19 +130,17 @@ void ReadStrip(const ByteReader& file, const Section* coordinates, const Section
             e.v = file.S16(coordinates->elements() + 4 * uint64_t{i} + 2);
         }
         if (StripFlagPushes(e.flag) && e.vertex >= packet.vertexCount()) {
-            Malformed("a strip names vertex " + std::to_string(e.vertex) + " of a packet with " +
+            Refuse("a strip names vertex " + std::to_string(e.vertex) + " of a packet with " +
                       std::to_string(packet.vertexCount()));
         }
     }
 }
 
-// `end` receives the offset just past the packet's last byte.
-Packet ReadPacket(const ByteReader& file, uint64_t data, std::vector<uint32_t> bones, uint32_t boneCount,
-                  uint64_t& end) {
+Packet ReadPacket(const ByteReader& file, uint64_t data, std::vector<uint32_t> bones, uint32_t boneCount) {
     Packet packet;
     for (uint32_t bone : bones) {
         if (bone >= boneCount) {
-            Malformed("a packet names bone " + std::to_string(bone) + " of " + std::to_string(boneCount));
+            Refuse("a packet names bone " + std::to_string(bone) + " of " + std::to_string(boneCount));
         }
     }
     packet.bones = std::move(bones);
@@ -187,52 +181,42 @@ Packet ReadPacket(const ByteReader& file, uint64_t data, std::vector<uint32_t> b
 
     ReadBoneVertexCounts(file, list, packet);
     if (packet.weighted) {
-        end = ReadWeightGroups(file, list, groupCount, packet);
+        ReadWeightGroups(file, list, groupCount, packet);
     } else {
         NumberPlainVertices(packet);
-        end = list + 4 * uint64_t{packet.bones.size()};
     }
     ReadStrip(file, hasCoordinates ? &coordinates : nullptr, indices, flags, packet);
     return packet;
 }
 
-// Chains and packets of a genuine file each hold their own bytes, so together they never claim
-// more than the file's size. A file whose chains or packets overlap enough to claim more would
-// only multiply work and memory, and is refused.
-class Budget {
-public:
-    explicit Budget(uint64_t fileBytes) : left_(fileBytes) {}
-    void Spend(uint64_t bytes, const char* what) {
-        if (bytes > left_) Malformed(std::string("the model's ") + what + " claim more bytes than the file holds");
-        left_ -= bytes;
-    }
-
-private:
-    uint64_t left_;
-};
+// The bytes of the records a packet holds.
+uint64_t PacketBytes(const Packet& p) {
+    return p.bones.size() * sizeof(uint32_t) + p.positions.size() * sizeof(PacketPosition) +
+           p.positionBones.size() * sizeof(uint32_t) + p.vertexStart.size() * sizeof(uint32_t) +
+           p.vertexPositions.size() * sizeof(uint32_t) + p.strip.size() * sizeof(StripElement);
+}
 
 // Walks the chain tag by tag. Bone references add to the bone list of the packet being
 // collected; a closing tag ends the packet, whose data the first tag after the previous closing
 // tag points to. Other tags are passed over, and so is anything after the last closing tag.
 void ReadChain(const ByteReader& file, uint64_t header, uint64_t chain, uint32_t tagCount, uint32_t boneCount,
-               Budget& chainBudget, Budget& packetBudget, Subpart& subpart) {
+               WorkBudget& budget, Subpart& subpart) {
     file.RequireArray(chain, tagCount, kTagBytes);
-    chainBudget.Spend(tagCount * kTagBytes, "DMA chains");
+    budget.Take(tagCount, kTagBytes, "DMA chain tags");
     std::vector<uint32_t> bones;
     uint64_t firstTag = chain;
     for (uint32_t t = 0; t < tagCount; ++t) {
         const uint64_t tag = chain + t * kTagBytes;
         if (file.U32(tag) == kBoneReferenceTag) {
             if (bones.size() == kMaxPacketBones) {
-                Malformed("a packet references more than " + std::to_string(kMaxPacketBones) + " bones");
+                Refuse("a packet references more than " + std::to_string(kMaxPacketBones) + " bones");
             }
             bones.push_back(file.U32(tag + 4));
         }
         if (file.U32(tag + 11) == kClosingCode) {
             const uint64_t data = ByteReader::Add(header, file.U32(firstTag + 4));
-            uint64_t end = data;
-            subpart.packets.push_back(ReadPacket(file, data, std::move(bones), boneCount, end));
-            packetBudget.Spend(end - data, "VIF packets");
+            subpart.packets.push_back(ReadPacket(file, data, std::move(bones), boneCount));
+            budget.Take(1, PacketBytes(subpart.packets.back()), "VIF packets");
             bones.clear();
             firstTag = tag + kTagBytes;
         }
@@ -241,20 +225,18 @@ void ReadChain(const ByteReader& file, uint64_t header, uint64_t chain, uint32_t
 
 }  // namespace
 
-std::vector<Subpart> ReadSubparts(const ByteReader& file, uint64_t header, uint32_t boneCount) {
+std::vector<Subpart> ReadSubparts(const ByteReader& file, uint64_t header, uint32_t boneCount, WorkBudget& budget) {
     const uint32_t count = file.U32(ByteReader::Add(header, 0x1C));
     const uint64_t headers = ByteReader::Add(header, 0x20);
     file.RequireArray(headers, count, kSubpartHeaderBytes);
     std::vector<Subpart> subparts(count);
-    Budget chainBudget(file.size());
-    Budget packetBudget(file.size());
     for (uint32_t s = 0; s < count; ++s) {
         const uint64_t at = headers + s * kSubpartHeaderBytes;
         Subpart& subpart = subparts[s];
         subpart.flags = file.U32(at);
         subpart.textureIndex = file.U32(at + 4);
         const uint64_t chain = ByteReader::Add(header, file.U32(at + 16));
-        ReadChain(file, header, chain, file.U32(at + 24), boneCount, chainBudget, packetBudget, subpart);
+        ReadChain(file, header, chain, file.U32(at + 24), boneCount, budget, subpart);
     }
     return subparts;
 }

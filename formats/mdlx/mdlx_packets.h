@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "formats/byte_reader.h"
+#include "formats/work_budget.h"
 
 namespace vertigon::mdlx {
 
@@ -62,6 +63,8 @@ struct Subpart {
 // FormatError when the file does not hold what the headers claim, when a bone list names a bone
 // not below `boneCount` or holds more than 48 bones, or when a strip or weight group names a
 // vertex or position the packet does not have.
-std::vector<Subpart> ReadSubparts(const ByteReader& file, uint64_t header, uint32_t boneCount);
+// Every chain tag walked and every packet built is charged to `budget`: subparts may share chains
+// and tags may share packets, so a small file could otherwise ask for vast work.
+std::vector<Subpart> ReadSubparts(const ByteReader& file, uint64_t header, uint32_t boneCount, WorkBudget& budget);
 
 }  // namespace vertigon::mdlx

@@ -128,7 +128,7 @@ public:
 
 private:
     int32_t NextOutputVertex() {
-        if (nextVertex_ == std::numeric_limits<int32_t>::max()) throw FormatError("the model has too many vertices");
+        if (nextVertex_ == std::numeric_limits<int32_t>::max()) Refuse("the model has too many vertices");
         return nextVertex_++;
     }
 

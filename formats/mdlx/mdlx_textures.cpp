@@ -47,7 +47,7 @@ Container ReadContainer(const ByteReader& file, uint64_t entry) {
     // Every palette takes 1 KiB and every texture a register record in the file; counts beyond
     // that cannot be genuine and would only ask for memory.
     if (c.paletteCount > file.size() / kPaletteBytes) {
-        throw FormatError("the texture entry claims " + std::to_string(c.paletteCount) +
+        Refuse("the texture entry claims " + std::to_string(c.paletteCount) +
                           " palettes, more than the file can hold");
     }
     if (c.textureCount > 0) {
@@ -74,8 +74,10 @@ void ReadPalette(const ByteReader& file, const Container& c, uint32_t p, Model& 
 
 }  // namespace
 
-void ReadTextures(const ByteReader& file, uint64_t entry, Model& model, GsMemoryImage& gs) {
+void ReadTextures(const ByteReader& file, uint64_t entry, Model& model, GsMemoryImage& gs, WorkBudget& budget) {
     const Container c = ReadContainer(file, entry);
+    budget.Take(c.textureCount, sizeof(Texture), "textures");
+    budget.Take(c.paletteCount, 2 * kPaletteBytes, "palettes");
     model.textures.resize(c.textureCount);
     model.AllocatePalettes(c.paletteCount);
     for (uint32_t p = 0; p < std::min(c.textureCount, c.paletteCount); ++p) ReadPalette(file, c, p, model);
@@ -90,17 +92,19 @@ void ReadTextures(const ByteReader& file, uint64_t entry, Model& model, GsMemory
         const uint32_t w = file.U32(uploadSize);
         const uint32_t hr = file.U32(uploadSize + 4);
         const uint64_t bytes = ByteReader::Mul(ByteReader::Mul(w, hr), 4);
+        // Each word holds four indices, each becoming four bytes of pixels.
+        budget.Take(bytes, 16, "texture pixels");
         const auto words = file.Bytes(cursor, bytes);
         const auto readWidth = static_cast<uint32_t>(uint64_t{w} * 2 / 64);
         if (!UnswizzlePsmt8(gs, words, w, hr, w / 64, readWidth, indices)) {
-            throw FormatError("texture " + std::to_string(k) + " (" + std::to_string(w) + " x " + std::to_string(hr) +
+            Refuse("texture " + std::to_string(k) + " (" + std::to_string(w) + " x " + std::to_string(hr) +
                               " words) does not fit the graphics memory");
         }
         Texture& texture = model.textures[k];
         texture.width = static_cast<int32_t>(2 * w);
         texture.height = static_cast<int32_t>(2 * hr);
         if (!indices.empty()) {
-            if (c.paletteCount == 0) throw FormatError("texture " + std::to_string(k) + " has no palette");
+            if (c.paletteCount == 0) Refuse("texture " + std::to_string(k) + " has no palette");
             const int32_t palette = k < c.paletteCount ? static_cast<int32_t>(k) : 0;
             IndicesToPixels(indices, model.ConvertedPalette(palette), ExpandConsoleAlpha, texture.pixels);
         }

@@ -6,12 +6,14 @@
 
 #include "formats/byte_reader.h"
 #include "formats/ps2/gs_memory.h"
+#include "formats/work_budget.h"
 #include "scene/model.h"
 
 namespace vertigon::mdlx {
 
-// Reads the textures and palettes of the entry at `entry` into the model, unswizzling through `gs`. Throws FormatError
-// when the entry does not hold what it claims or an upload does not fit the graphics memory.
-void ReadTextures(const ByteReader& file, uint64_t entry, Model& model, GsMemoryImage& gs);
+// Reads the textures and palettes of the entry at `entry` into the model, unswizzling through
+// `gs` and charging `budget` with what it builds. Throws FormatError when the entry does not hold
+// what it claims, an upload does not fit the graphics memory or the budget is spent.
+void ReadTextures(const ByteReader& file, uint64_t entry, Model& model, GsMemoryImage& gs, WorkBudget& budget);
 
 }  // namespace vertigon::mdlx

@@ -19,8 +19,8 @@ public:
         : file_(file), nodesLeft_(file.size() / 4 + 1) {}
 
     RawChunk Read(uint64_t offset, int depth) {
-        if (depth > kMaxDepth) throw FormatError("the chunk tree is nested too deeply");
-        if (nodesLeft_-- == 0) throw FormatError("the chunk tree names more chunks than the file holds");
+        if (depth > kMaxDepth) Refuse("the chunk tree is nested too deeply");
+        if (nodesLeft_-- == 0) Refuse("the chunk tree names more chunks than the file holds");
         file_.Require(offset, RawChunk::kHeaderBytes);
 
         RawChunk chunk;

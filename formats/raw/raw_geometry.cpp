@@ -14,12 +14,6 @@ constexpr float kPositionScale = 40.0f;
 constexpr float kNormalScale = 1.0f / 256.0f;
 constexpr uint16_t kFlagEmit = 0;
 
-[[noreturn]] void Refuse(const char* format, unsigned a, unsigned b, unsigned c = 0) {
-    char text[160];
-    std::snprintf(text, sizeof text, format, a, b, c);
-    throw FormatError(text);
-}
-
 constexpr uint64_t kBytesPerUnit = 256;
 
 class GeometryBuilder {
@@ -37,7 +31,7 @@ public:
     void Build(uint64_t data) {
         const uint32_t lodCount = file_.U16(data);
         if (lodCount > RawMaterialMap::kLists) {
-            Refuse("the file has %u levels of detail; at most %u are supported", lodCount, RawMaterialMap::kLists);
+            Refuse("the file has ", lodCount, " levels of detail; at most ", RawMaterialMap::kLists, " are supported");
         }
         file_.RequireArray(data + 4, lodCount, 4);
         model_.lods.resize(lodCount);
@@ -59,7 +53,7 @@ private:
         const uint32_t shapeCount = file_.U32(record);
         file_.RequireArray(record + 4, shapeCount, 2);
         if (shapeCount > RawMaterialMap::kShapes) {
-            Refuse("Lod %u has %u shapes; at most %u are supported", index, shapeCount, RawMaterialMap::kShapes);
+            Refuse("Lod ", index, " has ", shapeCount, " shapes; at most ", RawMaterialMap::kShapes, " are supported");
         }
         Spend(shapeCount);
         lod.shapes.resize(shapeCount);
@@ -70,7 +64,7 @@ private:
         DrawGroup group;
         for (int32_t shape : map_.lists[index]) {
             if (static_cast<uint32_t>(shape) >= shapeCount) {
-                Refuse("Lod %u draws shape %u of %u", index, static_cast<unsigned>(shape), shapeCount);
+                Refuse("Lod ", index, " draws shape ", static_cast<unsigned>(shape), " of ", shapeCount);
             }
             group.shapeIndices.push_back(shape);
         }
@@ -101,10 +95,10 @@ private:
                 continue;
             }
             if (slot->textureIndex >= imageCount_) {
-                Refuse("shape %u uses texture image %u of %u", shapeIndex, slot->textureIndex, imageCount_);
+                Refuse("shape ", shapeIndex, " uses texture image ", slot->textureIndex, " of ", imageCount_);
             }
             if (slot->paletteIndex >= paletteCount_) {
-                Refuse("shape %u uses palette %u of %u", shapeIndex, slot->paletteIndex, paletteCount_);
+                Refuse("shape ", shapeIndex, " uses palette ", slot->paletteIndex, " of ", paletteCount_);
             }
             material.drawable = true;
             material.textureIndex = static_cast<int32_t>(paletteCount_ * slot->textureIndex + slot->paletteIndex);
@@ -169,8 +163,8 @@ private:
             const RawStripEntry& e = *corners[c];
             const auto vertexCount = static_cast<unsigned>(packet_.positions.size());
             const auto coordCount = static_cast<unsigned>(packet_.coords.size());
-            if (e.vertex >= vertexCount) Refuse("a strip names vertex %u of a packet of %u", e.vertex, vertexCount);
-            if (e.coord >= coordCount) Refuse("a strip names coordinate %u of a packet of %u", e.coord, coordCount);
+            if (e.vertex >= vertexCount) Refuse("a strip names vertex ", e.vertex, " of a packet of ", vertexCount);
+            if (e.coord >= coordCount) Refuse("a strip names coordinate ", e.coord, " of a packet of ", coordCount);
             triangle.positionIndex[c] = first + e.vertex;
             triangle.normalIndex[c] = first + e.vertex;
             triangle.u[c] = packet_.coords[e.coord][0];

@@ -16,7 +16,7 @@ namespace {
 
 const RawChunk& RequireChunk(const RawChunk& root, const char* tag) {
     const RawChunk* chunk = FindChunk(root, tag);
-    if (!chunk) throw FormatError(std::string("the file has no ") + tag + " chunk");
+    if (!chunk) Refuse(std::string("the file has no ") + tag + " chunk");
     return *chunk;
 }
 

@@ -9,12 +9,6 @@ namespace vertigon {
 
 namespace {
 
-[[noreturn]] void Refuse(const char* format, unsigned a, unsigned b, unsigned c) {
-    char text[160];
-    std::snprintf(text, sizeof text, format, a, b, c);
-    throw FormatError(text);
-}
-
 struct ListEntry {
     uint32_t shape = 0;
     uint32_t selector = 0;
@@ -56,16 +50,16 @@ RawMaterialMap ReadRawMaterialMap(const ByteReader& file, const RawChunk& chunk)
             } else if (havePrevious) {
                 entry = previous;
             } else {
-                Refuse("material list %u repeats an entry (encoding %u) before any was read", list, encoding, 0);
+                Refuse("material list ", list, " repeats an entry (encoding ", encoding, ") before any was read");
             }
             previous = entry;
             havePrevious = true;
 
             if (entry.selector >= selectorCount) {
-                Refuse("material list %u names selector %u of %u", list, entry.selector, selectorCount);
+                Refuse("material list ", list, " names selector ", entry.selector, " of ", selectorCount);
             }
             const uint32_t pair = file.U8(selectors + 3 * uint64_t{entry.selector});
-            if (pair >= pairCount) Refuse("material list %u names texture pair %u of %u", list, pair, pairCount);
+            if (pair >= pairCount) Refuse("material list ", list, " names texture pair ", pair, " of ", pairCount);
             static_assert(RawMaterialMap::kShapes > 0xFF, "a shape index is one byte and always has a slot");
             RawMaterialMap::Slot& slot = map.slots[list][entry.shape];
             slot.present = true;

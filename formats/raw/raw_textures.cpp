@@ -73,10 +73,7 @@ void ReadRawTextures(const ByteReader& file, const RawChunk& chunk, Model& model
         const auto words = file.Bytes(image.pixelOffset, uint64_t{w} * h * 4);
         // Buffer widths twice those of the MDLX format: W div 32 to write, W div 16 to read.
         if (!UnswizzlePsmt8(gs, words, w, h, w / 32, w / 16, indices)) {
-            char text[120];
-            std::snprintf(text, sizeof text, "texture image %u (%u x %u words) does not fit the graphics memory", k, w,
-                          h);
-            throw FormatError(text);
+            Refuse("texture image ", k, " (", w, " x ", h, " words) does not fit the graphics memory");
         }
         for (uint64_t p = 0; p < paletteCount; ++p) {
             const auto palette = model.ConvertedPalette(static_cast<int32_t>(p));

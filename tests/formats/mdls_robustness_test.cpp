@@ -107,19 +107,36 @@ TEST(MdlsRobustness, EverySingleByteChangeLoadsOrIsRefused) {
     }
 }
 
-TEST(MdlsRobustness, SharedStreamsCannotMultiplyIntoVastGeometry) {
-    // Thousands of mesh entries all pointing at one long stream.
+// Mesh entries may share a stream, so a small file can ask for the same geometry many times
+// over; the shared work budget bounds it, and a caller's lower limit with it.
+TEST(MdlsRobustness, SharedStreamsAreChargedToTheWorkBudget) {
+    auto expectRefusedForWork = [](const std::vector<uint8_t>& file, uint64_t maxWorkBytes) {
+        LoaderOptions options = NoImageSearch();
+        options.maxWorkBytes = maxWorkBytes;
+        Workspace workspace(options);
+        try {
+            LoadMdlsFiles(workspace, file);
+            ADD_FAILURE() << "loaded";
+        } catch (const FormatError& e) {
+            EXPECT_NE(std::string(e.what()).find("asks for too many"), std::string::npos) << e.what();
+        }
+    };
+    const std::vector<uint8_t> everything = WriteMdls(Everything());
+    expectRefusedForWork(everything, 64);
+
+    // Hundreds of mesh entries all pointing at one long stream.
     MdlsDescription d;
     d.bones.resize(1);
     std::vector<MdlsUnweightedVertex> strip(2000);
     d.meshes.push_back(Mesh(0, MdlsStream().Vertices(1, strip).End()));
-    for (int i = 0; i < 4000; ++i) d.meshes.push_back(Mesh(0, MdlsStream().End()));
+    for (int i = 0; i < 400; ++i) d.meshes.push_back(Mesh(0, MdlsStream().End()));
     MdlsLayout layout;
     std::vector<uint8_t> file = WriteMdls(d, &layout);
+    Workspace workspace(NoImageSearch());
+    ASSERT_NE(LoadMdlsFiles(workspace, file), nullptr);
     const uint32_t first = static_cast<uint32_t>(layout.streams[0] - layout.meshTable);
     for (size_t i = 1; i < d.meshes.size(); ++i) std::memcpy(&file[layout.meshTable + 16 * i + 12], &first, 4);
-    Workspace workspace(NoImageSearch());
-    EXPECT_THROW(LoadMdlsFiles(workspace, file), FormatError);
+    expectRefusedForWork(file, WorkBudget::kMaxBytes);
 }
 
 TEST(MdlsRobustness, DamagedAnimationBlocksEndInAFaultOrTheStepBound) {

@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "formats/load_error.h"
+#include "formats/mdlx/mdlx_loader.h"
+#include "formats/workspace.h"
 #include "tests/formats/mdlx_test_support.h"
 
 namespace vertigon {
@@ -44,6 +46,12 @@ bool LoadsOrIsRefused(GsMemoryImage& gs, std::span<const uint8_t> bytes) {
 }
 
 void PatchU32(std::vector<uint8_t>& file, size_t offset, uint32_t value) { std::memcpy(&file[offset], &value, 4); }
+
+uint32_t ReadU32(const std::vector<uint8_t>& file, size_t offset) {
+    uint32_t value = 0;
+    std::memcpy(&value, &file[offset], 4);
+    return value;
+}
 
 TEST(MdlxRobustness, EveryTruncationLoadsOrIsRefused) {
     GsMemoryImage gs;
@@ -161,22 +169,61 @@ TEST(MdlxRobustness, OffsetsAndCountsBeyondTheFileAreRefused) {
     EXPECT_TRUE(refusedWith(layout.registers + 0xD0, 0x10000)) << "upload width";
 }
 
-TEST(MdlxRobustness, ChainsSharedBeyondTheFilesSizeAreRefused) {
-    GsMemoryImage gs;
-    // One packet of 255 positions; seven more subparts with empty chains.
+// Loads through the loader, with the work limit a caller set in the workspace's options.
+std::unique_ptr<Model> LoadWithLimit(const std::vector<uint8_t>& file, uint64_t maxWorkBytes) {
+    LoaderOptions options;
+    options.searchDefaultEeImagePlaces = false;
+    options.maxWorkBytes = maxWorkBytes;
+    Workspace workspace(options);
+    return MdlxLoader().LoadFromMemory(ModelBytes{file}, workspace.context());
+}
+
+void ExpectRefusedForWork(const std::vector<uint8_t>& file, uint64_t maxWorkBytes) {
+    try {
+        LoadWithLimit(file, maxWorkBytes);
+        ADD_FAILURE() << "loaded";
+    } catch (const FormatError& e) {
+        EXPECT_NE(std::string(e.what()).find("asks for too many"), std::string::npos) << e.what();
+    }
+}
+
+// Subparts may share a chain and tags a packet, so a small file can ask for the same packet to
+// be built many times over; the shared work budget bounds how many.
+TEST(MdlxRobustness, SharedChainsAndPacketsAreChargedToTheWorkBudget) {
+    // One packet of 255 positions; more subparts with empty chains.
     std::vector<Vec4> positions(255, Vec4{1, 2, 3, 1});
     MdlxDescription d = WithPacket(testing::OneBonePacket(0, positions, testing::TriangleStrip(255)));
-    for (int i = 0; i < 7; ++i) d.subparts.push_back({0, 0, {}});
+    constexpr size_t kSubparts = 128;
+    for (size_t i = 1; i < kSubparts; ++i) d.subparts.push_back({0, 0, {}});
     MdlxLayout layout;
     std::vector<uint8_t> file = testing::WriteMdlx(d, &layout);
-    ASSERT_TRUE(LoadsOrIsRefused(gs, file));
-    // Point every subpart at the first chain: eight copies of a packet that is most of the file.
-    const size_t first = layout.geometryHeader + 0x20;
+    const size_t headers = layout.geometryHeader + 0x20;
+
+    // Eight subparts sharing the first chain stay within the budget of the file's size, and are
+    // refused under a caller's lower limit.
+    std::vector<uint8_t> eight = file;
     for (size_t s = 1; s < 8; ++s) {
-        std::memcpy(&file[first + 32 * s + 16], &file[first + 16], 4);
-        std::memcpy(&file[first + 32 * s + 24], &file[first + 24], 4);
+        std::memcpy(&eight[headers + 32 * s + 16], &eight[headers + 16], 8);
+        std::memcpy(&eight[headers + 32 * s + 24], &eight[headers + 24], 4);
     }
-    EXPECT_THROW(BuildMdlxModel(file, gs), FormatError);
+    EXPECT_NE(LoadWithLimit(eight, WorkBudget::kMaxBytes), nullptr);
+    ExpectRefusedForWork(eight, 4 * file.size());
+
+    // Every subpart walks one appended chain that sends the one packet 64 times: 8192 packets
+    // of some 9 KiB each from a file of a few kilobytes more.
+    const size_t firstChain = layout.geometryHeader + ReadU32(file, headers + 16);
+    const uint32_t firstTags = ReadU32(file, headers + 24);
+    const std::vector<uint8_t> oneSend(file.begin() + static_cast<long>(firstChain),
+                                       file.begin() + static_cast<long>(firstChain + 16 * firstTags));
+    const auto chain = static_cast<uint32_t>(file.size() - layout.geometryHeader);
+    constexpr uint32_t kSends = 64;
+    for (uint32_t t = 0; t < kSends; ++t) file.insert(file.end(), oneSend.begin(), oneSend.end());
+    const uint32_t tags = kSends * firstTags;
+    for (size_t s = 0; s < kSubparts; ++s) {
+        PatchU32(file, headers + 32 * s + 16, chain);
+        PatchU32(file, headers + 32 * s + 24, tags);
+    }
+    ExpectRefusedForWork(file, WorkBudget::kMaxBytes);
 }
 
 }  // namespace
