@@ -147,10 +147,7 @@ ViewSession::ViewSession(Model& model, const ViewOptions& options, SceneRenderer
     }
 }
 
-void ViewSession::Settle() {
-    view.Update(time_);
-    view.Update(0.0f);
-}
+void ViewSession::Settle() { view.Update(time_); }
 
 void ViewSession::Fit() {
     if (const std::optional<Framing> framing = FrameBox(CurrentBox(*entry), *view.scene.camera)) {

@@ -51,9 +51,8 @@ Model* OpenViewModel(LoaderRegistry& registry, const ViewOptions& options, const
 
 // The viewer's view of one model, drawn by `renderer` (none for poses only). Construction
 // shows the model with the chosen animation as the viewer opens it; Settle runs the update of
-// the redraw that advances it by `time` and the one of the next redraw, with a zero step, so
-// that the bones and the render records hold the pose at that time (a redraw shows the pose of
-// the one before it).
+// the redraw that advances it by `time`, after which the bones and the render records hold the
+// pose at that time.
 class ViewSession {
 public:
     ViewSession(Model& model, const ViewOptions& options, SceneRenderer* renderer = nullptr);

@@ -136,11 +136,7 @@ ClipKeys BakeClip(Model& model, int32_t group, int32_t index, int32_t frames, co
     double previousTime = -1;
     for (int32_t k = 0; k < frames; ++k) {
         tick();
-        if (k > 0) {
-            // One redraw that advances the clip, and one that settles the pose it wrote.
-            entry.Update(step);
-            entry.Update(0.0f);
-        }
+        if (k > 0) entry.Update(step);  // the redraw that moves the clip on by one data frame
         const double time = static_cast<double>(animation.time) * seconds;
         if (time <= previousTime) break;  // the clip wrapped to its start
         previousTime = time;

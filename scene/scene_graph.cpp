@@ -122,6 +122,12 @@ void ComposePose(const Mat4& nodeWorld, Placement& placement, std::span<Bone> bo
 }
 
 void ModelEntry::Update(float frameStep) {
+    if (playing && currentAnimation && frameStep != 0.0f) {
+        // Set first: an animation that writes world matrices itself clears it in Apply.
+        poseDirty = true;
+        currentAnimation->Advance(frameStep);
+        currentAnimation->Apply(*this);
+    }
     if (poseDirty) {
         ComposePose(world, placement_, bones);
         skinDirty = true;
@@ -130,11 +136,6 @@ void ModelEntry::Update(float frameStep) {
     if (skinDirty) {
         for (const auto& record : lodRender_) record->Skin();
         skinDirty = false;
-    }
-    if (playing && currentAnimation && frameStep != 0.0f) {
-        poseDirty = true;
-        currentAnimation->Advance(frameStep);
-        currentAnimation->Apply(*this);
     }
 }
 

@@ -106,6 +106,8 @@ public:
     // Destroys the render records last to first, then releases the model.
     ~ModelEntry() override;
 
+    // Advances the playing animation by `frameStep` and applies it, composes the bone world
+    // matrices and re-skins the records, in that order: the redraw after it shows this pose.
     void Update(float frameStep) override;
     void Draw() override;
 

@@ -224,10 +224,7 @@ std::vector<Corners3> ViewerTriangles(Model& model, int lod, int group, int inde
     ModelEntry entry(model);
     if (group >= 0) entry.SelectAnimation(group, index);
     entry.Update(0.0f);
-    for (int i = 0; i < redraws; ++i) {
-        entry.Update(step);
-        entry.Update(0.0f);
-    }
+    for (int i = 0; i < redraws; ++i) entry.Update(step);
     if (pose) {
         pose(entry.bones);
         entry.poseDirty = true;

@@ -250,10 +250,8 @@ TEST(Draw, TwoBoneModelMovesOnScreenUnderAKeyframeAnimation) {
     EXPECT_TRUE(white(image.At(left, 64)));
     EXPECT_TRUE(IsBackground(image.At(right, 64)));
 
-    // The redraw that advances the clip still shows the pose it started with.
+    // The redraw that advances the clip shows the pose it advanced to.
     image = rig.Frame(1.0f);
-    EXPECT_TRUE(white(image.At(left, 64)));
-    image = rig.Frame(0.0f);
     OffscreenRig::Save(image, "animation_frame1");
     EXPECT_TRUE(IsBackground(image.At(left, 64)));
     EXPECT_TRUE(white(image.At(right, 64)));
