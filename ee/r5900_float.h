@@ -1,14 +1,14 @@
 // Single precision as the R5900's FPU and vector units compute it. The format is IEEE-like
 // (sign, 8-bit exponent, 23-bit fraction) with no infinities, NaNs or denormals: an exponent of
 // 0 is zero whatever the fraction, every other exponent (255 included) an ordinary number, so
-// the largest magnitude is 0x7FFFFFFF, about 2^129. Results are rounded toward zero; a result
-// too large is the largest magnitude with the result's sign, one too small to be normal is
-// zero with the result's sign.
+// the largest magnitude is 0x7FFFFFFF, about 2^129. Sums, products and conversions are rounded
+// toward zero, quotients and square roots to nearest; a result too large is the largest
+// magnitude with the result's sign, one too small to be normal is zero with the result's sign.
 //
 // These functions work on bit patterns: operands become doubles (exact: the range and the 24
-// significant bits fit), the double result is truncated back by bit operations. They give the
-// same result whether the host rounds to nearest or toward zero. ee/float_mode.h adds the
-// faster host-float path the run loops use.
+// significant bits fit), the double result is rounded back by bit operations. They give the
+// same result whether the host rounds to nearest or toward zero, on every processor.
+// ee/float_mode.h adds the optional host-float path of x86-64.
 #pragma once
 
 #include <bit>
@@ -42,18 +42,21 @@ inline uint32_t Truncate(double value) {
     return sign | static_cast<uint32_t>(exponent) << 23 | (static_cast<uint32_t>(d >> 29) & 0x7FFFFF);
 }
 
-// fs + ft. With exponents at most 28 apart the double sum is exact (24 + 28 bits and a carry);
-// farther apart, the smaller operand lies below the larger one's last place, so the larger one
-// is the truncated sum when the signs agree and the next value toward zero when they differ.
-inline uint32_t Add(uint32_t a, uint32_t b) {
+// The adder aligns the operand with the smaller exponent to the larger one keeping one guard
+// bit: with exponents d apart, its lowest d - 1 fraction bits are lost, and from d = 25 on it
+// is a zero (its sign kept). Then the exact sum is truncated, so a far smaller operand leaves
+// the larger one unchanged whatever its sign.
+inline void AlignForAdd(uint32_t& a, uint32_t& b) {
     const uint32_t ea = (a >> 23) & 0xFF;
     const uint32_t eb = (b >> 23) & 0xFF;
-    if (ea != 0 && eb != 0 && (ea > eb + 28 || eb > ea + 28)) {
-        const uint32_t larger = ea > eb ? a : b;
-        if (((a ^ b) & kSignBit) == 0) return larger;
-        const uint32_t result = larger - 1;
-        return IsZero(result) ? result & kSignBit : result;
-    }
+    const uint32_t d = ea > eb ? ea - eb : eb - ea;
+    const uint32_t keep = d == 0 ? ~0u : d >= 25 ? kSignBit : ~((1u << (d - 1)) - 1);
+    (ea < eb ? a : b) &= keep;
+}
+
+// After alignment the double sum is exact: at most 24 + 24 bits and a carry.
+inline uint32_t Add(uint32_t a, uint32_t b) {
+    AlignForAdd(a, b);
     return Truncate(Decode(a) + Decode(b));
 }
 
@@ -62,17 +65,25 @@ inline uint32_t Sub(uint32_t a, uint32_t b) { return Add(a, b ^ kSignBit); }
 // The double product of two 24-bit significands is exact.
 inline uint32_t Mul(uint32_t a, uint32_t b) { return Truncate(Decode(a) * Decode(b)); }
 
-// A zero divisor gives the largest magnitude, signed by the exclusive or of the operands'
-// signs, for a zero dividend too. Otherwise the double quotient, though rounded, lies on the
-// same side of every value of the format as the exact one (they are at least 2^-49 relative
-// apart, the double's error below 2^-52), so truncating it truncates the exact quotient.
-inline uint32_t Div(uint32_t a, uint32_t b) {
-    if (IsZero(b)) return ((a ^ b) & kSignBit) | kMaxMagnitude;
-    return Truncate(Decode(a) / Decode(b));
+// A double rounded to nearest into the format: half a unit of the format's last place added
+// to the double's bits (a carry runs into the exponent), then truncated. Halfway cases need no
+// rule of their own: no quotient or root of the format's values lies exactly halfway.
+inline uint32_t RoundToNearest(double value) {
+    return Truncate(std::bit_cast<double>(std::bit_cast<uint64_t>(value) + (uint64_t{1} << 28)));
 }
 
-// The root of |a| (the same argument as for Div makes the double root safe to truncate).
-inline uint32_t SqrtOfMagnitude(uint32_t a) { return Truncate(std::sqrt(Decode(a & kMaxMagnitude))); }
+// A zero divisor gives the largest magnitude, signed by the exclusive or of the operands'
+// signs, for a zero dividend too. Otherwise the exact quotient of two 24-bit significands lies
+// at least 2^-48 (relative) from every halfway point of the format, while the double quotient
+// is within 2^-52 of it whichever way the host rounds: both round to the same value.
+inline uint32_t Div(uint32_t a, uint32_t b) {
+    if (IsZero(b)) return ((a ^ b) & kSignBit) | kMaxMagnitude;
+    return RoundToNearest(Decode(a) / Decode(b));
+}
+
+// The root of |a|; an exact root lies at least 2^-50 (relative) from every halfway point, so
+// the double root is safe to round as for Div.
+inline uint32_t SqrtOfMagnitude(uint32_t a) { return RoundToNearest(std::sqrt(Decode(a & kMaxMagnitude))); }
 
 // A signed integer converted, rounded toward zero.
 inline uint32_t FromInt(int32_t value) { return Truncate(static_cast<double>(value)); }
