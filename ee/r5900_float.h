@@ -26,20 +26,20 @@ inline bool IsZero(uint32_t bits) { return (bits & kExponentMask) == 0; }
 // The value of a bit pattern.
 inline double Decode(uint32_t bits) {
     const uint64_t sign = uint64_t{bits & kSignBit} << 32;
-    if (IsZero(bits)) return std::bit_cast<double>(sign);
     // Rebias the exponent from 127 to 1023 and widen the fraction from 23 to 52 bits.
     const uint64_t magnitude = (uint64_t{bits & kMaxMagnitude} << 29) + (uint64_t{1023 - 127} << 52);
-    return std::bit_cast<double>(sign | magnitude);
+    return std::bit_cast<double>(sign | (IsZero(bits) ? 0 : magnitude));
 }
 
-// A double rounded toward zero into the format, with the overflow and underflow rules.
+// A double rounded toward zero into the format, with the overflow and underflow rules. Without
+// its sign and low 29 bits the double is the format's exponent and fraction, rebiased.
 inline uint32_t Truncate(double value) {
+    constexpr uint64_t kRebias = uint64_t{1023 - 127} << 23;
     const uint64_t d = std::bit_cast<uint64_t>(value);
     const uint32_t sign = static_cast<uint32_t>(d >> 32) & kSignBit;
-    const int64_t exponent = static_cast<int64_t>((d >> 52) & 0x7FF) - (1023 - 127);
-    if (exponent <= 0) return sign;
-    if (exponent > 255) return sign | kMaxMagnitude;
-    return sign | static_cast<uint32_t>(exponent) << 23 | (static_cast<uint32_t>(d >> 29) & 0x7FFFFF);
+    const uint64_t magnitude = (d << 1) >> 30;
+    if (magnitude <= kRebias + 0x7FFFFF) return sign;
+    return sign | (magnitude - kRebias > kMaxMagnitude ? kMaxMagnitude : static_cast<uint32_t>(magnitude - kRebias));
 }
 
 // The adder aligns the operand with the smaller exponent to the larger one keeping one guard
