@@ -35,11 +35,13 @@ void Store(const EeState& s, uint32_t reg, const T& value) {
 
 // The arithmetic of the routines the hooks stand for: the R5900's, so no infinity or NaN comes
 // out and a zero divisor gives the largest magnitude.
-float Mul(float a, float b) { return std::bit_cast<float>(r5900::Mul(std::bit_cast<uint32_t>(a), std::bit_cast<uint32_t>(b))); }
-float Add(float a, float b) { return std::bit_cast<float>(r5900::Add(std::bit_cast<uint32_t>(a), std::bit_cast<uint32_t>(b))); }
-float Div(float a, float b) { return std::bit_cast<float>(r5900::Div(std::bit_cast<uint32_t>(a), std::bit_cast<uint32_t>(b))); }
-float Sqrt(float a) { return std::bit_cast<float>(r5900::SqrtOfMagnitude(std::bit_cast<uint32_t>(a))); }
-float Negate(float a) { return std::bit_cast<float>(std::bit_cast<uint32_t>(a) ^ r5900::kSignBit); }
+uint32_t Bits(float value) { return std::bit_cast<uint32_t>(value); }
+float Value(uint32_t bits) { return std::bit_cast<float>(bits); }
+float Mul(float a, float b) { return Value(r5900::Mul(Bits(a), Bits(b))); }
+float Add(float a, float b) { return Value(r5900::Add(Bits(a), Bits(b))); }
+float Div(float a, float b) { return Value(r5900::Div(Bits(a), Bits(b))); }
+float Sqrt(float a) { return Value(r5900::SqrtOfMagnitude(Bits(a))); }
+float Negate(float a) { return Value(Bits(a) ^ r5900::kSignBit); }
 
 // v x M as the vector unit forms it: each product truncated, then summed row by row.
 Vector Transform(const Vector& v, const Matrix& m) {

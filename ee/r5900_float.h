@@ -88,6 +88,15 @@ inline uint32_t SqrtOfMagnitude(uint32_t a) { return RoundToNearest(std::sqrt(De
 // A signed integer converted, rounded toward zero.
 inline uint32_t FromInt(int32_t value) { return Truncate(static_cast<double>(value)); }
 
+// The host float nearest a value of the format: exponent 0 is a zero, exponent 255 (beyond the
+// host's range, an infinity or NaN there) the largest host magnitude with the value's sign.
+inline float ToHostFloat(uint32_t bits) {
+    const uint32_t exponent = bits & kExponentMask;
+    if (exponent == 0) return std::bit_cast<float>(bits & kSignBit);
+    if (exponent == kExponentMask) return std::bit_cast<float>((bits & kSignBit) | 0x7F7FFFFF);
+    return std::bit_cast<float>(bits);
+}
+
 // An integer that orders the values as numbers: every zero maps to 0.
 inline int32_t OrderKey(uint32_t bits) {
     if (IsZero(bits)) return 0;
