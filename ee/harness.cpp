@@ -8,6 +8,7 @@
 #include "ee/memory.h"
 #include "ee/native_hooks.h"
 #include "ee/program_image.h"
+#include "ee/r5900_float.h"
 #include "ee/registers.h"
 
 namespace vertigon {
@@ -162,7 +163,10 @@ RunResult EeHarness::RunFrameRoutine() {
     if (!result.finished()) return result;
     RunResult copied = Guarded(s, [&] {
         const uint32_t source = Word(s, kControlRecord + kControlWorkArea1);
-        std::memcpy(poseOutput.data(), TranslateRange(s, source, kPoseOutputBytes), kPoseOutputBytes);
+        const uint8_t* pose = TranslateRange(s, source, kPoseOutputBytes);
+        // The host gets host numbers: no infinity, NaN or denormal from the R5900's format.
+        for (size_t i = 0; i < poseOutput.size(); ++i)
+            poseOutput[i] = r5900::ToHostFloat(LoadHost<uint32_t>(pose + 4 * i));
     });
     copied.steps = result.steps;
     return copied;

@@ -2,7 +2,6 @@
 
 #include "ee/cop0.h"
 #include "ee/fault.h"
-#include "ee/float_mode.h"
 #include "ee/fpu.h"
 #include "ee/integer.h"
 #include "ee/load_store.h"
@@ -146,10 +145,7 @@ void CallNativeHook(EeState& s, uint32_t op) {
     const uint32_t index = CodeField(op);
     if (index >= s.nativeHooks.size() || !s.nativeHooks[index].function)
         ThrowEeFault("Unknown native hook %X!\n", index);
-    {
-        const CallerFloatMode hostRounding(s);  // hooks compute as the host does
-        s.nativeHooks[index].function(s);
-    }
+    s.nativeHooks[index].function(s);
     s.pc = static_cast<uint32_t>(s.gpr[gpr::kRa].lower);
 }
 

@@ -1,8 +1,9 @@
 // The eight routines of the program image that run as host code. Each reads its pointer
 // arguments from a0, a1 and a2 (lower 32 bits), a float argument from FPR[12], and returns a
 // float in FPR[0]. Vectors are four floats x, y, z, w; matrices sixteen floats, row-major.
-// Every stored result is rounded to single precision; sums of products are formed in double
-// precision, except in DotProduct, whose products are each rounded to single precision first.
+// They compute in the R5900's number format with its rounding (ee/r5900_float.h), one operation
+// at a time as the routines they replace do: no infinity or NaN can come out, a zero divisor
+// gives the largest magnitude.
 #pragma once
 
 #include <array>
@@ -24,7 +25,8 @@ void HookTranspose(EeState& state);
 void HookDivideVector(EeState& state);
 // The same for x, y, z; w is copied.
 void HookDivideVectorKeepW(EeState& state);
-// The vector at a0 = the vector at a2 times the matrix at a1 (a0 may overlap either input).
+// The vector at a0 = the vector at a2 times the matrix at a1, each component summed over the
+// rows in order (a0 may overlap either input).
 void HookVectorTimesMatrix(EeState& state);
 // The matrix at a1 = the inverse of the uniformly scaled rigid transform at a0.
 void HookInvertScaledRigid(EeState& state);

@@ -121,9 +121,8 @@ public:
 
     // Where messages go (see ee/output.h); may be pointed elsewhere at any time.
     EeOutputSink* output;
-    // Whether a R5900FloatMode is held (ee/float_mode.h), and the host mode it replaced.
+    // Whether a R5900FloatMode holds the host's fast-path rounding (ee/float_mode.h).
     bool hostFloatMode = false;
-    uint32_t callerFloatControl = 0;
     // How many delay slots are being executed inside one another right now.
     int delaySlotDepth = 0;
 

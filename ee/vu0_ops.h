@@ -25,46 +25,28 @@ inline VuVector Zip(const EeState& s, const VuVector& a, const VuVector& b) {
     return r;
 }
 
-#if VERTIGON_HOST_FLOAT_MODE
-// All four lanes at once when every operand magnitude is below `bound` (see ee/float_mode.h).
-inline bool LanesBelow(__m128 a, __m128 b, uint32_t bound) {
-    const __m128i magnitude = _mm_set1_epi32(static_cast<int32_t>(r5900::kMaxMagnitude));
-    const __m128i limit = _mm_set1_epi32(static_cast<int32_t>(bound - 1));
-    const __m128i aOver = _mm_cmpgt_epi32(_mm_and_si128(_mm_castps_si128(a), magnitude), limit);
-    const __m128i bOver = _mm_cmpgt_epi32(_mm_and_si128(_mm_castps_si128(b), magnitude), limit);
-    return _mm_movemask_epi8(_mm_or_si128(aOver, bOver)) == 0;
-}
+inline VuVector Add(const EeState& s, const VuVector& a, const VuVector& b) { return Zip<r5900::Add>(s, a, b); }
+inline VuVector Sub(const EeState& s, const VuVector& a, const VuVector& b) { return Zip<r5900::Sub>(s, a, b); }
 
-template <uint32_t (*Combine)(bool, uint32_t, uint32_t), __m128 (*HostOp)(__m128, __m128), uint32_t kBound>
-inline VuVector Lanes(const EeState& s, const VuVector& a, const VuVector& b) {
+#if VERTIGON_HOST_FLOAT_MODE
+// All four products at once when every factor's magnitude is below the fast path's bound.
+inline VuVector Mul(const EeState& s, const VuVector& a, const VuVector& b) {
     if (s.hostFloatMode) {
         const __m128 x = _mm_load_ps(a.c);
         const __m128 y = _mm_load_ps(b.c);
-        if (LanesBelow(x, y, kBound)) {
+        const __m128i magnitude = _mm_set1_epi32(static_cast<int32_t>(r5900::kMaxMagnitude));
+        const __m128i limit = _mm_set1_epi32(static_cast<int32_t>(r5900::kFactorBound - 1));
+        const __m128i xOver = _mm_cmpgt_epi32(_mm_and_si128(_mm_castps_si128(x), magnitude), limit);
+        const __m128i yOver = _mm_cmpgt_epi32(_mm_and_si128(_mm_castps_si128(y), magnitude), limit);
+        if (_mm_movemask_epi8(_mm_or_si128(xOver, yOver)) == 0) {
             VuVector r;
-            _mm_store_ps(r.c, HostOp(x, y));
+            _mm_store_ps(r.c, _mm_mul_ps(x, y));
             return r;
         }
     }
-    return Zip<Combine>(s, a, b);
-}
-
-inline __m128 HostAdd(__m128 a, __m128 b) { return _mm_add_ps(a, b); }
-inline __m128 HostSub(__m128 a, __m128 b) { return _mm_sub_ps(a, b); }
-inline __m128 HostMul(__m128 a, __m128 b) { return _mm_mul_ps(a, b); }
-
-inline VuVector Add(const EeState& s, const VuVector& a, const VuVector& b) {
-    return Lanes<r5900::Add, HostAdd, r5900::kSumBound>(s, a, b);
-}
-inline VuVector Sub(const EeState& s, const VuVector& a, const VuVector& b) {
-    return Lanes<r5900::Sub, HostSub, r5900::kSumBound>(s, a, b);
-}
-inline VuVector Mul(const EeState& s, const VuVector& a, const VuVector& b) {
-    return Lanes<r5900::Mul, HostMul, r5900::kFactorBound>(s, a, b);
+    return Zip<r5900::Mul>(s, a, b);
 }
 #else
-inline VuVector Add(const EeState& s, const VuVector& a, const VuVector& b) { return Zip<r5900::Add>(s, a, b); }
-inline VuVector Sub(const EeState& s, const VuVector& a, const VuVector& b) { return Zip<r5900::Sub>(s, a, b); }
 inline VuVector Mul(const EeState& s, const VuVector& a, const VuVector& b) { return Zip<r5900::Mul>(s, a, b); }
 #endif
 

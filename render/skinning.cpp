@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE__)
+#if VERTIGON_SSE_SKINNING
 #include <xmmintrin.h>
 #endif
 
@@ -13,8 +13,8 @@ namespace vertigon {
 namespace {
 
 // x.row0 + y.row1 + z.row2 + w.row3, summed left to right as the scalar formula reads; the
-// packed and the scalar forms give the same bits.
-#if defined(__SSE__)
+// packed (x86-64 builds with VERTIGON_HOST_FLOAT_MODE) and the portable forms give the same bits.
+#if VERTIGON_SSE_SKINNING
 using Lane = __m128;
 
 inline Lane Load(const Vec4& v) { return _mm_load_ps(&v.x); }

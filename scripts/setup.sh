@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian package that building, testing and benchmarking Vertigon needs.
-# Idempotent: when everything is already installed it changes nothing.
+# Idempotent: when everything is already installed it changes nothing. With --arm64 it also
+# installs what scripts/cross-check.sh needs: the arm64 cross compiler and the arm64 libraries
+# (adding Debian's arm64 architecture to dpkg).
 set -euo pipefail
 
 packages=(
@@ -15,6 +17,12 @@ packages=(
   librsvg2-bin desktop-file-utils shared-mime-info libglib2.0-bin man-db
   dpkg-dev file lintian
 )
+
+arm64=0
+if [ "${1:-}" = "--arm64" ]; then
+  arm64=1
+  packages+=(g++-aarch64-linux-gnu zlib1g-dev:arm64 libpng-dev:arm64 libgtest-dev:arm64 libgmock-dev:arm64)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -31,5 +39,8 @@ if [ "$(id -u)" -ne 0 ]; then
   sudo=(sudo)
 fi
 echo "Installing: ${missing[*]}"
+if [ "$arm64" = 1 ] && ! dpkg --print-foreign-architectures | grep -qx arm64; then
+  "${sudo[@]}" dpkg --add-architecture arm64
+fi
 "${sudo[@]}" apt-get update
 DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"

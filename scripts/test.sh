@@ -6,7 +6,10 @@
 #   2. Release with GCC, every default target including the tests (what a packager builds);
 # so both compilers build everything, GCC at -O3, where its flow-based warnings appear.
 #   3. the fuzz targets built with Clang (core library and fixture writers included), each run
-#      20 s on its corpus; any finding fails (scripts/fuzz.sh --smoke).
+#      20 s on its corpus; any finding fails (scripts/fuzz.sh --smoke);
+#   4. the display-free libraries and their tests built for 64-bit ARM and run under
+#      qemu-aarch64 (scripts/cross-check.sh). Not in the default stages yet: a cold build takes
+#      longer than the others (VERTIGON_TEST_STAGES="1 2 3 4" runs it).
 # Warnings are errors in every stage. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -50,4 +53,9 @@ fi
 if [[ " $stages " == *" 3 "* ]]; then
   scripts/fuzz.sh --smoke
   stage_done "3 (Clang fuzz targets and their smoke run)"
+fi
+
+if [[ " $stages " == *" 4 "* ]]; then
+  scripts/cross-check.sh
+  stage_done "4 (64-bit ARM build and its tests under qemu-aarch64)"
 fi

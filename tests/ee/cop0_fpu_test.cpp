@@ -110,7 +110,8 @@ TEST(EeFpu, ArithmeticAndMoves) {
 
 // The R5900's number format: no infinities or NaNs (exponent 255 is a number, the largest
 // magnitude 0x7FFFFFFF), denormal operands are zeros, tiny results are zeros, results too large
-// the largest magnitude, every result rounded toward zero.
+// the largest magnitude; sums and products rounded toward zero, the smaller addend aligned with
+// one guard bit first; quotients and roots rounded to nearest.
 TEST(EeFpu, ArithmeticInTheR5900NumberFormat) {
     SKIP_WITHOUT_MIPS_TOOLS();
     const struct {
@@ -119,7 +120,12 @@ TEST(EeFpu, ArithmeticInTheR5900NumberFormat) {
         const char* why;
     } cases[] = {
         {"add.s", 0x3FFFFFFF, 0x3F800000, 0x403FFFFF, "3 - 2^-23 truncated (the host rounds up to 3)"},
-        {"add.s", 0x3F800000, 0xA1800000, 0x3F7FFFFF, "1 - 2^-60 truncated below 1"},
+        {"add.s", 0x3F800000, 0xA1800000, 0x3F800000, "2^-60 lies beyond the guard bit: 1 unchanged"},
+        {"add.s", 0xFFFFFFFF, 0x3F800000, 0xFFFFFFFF, "recorded on the console: 1 is nothing beside the largest magnitude"},
+        {"sub.s", 0x7F800001, 0x3F800000, 0x7F800001, "recorded"},
+        {"sub.s", 0x3F800000, 0x7FFFFFFF, 0xFFFFFFFF, "recorded"},
+        {"sub.s", 0x3F800000, 0x3E800001, 0x3F400000, "0.25 + 2^-25 loses its last bit below the guard bit"},
+        {"sub.s", 0x3F800000, 0x33800001, 0x3F7FFFFF, "2^-24 + 2^-47 keeps only the guard bit"},
         {"add.s", 0x7F800000, 0x7F800000, 0x7FFFFFFF, "2^128 + 2^128 overflows to the largest magnitude"},
         {"add.s", 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, "negative overflow"},
         {"add.s", 0x3F800000, 0x00400000, 0x3F800000, "a denormal operand is zero"},
@@ -131,7 +137,8 @@ TEST(EeFpu, ArithmeticInTheR5900NumberFormat) {
         {"mul.s", 0x7FFFFFFF, 0xBF800000, 0xFFFFFFFF, "the largest magnitude negated"},
         {"mul.s", 0x80800000, 0x3F000000, 0x80000000, "-2^-127 is too small: -0"},
         {"mul.s", 0x00000001, 0x7F000000, 0x00000000, "a denormal operand is zero"},
-        {"div.s", 0x3F800000, 0x40400000, 0x3EAAAAAA, "1/3 truncated (the host rounds up)"},
+        {"div.s", 0x3F800000, 0x40400000, 0x3EAAAAAB, "1/3 rounded to nearest"},
+        {"div.s", 0x3F800000, 0x3FFFFFFF, 0x3F000001, "recorded: rounded up to nearest"},
         {"div.s", 0x3F800000, 0x00000000, 0x7FFFFFFF, "by +0"},
         {"div.s", 0xBF800000, 0x00000000, 0xFFFFFFFF, "-1 by +0"},
         {"div.s", 0x00000000, 0x00000000, 0x7FFFFFFF, "+0 / +0"},
@@ -140,7 +147,9 @@ TEST(EeFpu, ArithmeticInTheR5900NumberFormat) {
         {"div.s", 0x7FFFFFFF, 0x3F000000, 0x7FFFFFFF, "overflow"},
         // SQRT.S reads ft; the assembler would put the operand in fs, so the word is written out.
         {".word 0x460200C4  #", 0, 0x7F800000, 0x5F800000, "the root of 2^128"},
-        {".word 0x460200C4  #", 0, 0x40A00000, 0x400F1BBC, "the root of 5 truncated (the host rounds up)"},
+        {".word 0x460200C4  #", 0, 0x40A00000, 0x400F1BBD, "the root of 5 rounded to nearest"},
+        {".word 0x460200C4  #", 0, 0x7FFFFFFF, 0x5FB504F3, "recorded: rounded up to nearest"},
+        {".word 0x460200C4  #", 0, 0x3FFFFFFF, 0x3FB504F3, "recorded"},
         {".word 0x460200C4  #", 0, 0xC0800000, 0x40000000, "the root of |-4|"},
         {".word 0x460200C4  #", 0, 0x00400000, 0x00000000, "the root of a denormal"},
     };

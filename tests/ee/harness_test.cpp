@@ -3,7 +3,9 @@
 // and runs that fault or never stop.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstring>
+#include <limits>
 #include <memory>
 
 #include "ee/harness.h"
@@ -206,6 +208,13 @@ TEST_F(HarnessTest, FrameOutputComesFromWhereTheControlRecordPoints) {
     ASSERT_TRUE(harness_->RunFrameRoutine().finished());
     EXPECT_EQ(PoseMatrix(*harness_, 0), before);
     EXPECT_EQ(LoadHost<float>(TranslateAddress(harness_->state(), 0x00300000 + 48)), before.m[3][0]);
+    // Numbers of the R5900 that the host has not: exponent 255 is the largest host magnitude,
+    // a denormal pattern a zero.
+    WriteWord(harness_->state(), 0x00300000 + 64 * 5, 0xFFC00000);
+    WriteWord(harness_->state(), 0x00300000 + 64 * 5 + 4, 0x00400000);
+    ASSERT_TRUE(harness_->RunFrameRoutine().finished());
+    EXPECT_EQ(harness_->poseOutput[16 * 5], -std::numeric_limits<float>::max());
+    EXPECT_EQ(std::bit_cast<uint32_t>(harness_->poseOutput[16 * 5 + 1]), 0u);
     // An output place too small for 400 matrices faults instead of reading past the scratchpad.
     WriteWord(harness_->state(), kControlRecord + 0x154, 0x70000000);
     const RunResult run = harness_->RunFrameRoutine();

@@ -2,6 +2,8 @@
 // from emulated code through the BREAK at a hooked address.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -67,18 +69,19 @@ TEST_F(NativeHookTest, DotProductRoundsEachProductBeforeAdding) {
     EXPECT_EQ(s().fpr[0], 1.0f);
 }
 
-TEST_F(NativeHookTest, VectorTimesMatrixSumsExactlyAndMayOverwriteItsInput) {
-    const float a = 1.0f + std::ldexp(1.0f, -12);
+TEST_F(NativeHookTest, VectorTimesMatrixTruncatesEachProductAndMayOverwriteItsInput) {
+    // 3 x (1 + 2^-23) = 3 + 1.5 ulp, truncated to 3 + 2^-22 before 3 is taken off (a sum kept
+    // exact would give 1.5 x 2^-22, products rounded to nearest 2^-21).
     Matrix m = {};
-    m.m[0][0] = a;
-    m.m[2][0] = -(1.0f + std::ldexp(1.0f, -11));
+    m.m[0][0] = 1.0f + std::ldexp(1.0f, -23);
+    m.m[1][0] = -3.0f;
     m.m[3][3] = 2.0f;
     Put(kB, m);
-    Put(kC, Vector{{a, 0.0f, 1.0f, 3.0f}});
+    Put(kC, Vector{{3.0f, 1.0f, 0.0f, 3.0f}});
     Arguments(kA, kB, kC);
     HookVectorTimesMatrix(s());
     const Vector separate = Get<Vector>(kA);
-    EXPECT_EQ(separate.c[0], std::ldexp(1.0f, -24));  // one rounding of the exact sum
+    EXPECT_EQ(separate.c[0], std::ldexp(1.0f, -22));
     EXPECT_EQ(separate.c[3], 6.0f);
 
     Arguments(kC, kB, kC);  // output over the input vector
@@ -108,7 +111,31 @@ TEST_F(NativeHookTest, DivisionsByFpr12KeepOrDivideW) {
     s().fpr[12] = 0.0f;  // whatever the divisor, w is copied
     HookDivideVectorKeepW(s());
     EXPECT_EQ(Get<Vector>(kA).c[3], 8.0f);
-    EXPECT_TRUE(std::isinf(Get<Vector>(kA).c[1]));
+}
+
+// The hooks compute as the R5900 does: no infinity or NaN comes out of them.
+TEST_F(NativeHookTest, ZeroDivisorsOverflowAndHostNansGiveR5900Numbers) {
+    Put(kB, Vector{{-2.0f, 4.0f, 0.0f, 8.0f}});
+    Arguments(kA, kB);
+    s().fpr[12] = -0.0f;
+    HookDivideVector(s());
+    const auto bits = Get<std::array<uint32_t, 4>>(kA);
+    EXPECT_EQ(bits, (std::array<uint32_t, 4>{0x7FFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF}));
+
+    Put(kA, Vector{{0.0f, 0.0f, 0.0f, 1.0f}});  // a zero length
+    Arguments(kA, 0);
+    HookNormalize(s());
+    EXPECT_EQ(s().fpr[0], 0.0f);
+    EXPECT_EQ(Get<uint32_t>(kA), 0x7FFFFFFFu);
+
+    // 2^100 squared overflows to the largest magnitude, whose root is 0x5FB504F3; exponent 255
+    // (a NaN on the host) is a number, and squares to the largest magnitude too.
+    Put(kA, std::array<uint32_t, 4>{0x71800000, 0, 0xFFC00000, 0});
+    HookNormalize(s());
+    EXPECT_EQ(std::bit_cast<uint32_t>(s().fpr[0]), 0x5FB504F3u);
+    const auto normalised = Get<std::array<uint32_t, 4>>(kA);
+    EXPECT_EQ(normalised[0], 0x513504F3u);  // 2^100 / 0x5FB504F3, rounded to nearest
+    EXPECT_EQ(normalised[2], 0xDF87C3B7u);
 }
 
 TEST_F(NativeHookTest, CopyAndTransposeInPlace) {

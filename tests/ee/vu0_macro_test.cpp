@@ -167,6 +167,14 @@ TEST(EeVu0Macro, ArithmeticInTheR5900NumberFormat) {
     EXPECT_EQ(std::bit_cast<uint32_t>(s.vf[6].c[3]), 0x34800000u);
     EXPECT_EQ(m.Gpr(testing::reg::s0), 0x5F800000u);  // the root of 2^128
     EXPECT_EQ(std::bit_cast<uint32_t>(s.q), 0x7FFFFFFFu);  // 3 / 0
+
+    // The adder's one guard bit and the rounded quotient, as the FPU has them.
+    EeMachine g;
+    g.state().vf[1] = FromBits(0xFFFFFFFF, 0x7F800001, 0x3F800000, 0x3F800000);
+    g.state().vf[2] = FromBits(0x3F800000, 0xBF800000, 0xB3800001, 0x3FFFFFFF);
+    g.Run("vadd.xyzw $vf3, $vf1, $vf2\n vdiv $Q, $vf1w, $vf2w\n done:\n");
+    ExpectBits(g.state().vf[3], 0xFFFFFFFF, 0x7F800001, 0x3F7FFFFF, 0x403FFFFF, "vadd, far apart");
+    EXPECT_EQ(std::bit_cast<uint32_t>(g.state().q), 0x3F000001u);
 }
 
 }  // namespace
