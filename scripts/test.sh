@@ -7,11 +7,13 @@
 # so both compilers build everything, GCC at -O3, where its flow-based warnings appear.
 #   3. the fuzz targets built with Clang (core library and fixture writers included), each run
 #      20 s on its corpus; any finding fails (scripts/fuzz.sh --smoke).
+#   4. the browser edition: the WebAssembly build with Emscripten, the module's tests in node and
+#      the page's in headless Chromium (scripts/web_test.sh).
 # Warnings are errors in every stage. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-stages="${VERTIGON_TEST_STAGES:-1 2 3}"
+stages="${VERTIGON_TEST_STAGES:-1 2 3 4}"
 export VERTIGON_WERROR=ON
 
 stage_started=$SECONDS
@@ -50,4 +52,9 @@ fi
 if [[ " $stages " == *" 3 "* ]]; then
   scripts/fuzz.sh --smoke
   stage_done "3 (Clang fuzz targets and their smoke run)"
+fi
+
+if [[ " $stages " == *" 4 "* ]]; then
+  scripts/web_test.sh
+  stage_done "4 (WebAssembly build, module tests in node, page tests in headless Chromium)"
 fi

@@ -149,6 +149,8 @@ EMSCRIPTEN_BINDINGS(vertigon) {
         .function("resize", &WebViewer::Resize)
         .function("draw", &WebViewer::Draw)
         .function("readPixels", &ReadPixels)
+        .function("width", &WebViewer::width)
+        .function("height", &WebViewer::height)
         .function("exportGlb", &WebViewer::ExportGlb)
         .function("failure", &WebViewer::failure)
         .function("setSwitch", &SetSwitch)

@@ -46,15 +46,20 @@ MdlsDescription Ribbon() {
 
 // Two clips the test program image plays: bone 1 walking along x, then faster.
 MsetDescription Walks() {
+    // The image's root matrix turns the pose half a turn about x; rest matrices turned the same
+    // way keep the ribbon facing the camera.
     TestAnimation walk;
     walk.bones.resize(2);
-    walk.bones[1].velocity = {0.05f, 0, 0, 0};
+    for (TestImageBone& bone : walk.bones) bone.rest = Mat4::Scale({1, -1, -1, 1});
+    walk.bones[1].velocity = {0.25f, 0, 0, 0};
     TestAnimation fast = walk;
-    fast.bones[1].velocity = {0.2f, 0.05f, 0, 0};
+    fast.bones[1].velocity = {0.5f, 0.25f, 0, 0};
+    // The list of offsets is written at the start: the blocks lie past it.
     MsetDescription m;
-    m.offsets = {0, 0x200};
-    m.blocks = {{0, WriteTestAnimationBlock(walk)}, {0x200, WriteTestAnimationBlock(fast)}};
-    m.bytesAfterList = 0x400;
+    const Bytes second = WriteTestAnimationBlock(fast);
+    m.offsets = {0x20, 0x200};
+    m.blocks = {{0x20, WriteTestAnimationBlock(walk)}, {0x200, second}};
+    m.bytesAfterList = 0x200 + second.size();
     return m;
 }
 
