@@ -296,6 +296,8 @@
   canvas.addEventListener('pointerdown', (event) => {
     canvas.focus();
     canvas.setPointerCapture(event.pointerId);
+    // The first finger down starts a new gesture, whatever the last one left behind.
+    if (event.pointerType === 'touch' && event.isPrimary) pointers.clear();
     pointers.set(event.pointerId, localPoint(event));
     if (event.pointerType === 'touch' && pointers.size === 2) {
       motion(0, 0, {});  // the one-finger turn ends
@@ -312,8 +314,13 @@
       if (pointers.size === 1) motion(point.x, point.y, { left: true });
       if (pointers.size === 2 && pinch) {
         const now = touchCentre();
-        if (pinch.spread > 0 && now.spread > 0) viewer.zoom(Math.round(4000 * (1 - pinch.spread / now.spread)));
         motion(now.x, now.y, { middle: true });
+        if (pinch.spread > 0 && now.spread > 0) {
+          viewer.zoom(Math.round(4000 * (1 - pinch.spread / now.spread)));
+          // A pan's scale follows the distance: the drag starts again at the new one.
+          motion(0, 0, {});
+          motion(now.x, now.y, { middle: true });
+        }
         pinch = now;
       }
       return;
@@ -419,7 +426,7 @@
     refresh(true);
     setStatus(kept && viewer.emulatorReady() ? 'Ready; the kept program image runs MDLS animations'
       : 'Ready: open a model or drop one on the view');
-    window.vertigon = { module, viewer, openFiles, ready: true };
+    window.vertigon = { module, viewer, openFiles, ready: true, readyAt: performance.now() };
     requestAnimationFrame(frame);
   }
 

@@ -155,6 +155,35 @@ test('an MDLS model with its .mset plays over the kept program image', async () 
   await page.browserContext().close();
 });
 
+test('on a touch screen one finger turns and two fingers pinch to zoom', async () => {
+  const [demo] = models;
+  const page = await openSite(browser, origin, { width: 390, height: 844, requests });
+  await page.emulate({ viewport: { width: 390, height: 844, deviceScaleFactor: 1, isMobile: true, hasTouch: true }, userAgent: '' });
+  await page.reload();
+  await page.waitForFunction(() => window.vertigon && window.vertigon.ready);
+  await upload(page, 'open', [demo.file]);
+  const box = await (await page.$('#view')).boundingBox();
+  const cx = box.x + box.width / 2, cy = box.y + box.height / 2;
+  const session = await page.createCDPSession();
+  const touch = (type, points) => session.send('Input.dispatchTouchEvent', {
+    type, touchPoints: points.map(([x, y], id) => ({ x, y, id })) });
+  const before = await viewPixels(page);
+  await touch('touchStart', [[cx, cy]]);
+  for (let i = 1; i <= 5; i++) await touch('touchMove', [[cx + i * 20, cy]]);
+  await touch('touchEnd', []);
+  await nextFrames(page);
+  const turned = await viewPixels(page);
+  assert.ok(compare(before, turned).model < 0.8, 'one finger did not turn the model');
+  // Fingers 80 pixels apart spread to 140: the model grows by about 1.75 times.
+  await touch('touchStart', [[cx - 40, cy], [cx + 40, cy]]);
+  for (let i = 1; i <= 3; i++) await touch('touchMove', [[cx - 40 - i * 10, cy], [cx + 40 + i * 10, cy]]);
+  await touch('touchEnd', []);
+  await nextFrames(page);
+  const zoomed = compare(turned, await viewPixels(page));
+  assert.ok(zoomed.shownShare > compare(turned, turned).shownShare * 1.3, `two fingers spreading did not zoom in (${zoomed.shownShare}, ${compare(turned, turned).shownShare})`);
+  await page.browserContext().close();
+});
+
 test('a damaged file says why and leaves the page usable; nothing is asked outside the origin', async () => {
   const [demo] = models;
   const cut = path.join(scratch, 'cut.ffb');
