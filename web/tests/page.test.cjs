@@ -108,7 +108,7 @@ test('Autoplay off waits on frame 0; play advances, pause holds, Autoplay on pla
   await page.browserContext().close();
 });
 
-test('Export glTF downloads the bytes the native exporter writes', async () => {
+test('Export glTF downloads the bytes the native exporter writes; Save image the view', async () => {
   for (const model of models) {
     const folder = path.join(scratch, `downloads_${path.basename(model.file)}`);
     fs.mkdirSync(folder);
@@ -121,6 +121,13 @@ test('Export glTF downloads the bytes the native exporter writes', async () => {
     const native = path.join(scratch, name);
     runCli(['export', model.file, '-o', native, ...(model.image ? ['--ee-image', testImage] : [])], path.dirname(model.file));
     assert.ok(fs.readFileSync(file).equals(fs.readFileSync(native)), `${name} differs from the native export`);
+    if (model === models[0]) {
+      // Save image: the view as a PNG of the drawing buffer's size.
+      const shown = await viewPixels(page);
+      await page.click('#save-image');
+      const saved = readPng(await downloaded(name.replace('.glb', '_view.png')));
+      assert.ok(compare(saved, shown).all > 0.99, 'the saved image is not the view');
+    }
     await page.browserContext().close();
   }
 });
