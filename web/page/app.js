@@ -96,10 +96,11 @@
       writeFile(path, new Uint8Array(await file.arrayBuffer()));
       paths.push(path);
     }
-    // Models open in order and the last stays shown; an animation file beside its model opens
-    // with it. Only animation files: the first says why it does not open alone.
+    // As a drop on the desktop: the first model is shown (an animation file beside it opens
+    // with it), and PageDown/PageUp reach the others. Only animation files: the first says why
+    // it does not open alone.
     const models = paths.filter((p) => viewer.fileKind(p) === 'model');
-    for (const path of (models.length ? models : paths.slice(0, 1))) openPath(path);
+    openPath(models.length ? models[0] : paths[0]);
   }
 
   function openPath(path) {

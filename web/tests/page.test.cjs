@@ -191,6 +191,25 @@ test('on a touch screen one finger turns and two fingers pinch to zoom', async (
   await page.browserContext().close();
 });
 
+test('several files at once: the first model is shown and PageDown/PageUp move through them', async () => {
+  const page = await openSite(browser, origin, { requests });
+  const mdls = models.find((m) => m.image);
+  // The animation file first: it pairs with its model, which is the first model of the drop.
+  const { after } = await upload(page, 'open', [mdls.companion, mdls.file, models[0].file, models[2].file]);
+  assert.match(after, /^ribbon\.mdls: /);
+  const names = [];
+  for (let i = 0; i < 3; i++) {
+    await page.keyboard.press('PageDown');
+    names.push((await status(page)).split(':')[0]);
+  }
+  // Name order in the folder, model files only, ending at the last.
+  assert.deepEqual(names, ['winged_totem.raw', 'winged_totem.raw', 'winged_totem.raw']);
+  await page.keyboard.press('PageUp');
+  await page.keyboard.press('PageUp');
+  assert.match(await status(page), /^demo\.ffb: /);
+  await page.browserContext().close();
+});
+
 test('a damaged file says why and leaves the page usable; nothing is asked outside the origin', async () => {
   const [demo] = models;
   const cut = path.join(scratch, 'cut.ffb');
