@@ -1,6 +1,6 @@
 #include "render/device.h"
 
-#include <epoxy/gl.h>
+#include "render/gl_api.h"
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -33,6 +33,15 @@ void KeepFreedHeapForReuse() {
     mallopt(M_TRIM_THRESHOLD, 256 << 20);
 #endif
 }
+
+#if defined(VERTIGON_GL_ES)
+// B, G, R, A bytes as R, G, B, A: ES takes no BGRA sources.
+std::vector<uint8_t> SwapRedBlue(const uint8_t* bgra, size_t bytes) {
+    std::vector<uint8_t> rgba(bgra, bgra + bytes);
+    for (size_t i = 0; i + 3 < bytes; i += 4) std::swap(rgba[i], rgba[i + 2]);
+    return rgba;
+}
+#endif
 
 void DrainGlErrors() {
     while (glGetError() != GL_NO_ERROR) {
@@ -71,7 +80,12 @@ VertexStreams::VertexStreams(std::shared_ptr<Device> device, int32_t vertexCount
     glBindBuffer(GL_ARRAY_BUFFER, buffers_[StreamNormals]);
     glVertexAttribPointer(StreamNormals, 3, GL_FLOAT, GL_FALSE, 16, nullptr);
     glBindBuffer(GL_ARRAY_BUFFER, buffers_[StreamColours]);
+#if defined(VERTIGON_GL_ES)
+    // ES has no BGRA attributes: Write swaps the colours' bytes to R, G, B, A.
+    glVertexAttribPointer(StreamColours, 4, GL_UNSIGNED_BYTE, GL_TRUE, 4, nullptr);
+#else
     glVertexAttribPointer(StreamColours, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, 4, nullptr);
+#endif
     for (int s = 0; s < kVertexStreamCount; ++s) glEnableVertexAttribArray(static_cast<GLuint>(s));
     glBindVertexArray(0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
@@ -85,6 +99,13 @@ VertexStreams::~VertexStreams() {
 
 void VertexStreams::Write(VertexStream stream, const void* data) {
     if (!device_->alive() || vertexArray_ == 0) return;
+#if defined(VERTIGON_GL_ES)
+    std::vector<uint8_t> swapped;
+    if (stream == StreamColours && data) {
+        swapped = SwapRedBlue(static_cast<const uint8_t*>(data), static_cast<size_t>(vertexCount_) * 4);
+        data = swapped.data();
+    }
+#endif
     glBindBuffer(GL_ARRAY_BUFFER, buffers_[stream]);
     // Respecifying the whole store lets the driver hand out fresh memory instead of waiting for
     // draws still reading the old contents.
@@ -100,17 +121,20 @@ struct Device::LinkedProgram {
     GLint modelViewProj = -1;
     GLint globalAmbient = -1, lightPosition = -1, eyePosition = -1;
     GLint Ke = -1, Ka = -1, Kd = -1, Ks = -1, lightColor = -1, shininess = -1;
+    GLint depthBias = -1;  // ES: the constant depth bias, applied by the vertex program
 };
 
 Device::Device(GlContext& context, int width, int height, const RendererOptions& options)
     : context_(context), options_(options), width_(width), height_(height) {
     KeepFreedHeapForReuse();
     context_.MakeCurrent();
+#if !defined(VERTIGON_GL_ES)
     const int version = epoxy_gl_version();
     if (version < 33) {
         throw RenderError("the OpenGL context offers version " + std::to_string(version / 10) + "." +
                           std::to_string(version % 10) + "; 3.3 core is required");
     }
+#endif
     BindTarget();
     GLint depthBits = 0;
     const GLenum depthAttachment = context_.Framebuffer() != 0 ? GL_DEPTH_ATTACHMENT : GL_DEPTH;
@@ -143,6 +167,11 @@ void Device::Shutdown() {
     MakeCurrent();
     wire_.reset();
     boneLines_.reset();
+    if (wireIndexBuffer_ != 0) {
+        glDeleteBuffers(1, &wireIndexBuffer_);
+        wireIndexBuffer_ = 0;
+        wireIndexCount_ = 0;
+    }
     if (lineArray_ != 0) {
         glDeleteBuffers(1, &lineBuffer_);
         glDeleteVertexArrays(1, &lineArray_);
@@ -179,7 +208,11 @@ void Device::Clear(uint32_t argb, float depth, uint32_t stencil) {
     BindTarget();
     const auto channel = [argb](int shift) { return static_cast<float>((argb >> shift) & 0xFF) / 255.0f; };
     glClearColor(channel(16), channel(8), channel(0), channel(24));
+#if defined(VERTIGON_GL_ES)
+    glClearDepthf(depth);
+#else
     glClearDepth(depth);
+#endif
     glClearStencil(static_cast<GLint>(stencil));
     glDepthMask(GL_TRUE);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
@@ -214,7 +247,10 @@ void Device::SetCullMode(CullMode mode) {
 
 void Device::SetFillMode(FillMode mode) {
     if (!alive_) return;
+    fillMode_ = mode;
+#if !defined(VERTIGON_GL_ES)
     glPolygonMode(GL_FRONT_AND_BACK, mode == FillMode::Wireframe ? GL_LINE : GL_FILL);
+#endif
 }
 
 void Device::SetDepthBias(float bias) {
@@ -229,6 +265,7 @@ void Device::SetSlopeScaleDepthBias(float bias) {
 
 void Device::ApplyDepthBias() {
     if (!alive_) return;
+#if !defined(VERTIGON_GL_ES)
     if (depthBias_ == 0.0f && slopeScaleDepthBias_ == 0.0f) {
         glDisable(GL_POLYGON_OFFSET_FILL);
         glDisable(GL_POLYGON_OFFSET_LINE);
@@ -237,6 +274,8 @@ void Device::ApplyDepthBias() {
     glEnable(GL_POLYGON_OFFSET_FILL);
     glEnable(GL_POLYGON_OFFSET_LINE);
     glPolygonOffset(slopeScaleDepthBias_, depthBias_ * depthUnitsPerBias_);
+#endif
+    // ES offsets no lines: there the vertex programs add the constant bias (UseBoundPrograms).
 }
 
 void Device::SetBlendFactors(BlendFactor source, BlendFactor destination) {
@@ -285,8 +324,14 @@ std::unique_ptr<DeviceTexture> Device::CreateTexture(const Texture& texture) {
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     // Memory order B, G, R, A: the layout of an A8R8G8B8 surface. Rows go top to bottom, and
     // texture coordinate v = 0 names the first row, as in Direct3D.
+#if defined(VERTIGON_GL_ES)
+    const std::vector<uint8_t> rgba = SwapRedBlue(texture.pixels.data(), texture.pixels.size());
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, texture.width, texture.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 rgba.data());
+#else
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, texture.width, texture.height, 0, GL_BGRA, GL_UNSIGNED_BYTE,
                  texture.pixels.data());
+#endif
     const bool failed = glGetError() != GL_NO_ERROR;
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
     if (failed) {
@@ -350,6 +395,7 @@ const Device::LinkedProgram* Device::Link(VertexProgram& vertex, FragmentProgram
     linked->Ks = glGetUniformLocation(program, "Ks");
     linked->lightColor = glGetUniformLocation(program, "lightColor");
     linked->shininess = glGetUniformLocation(program, "shininess");
+    linked->depthBias = glGetUniformLocation(program, "DepthBias");
     const GLint sampler = glGetUniformLocation(program, "texture");
     glUseProgram(program);
     activeProgram_ = program;
@@ -382,6 +428,7 @@ bool Device::UseBoundPrograms() {
     put(linked->lightColor, v.lightColor);
     put(linked->Ks, v.Ks);
     if (linked->shininess >= 0) glUniform1f(linked->shininess, v.shininess);
+    if (linked->depthBias >= 0) glUniform1f(linked->depthBias, depthBias_);
     CheckShaderError("bind program");
     return true;
 }
@@ -391,6 +438,13 @@ void Device::DrawTriangleList(const VertexStreams& streams, int32_t primitiveCou
     if (static_cast<int64_t>(primitiveCount) * 3 > streams.vertexCount()) return;
     if (!UseBoundPrograms()) return;
     glBindVertexArray(streams.vertexArray());
+#if defined(VERTIGON_GL_ES)
+    if (fillMode_ == FillMode::Wireframe) {
+        DrawTriangleEdges(primitiveCount);
+        glBindVertexArray(0);
+        return;
+    }
+#endif
     glDrawArrays(GL_TRIANGLES, 0, primitiveCount * 3);
     glBindVertexArray(0);
 }
@@ -415,6 +469,28 @@ void Device::DrawLineList(const Vec4* points, int32_t lineCount) {
     glBindVertexArray(0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
+
+#if defined(VERTIGON_GL_ES)
+void Device::DrawTriangleEdges(int32_t primitiveCount) {
+    // Each triangle's three edges as lines, indexing the bound vertex array: ES has no line
+    // polygon mode. The index list grows to the largest batch drawn and serves every batch.
+    const size_t needed = static_cast<size_t>(primitiveCount) * 6;
+    if (wireIndexBuffer_ == 0) glGenBuffers(1, &wireIndexBuffer_);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, wireIndexBuffer_);
+    if (needed > wireIndexCount_) {
+        std::vector<uint32_t> indices(needed);
+        for (size_t t = 0; t < static_cast<size_t>(primitiveCount); ++t) {
+            const auto first = static_cast<uint32_t>(t * 3);
+            const uint32_t edges[6] = {first, first + 1, first + 1, first + 2, first + 2, first};
+            std::memcpy(&indices[t * 6], edges, sizeof edges);
+        }
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(needed * sizeof(uint32_t)), indices.data(),
+                     GL_STATIC_DRAW);
+        wireIndexCount_ = needed;
+    }
+    glDrawElements(GL_LINES, static_cast<GLsizei>(needed), GL_UNSIGNED_INT, nullptr);
+}
+#endif
 
 WireShaderSet& Device::wireShaderSet() {
     if (!wire_) wire_ = std::make_unique<WireShaderSet>(*this);

@@ -176,6 +176,8 @@ private:
     // is missing.
     bool UseBoundPrograms();
     void BindTarget();
+    // Draws the edges of the bound vertex array's first `primitiveCount` triangles as lines.
+    void DrawTriangleEdges(int32_t primitiveCount);
 
     GlContext& context_;
     RendererOptions options_;
@@ -185,6 +187,9 @@ private:
     float depthUnitsPerBias_ = 65535.0f;
     float depthBias_ = 0.0f;
     float slopeScaleDepthBias_ = 0.0f;
+    FillMode fillMode_ = FillMode::Solid;
+    uint32_t wireIndexBuffer_ = 0;  // ES: the line indices of the wireframe overlay
+    size_t wireIndexCount_ = 0;
     VertexProgram* vertexProgram_ = nullptr;
     FragmentProgram* fragmentProgram_ = nullptr;
     uint32_t activeProgram_ = 0;

@@ -1,6 +1,6 @@
 #include "render/shader_programs.h"
 
-#include <epoxy/gl.h>
+#include "render/gl_api.h"
 
 #include <cstdio>
 

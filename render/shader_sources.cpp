@@ -10,6 +10,26 @@ namespace vertigon {
 
 namespace {
 
+#if defined(__EMSCRIPTEN__)
+// WebGL2 (GLSL ES 3.00): the same programs, with precisions and a depth bias of their own, since
+// ES offsets no lines (the device sets DepthBias, a fraction of the 0..1 depth range).
+constexpr const char* kVertexPrelude = R"(#version 300 es
+precision highp float;
+precision highp int;
+uniform float DepthBias;
+// Direct3D clips depth to 0..w where OpenGL clips to -w..w. Mapping the one onto the other keeps
+// the projection matrices, the depth buffer values and the near-plane clipping of Direct3D.
+vec4 DepthRangeZeroToOne(vec4 clip) {
+    return vec4(clip.xy, 2.0 * (clip.z + DepthBias * clip.w) - clip.w, clip.w);
+}
+)";
+
+constexpr const char* kFragmentPrelude = R"(#version 300 es
+precision highp float;
+precision highp int;
+precision highp sampler2D;
+)";
+#else
 constexpr const char* kVertexPrelude = R"(#version 330 core
 // Direct3D clips depth to 0..w where OpenGL clips to -w..w. Mapping the one onto the other keeps
 // the projection matrices, the depth buffer values and the near-plane clipping of Direct3D.
@@ -17,6 +37,7 @@ vec4 DepthRangeZeroToOne(vec4 clip) { return vec4(clip.xy, 2.0 * clip.z - clip.w
 )";
 
 constexpr const char* kFragmentPrelude = "#version 330 core\n";
+#endif
 
 constexpr const char* kSolidRedFragment = R"(
 out vec4 color;

@@ -14,6 +14,7 @@ packages=(
   xvfb xauth libx11-dev
   binutils-mipsel-linux-gnu qemu-user
   clang-14 libfuzzer-14-dev llvm-14
+  emscripten chromium
   librsvg2-bin desktop-file-utils shared-mime-info libglib2.0-bin man-db
   dpkg-dev file lintian
 )

@@ -7,14 +7,16 @@
 # so both compilers build everything, GCC at -O3, where its flow-based warnings appear.
 #   3. the fuzz targets built with Clang (core library and fixture writers included), each run
 #      20 s on its corpus; any finding fails (scripts/fuzz.sh --smoke);
-#   4. the display-free libraries and their tests built for 64-bit ARM and run under
-#      qemu-aarch64 (scripts/cross-check.sh). Not in the default stages yet: a cold build takes
-#      longer than the others (VERTIGON_TEST_STAGES="1 2 3 4" runs it).
+#   4. the browser edition: the WebAssembly build with Emscripten, the module's tests in node and
+#      the page's in headless Chromium (scripts/web_test.sh);
+#   5. the display-free libraries and their tests built for 64-bit ARM and run under
+#      qemu-aarch64 (scripts/cross-check.sh). Not in the default stages: a cold build takes
+#      longer than all the others together (VERTIGON_TEST_STAGES="1 2 3 4 5" runs it).
 # Warnings are errors in every stage. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-stages="${VERTIGON_TEST_STAGES:-1 2 3}"
+stages="${VERTIGON_TEST_STAGES:-1 2 3 4}"
 export VERTIGON_WERROR=ON
 
 stage_started=$SECONDS
@@ -56,6 +58,11 @@ if [[ " $stages " == *" 3 "* ]]; then
 fi
 
 if [[ " $stages " == *" 4 "* ]]; then
+  scripts/web_test.sh
+  stage_done "4 (WebAssembly build, module tests in node, page tests in headless Chromium)"
+fi
+
+if [[ " $stages " == *" 5 "* ]]; then
   scripts/cross-check.sh
-  stage_done "4 (64-bit ARM build and its tests under qemu-aarch64)"
+  stage_done "5 (64-bit ARM build and its tests under qemu-aarch64)"
 fi

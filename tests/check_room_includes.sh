@@ -15,7 +15,7 @@ declare -A allowed=(
   [export]="scene image"
   [cli]="scene ee formats render export image"
   [app]="scene ee formats render export image"
-  [web]="scene ee formats render export image app"
+  [web]="scene ee formats render export image app cli"
 )
 rooms="scene ee image formats render export cli app web"
 
