@@ -147,7 +147,7 @@ TEST_F(ViewerWindowTest, AFailedOpenEmptiesTheViewAndTheBrowserAndSaysWhy) {
     wxTreeCtrl& tree = *viewer->browser()->tree();
     EXPECT_EQ(ItemText(tree, tree.GetRootItem()), "No animation");
     EXPECT_EQ(tree.GetChildrenCount(tree.GetRootItem()), 0u);
-    EXPECT_EQ(StatusText(*viewer), "Could not open robot.xyz: no loader accepts this kind of file");
+    EXPECT_EQ(StatusText(*viewer), "cannot open /nowhere/robot.xyz: No such file or directory");
     EXPECT_FALSE(ToolPressed(*viewer, kIdTextureToggle)) << "no model, no switch on";
 }
 
