@@ -22,7 +22,7 @@ const std::vector<CommandLineOption>& Options() {
          [](ViewerOptions& o, const std::string&) { o.version = true; }},
         {"--ee-image", "PATH", "the game's program image that MDLS animations run in",
          [](ViewerOptions& o, const std::string& value) { o.eeImagePath = value; }},
-        {"--report-startup", nullptr, "print the milliseconds from start-up to the first frame on the screen",
+        {"--report-startup", nullptr, "print the milliseconds from the program's start to the first frame on the screen",
          [](ViewerOptions& o, const std::string&) { o.reportStartup = true; }},
     };
     return options;

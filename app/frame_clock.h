@@ -2,12 +2,19 @@
 // one frame-step unit per 25 ms.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 namespace vertigon {
 
 // Milliseconds of a monotonic clock, kept to 32 bits (wraps after about 49.7 days).
 uint32_t MonotonicMilliseconds();
+
+// When this process was started (its exec, before the dynamic loader ran), on the steady
+// clock, to the kernel's tick (10 ms); now when the kernel does not say.
+std::chrono::steady_clock::time_point ProcessStartTime();
+// Milliseconds of processor time (user and system) this process has used.
+double ProcessorMilliseconds();
 
 class FrameClock {
 public:

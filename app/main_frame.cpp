@@ -15,7 +15,7 @@ namespace vertigon {
 
 namespace {
 
-// One of the three images held in the program, decoded through the toolkit's PNG handler.
+// One of the six images held in the program, decoded through the toolkit's PNG handler.
 wxBitmap ToolImage(int image) {
     if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
     const PngData png = ToolbarIconPng(image);
@@ -33,11 +33,11 @@ struct ToolButton {
 
 constexpr ToolButton kTools[] = {
     {kIdTextureToggle, "TextureToggle", "Texture", "Toggle textures On/Off", 1},
-    {kIdBlendingToggle, "BlendingToggle", "Blending", "Toggle texture blending On/Off", 1},
-    {kIdFlatToggle, "FlatToggle", "Flat", "Toggle flat shading On/Off", 1},
-    {kIdBonesToggle, "BonesToggle", "Bones", "Toggle bones On/Off", 2},
-    {kIdWireframeToggle, "WireframeToggle", "Wireframe", "Toggle wireframe On/Off", 3},
-    {kIdViewTexture, "ViewTexture", "View textures", "Open the texture viewer", 1},
+    {kIdBlendingToggle, "BlendingToggle", "Blending", "Toggle texture blending On/Off", 2},
+    {kIdFlatToggle, "FlatToggle", "Flat", "Toggle flat shading On/Off", 3},
+    {kIdBonesToggle, "BonesToggle", "Bones", "Toggle bones On/Off", 4},
+    {kIdWireframeToggle, "WireframeToggle", "Wireframe", "Toggle wireframe On/Off", 5},
+    {kIdViewTexture, "ViewTexture", "View textures", "Open the texture viewer", 6},
 };
 
 }  // namespace

@@ -83,6 +83,7 @@ void RenderView::CreateRenderer() {
     guides_ = std::make_unique<GuideRenderer>(renderer_->device());
     state_.scene().drawOverlays = [this] { DrawOverlays(); };
     state_.SetViewSize(viewWidth_, viewHeight_);
+    Refresh(false);
 }
 
 void RenderView::DrawOverlays() {
@@ -113,18 +114,26 @@ void RenderView::OnPaint(wxPaintEvent&) {
     wxPaintDC validate(this);
     if (!renderer_ || failed_ || !IsShownOnScreen()) return;
     const uint32_t now = MonotonicMilliseconds();
+    // The clock counts only while the previous frame was animating: a clip that plays again
+    // after a rest goes on from where it stood, not by the time the view rested.
+    const float step = clockRunning_ ? clock_.Step(now) : 0.0f;
     try {
-        state_.DrawFrame(viewWidth_, viewHeight_, clock_.Step(now));
+        state_.DrawFrame(viewWidth_, viewHeight_, step);
     } catch (const RenderError& e) {
         failed_ = true;
         if (onFailure_) onFailure_(e);
         return;
     }
     clock_.Mark(now);
+    clockRunning_ = state_.Animating();
     if (frameObserver_) frameObserver_(now);
 }
 
 void RenderView::OnIdle(wxIdleEvent& event) {
+    // While something moves, frames follow each other as fast as the screen takes them. Else
+    // the view rests: the next frame waits for an event that changes the picture (a handler's
+    // Refresh, an expose).
+    if (failed_ || !state_.Moving()) return;
     Refresh(false);
     wxMilliSleep(1);
     event.RequestMore();
@@ -137,6 +146,7 @@ void RenderView::OnSize(wxSizeEvent& event) {
     viewWidth_ = size.GetWidth();
     viewHeight_ = size.GetHeight();
     state_.SetViewSize(viewWidth_, viewHeight_);
+    Refresh(false);
     event.Skip();
 }
 

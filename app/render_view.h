@@ -1,6 +1,8 @@
 // The window the model is drawn in: a GL canvas with an OpenGL 3.3 core context on which the
-// renderer lives exactly as long as the view. Idle events keep it repainting; every paint
-// advances the animation clock by the elapsed time and draws one scene frame. The mouse turns
+// renderer lives exactly as long as the view. It draws on demand: idle events keep it
+// repainting while the viewer state says something moves, and otherwise it rests until a
+// handler asks for a repaint or the window is exposed. Every paint advances the animation
+// clock by the elapsed time and draws one scene frame. The mouse turns
 // (left drag), pans (middle or Shift + left drag) and zooms (wheel) the orbit camera; a right
 // click that does not move opens the model context menu.
 #pragma once
@@ -84,6 +86,7 @@ private:
     long presentedFrames_ = 0;
     std::function<void(const RenderError&)> onFailure_;
     bool failed_ = false;
+    bool clockRunning_ = false;  // the last frame drawn was animating
     std::function<void(uint32_t)> frameObserver_;
     RgbImage* grabInto_ = nullptr;  // set while GrabFrame draws
     wxPoint rightDownAt_;

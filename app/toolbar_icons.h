@@ -1,5 +1,6 @@
-// The toolbar's three 32 x 32 RGBA images as PNG data held in the program: 1 for the texture,
-// blending, flat and texture-viewer tools, 2 for the bones tool, 3 for the wireframe tool.
+// The toolbar's six 32 x 32 RGBA images as PNG data held in the program, one per tool in the
+// toolbar's order: 1 textures, 2 blending, 3 flat shading, 4 bones, 5 wireframe, 6 the texture
+// viewer.
 // The data is drawn and encoded at build time by app/icons/make_toolbar_icons.cpp.
 #pragma once
 
@@ -13,7 +14,7 @@ struct PngData {
     size_t size = 0;
 };
 
-// Image 1, 2 or 3; an empty block for any other number.
+// Image 1 to 6; an empty block for any other number.
 PngData ToolbarIconPng(int image);
 
 }  // namespace vertigon

@@ -347,7 +347,7 @@ void Viewer::RefreshPlaybackBar() {
 void Viewer::AfterFrame(uint32_t now) {
     RefreshPlaybackBar();
     if (!frame_ || !frame_->GetStatusBar() || frame_->GetStatusBar()->GetFieldsCount() < 2) return;
-    if (!state_.Playing()) {
+    if (!state_.Animating()) {
         if (rateShown_) frame_->SetStatusText("", 1);
         rateShown_ = false;
         rateFrames_ = 0;
@@ -402,6 +402,7 @@ void Viewer::ShownModelChanged() {
         frame_->RefreshTools();
         frame_->Update();
     }
+    if (view_) view_->Refresh(false);
 }
 
 void Viewer::SwitchesChanged() {

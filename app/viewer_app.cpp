@@ -3,13 +3,13 @@
 #include <cstdio>
 
 #include "app/command_line.h"
+#include "app/frame_clock.h"
 #include "app/render_view.h"
 #include "app/wx_text.h"
 
 namespace vertigon {
 
 bool ViewerApp::OnInit() {
-    started_ = std::chrono::steady_clock::now();
     // The toolkit has taken its own options out of argv already.
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.push_back(PathFromWx(argv[i]));
@@ -32,8 +32,8 @@ bool ViewerApp::OnInit() {
         viewer_->SetFramePresentedObserver([started = started_](RenderView& view) {
             if (view.presentedFrames() != 1) return;
             const auto elapsed = std::chrono::steady_clock::now() - started;
-            std::fprintf(stderr, "vertigon: first frame on the screen %.1f ms after start-up\n",
-                         std::chrono::duration<double, std::milli>(elapsed).count());
+            std::fprintf(stderr, "vertigon: first frame on the screen %.1f ms after start-up (%.1f ms of processor time)\n",
+                         std::chrono::duration<double, std::milli>(elapsed).count(), ProcessorMilliseconds());
         });
     }
     LoaderOptions loaderOptions;

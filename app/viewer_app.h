@@ -13,6 +13,9 @@ namespace vertigon {
 
 class ViewerApp final : public wxApp {
 public:
+    // `started`: when the program started, which the start-up report counts from.
+    explicit ViewerApp(std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now())
+        : started_(started) {}
     bool OnInit() override;
     int OnRun() override;
     int OnExit() override;

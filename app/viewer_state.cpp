@@ -20,6 +20,8 @@ std::string FileNameOf(const std::string& path) {
 }  // namespace
 
 std::string OpenFailureText(const std::string& path, const LoadFailure& failure) {
+    // "cannot open PATH: REASON", word for word as the command-line tool says it.
+    if (failure.reason == LoadFailure::Reason::Unreadable && !failure.message.empty()) return failure.message;
     const std::string start = "Could not open " + FileNameOf(path) + ": ";
     switch (failure.reason) {
         case LoadFailure::Reason::NoLoader:
@@ -28,7 +30,7 @@ std::string OpenFailureText(const std::string& path, const LoadFailure& failure)
             return start + "it is an animation file, which opens only beside its model";
         case LoadFailure::Reason::Malformed:
             return start + "the file is damaged (" + failure.message + ")";
-        case LoadFailure::Reason::Unreadable:
+        case LoadFailure::Reason::Unreadable:  // without a message
         case LoadFailure::Reason::Unsupported:
         case LoadFailure::Reason::None:
             break;
@@ -225,6 +227,16 @@ void ViewerState::TogglePause() {
         playback_.Seek(*current(), 0);
     }
     playback_.paused = !playback_.paused;
+}
+
+bool ViewerState::Animating() const {
+    const ModelEntry* entry = current();
+    return entry && entry->playing && Playing() && clip()->CanPlay();
+}
+
+bool ViewerState::Moving() const {
+    const ModelEntry* entry = current();
+    return entry && (entry->poseDirty || entry->skinDirty || Animating());
 }
 
 void ViewerState::StepFrames(int32_t delta) {

@@ -32,7 +32,8 @@ public:
     virtual void SwitchesChanged() = 0;
 };
 
-// The status line's text for an open that gave no model.
+// The status line's text for an open that gave no model; for a path that cannot be read, the
+// registry's "cannot open PATH: REASON".
 std::string OpenFailureText(const std::string& path, const LoadFailure& failure);
 // "<name>: <n> triangles, <n> bones, <n> textures, <n> animations" (triangles of the first Lod),
 // followed by "; <report>" when something was reported during the open.
@@ -105,6 +106,12 @@ public:
     // The clip the playback bar drives: the shown entry's current one, or null.
     Animation* clip() const { return current() ? current()->currentAnimation : nullptr; }
     bool Playing() const { return clip() && !playback_.paused; }
+    // Whether the clock moves the picture: a clip that plays and can produce poses.
+    bool Animating() const;
+    // Whether the picture would change without any input: it is animating, or the shown
+    // entry holds a pose the screen does not show yet. A view may rest while this is false,
+    // drawing again only when the user, the window or the model changes something.
+    bool Moving() const;
     void TogglePause();
     void StepFrames(int32_t delta);
     // Pauses and shows frame `frame`, as the slider asks.

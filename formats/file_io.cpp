@@ -4,8 +4,11 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <system_error>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "formats/load_error.h"
 
@@ -39,6 +42,21 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
 }
 
 bool FileOpens(const std::string& path) { return FilePtr(std::fopen(path.c_str(), "rb")) != nullptr; }
+
+std::string OpenProblem(const std::string& path) {
+    // Non-blocking, so that a FIFO with no writer does not hold the caller.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return std::generic_category().message(errno);
+    struct stat info {};
+    int problem = 0;
+    if (fstat(fd, &info) != 0) {
+        problem = errno;
+    } else if (S_ISDIR(info.st_mode)) {
+        problem = EISDIR;  // opens, but reads fail
+    }
+    close(fd);
+    return problem == 0 ? std::string() : std::generic_category().message(problem);
+}
 
 bool FileStartsWith(const std::string& path, const void* magic, size_t length) {
     FilePtr file(std::fopen(path.c_str(), "rb"));

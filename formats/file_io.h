@@ -13,6 +13,10 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path);
 // Whether the file opens for reading; never throws.
 bool FileOpens(const std::string& path);
 
+// Why `path` cannot be read, in the system's words ("No such file or directory", "Permission
+// denied", "Is a directory"); empty when it opens for reading. Never throws or blocks.
+std::string OpenProblem(const std::string& path);
+
 // Whether the file opens and its first bytes equal `magic`; never throws.
 bool FileStartsWith(const std::string& path, const void* magic, size_t length);
 

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "formats/ffb/ffb_loader.h"
+#include "formats/file_io.h"
 #include "formats/load_error.h"
 #include "formats/mdls/mdls_loader.h"
 #include "formats/mdlx/mdlx_loader.h"
@@ -16,6 +17,13 @@ namespace {
 
 void Fail(LoadFailure* failure, LoadFailure::Reason reason, std::string message) {
     if (failure) *failure = {reason, std::move(message)};
+}
+
+// A path that cannot be read is no question of its kind: say so before asking any loader.
+bool Readable(const std::string& path, LoadFailure* failure) {
+    const std::string problem = OpenProblem(path);
+    if (!problem.empty()) Fail(failure, LoadFailure::Reason::Unreadable, "cannot open " + path + ": " + problem);
+    return problem.empty();
 }
 
 }  // namespace
@@ -82,6 +90,7 @@ FileKind LoaderRegistry::FindFileKind(const std::string& path) const {
 }
 
 std::unique_ptr<Model> LoaderRegistry::LoadFile(const std::string& path, LoadFailure* failure) const {
+    if (!Readable(path, failure)) return nullptr;
     ModelLoader* loader = FindLoader(path);
     if (!loader) {
         Fail(failure, LoadFailure::Reason::NoLoader, "no loader accepts " + path);
@@ -96,6 +105,7 @@ std::unique_ptr<Model> LoaderRegistry::LoadFromMemory(ModelLoader& loader, const
 }
 
 Model* LoaderRegistry::OpenModel(const std::string& path, LoadFailure* failure) {
+    if (!Readable(path, failure)) return nullptr;
     ModelLoader* loader = FindLoader(path);
     if (!loader) {
         Fail(failure, LoadFailure::Reason::NoLoader, "no loader accepts " + path);
@@ -106,7 +116,7 @@ Model* LoaderRegistry::OpenModel(const std::string& path, LoadFailure* failure) 
              path + " is not a model (an animation file opens only beside its model)");
         return nullptr;
     }
-    std::unique_ptr<Model> model = LoadFile(path, failure);
+    std::unique_ptr<Model> model = Guarded(*loader, [&] { return loader->Load(path, context_); }, failure);
     if (!model) return nullptr;
     model->owner = this;
     models_.push_back(std::move(model));

@@ -45,7 +45,8 @@ public:
     // The loader whose GetName is `name`, or null.
     ModelLoader* FindLoaderByName(std::string_view name) const;
     FileKind FindFileKind(const std::string& path) const;
-    // The first accepting loader's model; null when no loader accepts or the load fails.
+    // The first accepting loader's model; null when the path cannot be read ("cannot open
+    // PATH: REASON"), no loader accepts it or the load fails.
     std::unique_ptr<Model> LoadFile(const std::string& path, LoadFailure* failure = nullptr) const;
     // `loader`'s model from bytes in memory; null (and the reason) when it fails.
     std::unique_ptr<Model> LoadFromMemory(ModelLoader& loader, const ModelBytes& bytes,

@@ -28,7 +28,7 @@ Animation* PlayingClip(const ModelEntry& entry) { return entry.playing ? entry.c
 
 float Playback::PlanStep(ModelEntry& entry, float step) {
     Animation* clip = PlayingClip(entry);
-    if (paused || !clip || !(step > 0.0f)) return 0.0f;
+    if (paused || !clip || !clip->CanPlay() || !(step > 0.0f)) return 0.0f;
     step *= speed;
     if (!(clip->speed > 0.0f)) return step;
     const float frames = static_cast<float>(ClipFrames(*clip));

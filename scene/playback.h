@@ -25,7 +25,7 @@ struct Playback {
     bool loop = true;
 
     // The animation time to hand the redraw for `step` of the clock: 0 while paused or without
-    // a playing clip, otherwise speed x step. Without looping the step ends on the last frame
+    // a playing clip that can produce poses, otherwise speed x step. Without looping the step ends on the last frame
     // and playback pauses there; looping an open clip past its frames rewinds it first.
     float PlanStep(ModelEntry& entry, float step);
     // Applies frame `frame` (held to the clip) at once. Open clips rewind to move backwards.

@@ -1,8 +1,13 @@
-// Draws the toolbar's three 32 x 32 RGBA images and writes them, PNG-encoded, as a C++ source
+// Draws the toolbar's six 32 x 32 RGBA images and writes them, PNG-encoded, as a C++ source
 // file that the viewer compiles in: make_toolbar_icons OUTPUT.cpp
-//   1  a chequered tile (textures, blending, flat shading, texture viewer)
-//   2  a bone (the skeleton overlay)
-//   3  a wire cube (the wireframe overlay)
+//   1  a chequered tile (textures)
+//   2  two overlapping squares, the front one see-through (blending)
+//   3  a faceted gem, each facet one shade (flat shading)
+//   4  a bone (the skeleton overlay)
+//   5  a wire cube (the wireframe overlay)
+//   6  a magnifying glass over a small chequered picture (the texture viewer)
+// Every picture has light fills inside dark outlines, so that it reads on light and dark
+// toolbars alike.
 #include <png.h>
 
 #include <array>
@@ -109,14 +114,87 @@ std::optional<Rgba> WireCube(double x, double y) {
     const int edges[12][2] = {{0, 1}, {1, 2}, {2, 3}, {3, 0}, {4, 5}, {5, 6},
                               {6, 7}, {7, 4}, {0, 4}, {1, 5}, {2, 6}, {3, 7}};
     for (const auto& corner : corners) {
-        if (std::hypot(x - corner[0], y - corner[1]) <= 1.9) return Rgba{215, 45, 45, 1};
+        const double d = std::hypot(x - corner[0], y - corner[1]);
+        if (d <= 1.6) return Rgba{240, 70, 60, 1};
+        if (d <= 2.4) return Rgba{90, 15, 15, 1};
     }
+    double nearest = 99;
     for (const auto& edge : edges) {
         const auto& a = corners[static_cast<size_t>(edge[0])];
         const auto& b = corners[static_cast<size_t>(edge[1])];
-        if (SegmentDistance(x, y, a[0], a[1], b[0], b[1]) <= 1.0) return Rgba{35, 95, 170, 1};
+        nearest = std::fmin(nearest, SegmentDistance(x, y, a[0], a[1], b[0], b[1]));
     }
+    // A light line with a dark rim.
+    if (nearest <= 0.75) return Rgba{110, 180, 250, 1};
+    if (nearest <= 1.45) return Rgba{20, 45, 95, 1};
     return std::nullopt;
+}
+
+bool InSquare(double x, double y, double lo, double hi) { return x >= lo && x <= hi && y >= lo && y <= hi; }
+
+std::optional<Rgba> OverlappingSquares(double x, double y) {
+    constexpr double backLo = 3, backHi = 20, frontLo = 12, frontHi = 29, rim = 1.4;
+    const bool back = InSquare(x, y, backLo, backHi);
+    const bool front = InSquare(x, y, frontLo, frontHi);
+    // The front square's rim is drawn over everything, the back one's only where it shows.
+    if (front && !InSquare(x, y, frontLo + rim, frontHi - rim)) return Rgba{40, 30, 20, 1};
+    const Rgba blue{55, 120, 215, 1};
+    const Rgba red{240, 60, 60, 1};
+    if (back && !InSquare(x, y, backLo + rim, backHi - rim) && !front) return Rgba{20, 30, 60, 1};
+    if (back && front) {
+        // Red at 55 % over blue: the purple mix is what blending shows.
+        const double a = 0.55;
+        return Rgba{red.r * a + blue.r * (1 - a), red.g * a + blue.g * (1 - a), red.b * a + blue.b * (1 - a), 1};
+    }
+    if (back) return blue;
+    if (front) return Rgba{red.r, red.g, red.b, 0.8};
+    return std::nullopt;
+}
+
+std::optional<Rgba> FacetedGem(double x, double y) {
+    // A hexagon of six triangles about its centre, lit from the upper left: one shade each.
+    constexpr double cx = 16, cy = 16, radius = 14;
+    constexpr double kPi = 3.14159265358979323846;
+    const double angle = std::atan2(y - cy, x - cx);
+    const double sector = std::floor((angle + kPi) / (kPi / 3.0));
+    const double middle = -kPi + (sector + 0.5) * (kPi / 3.0);
+    // Distance to the hexagon's edge along the facet's normal.
+    const double along = (x - cx) * std::cos(middle) + (y - cy) * std::sin(middle);
+    const double apothem = radius * std::cos(kPi / 6.0);
+    if (along > apothem) return std::nullopt;
+    if (along > apothem - 1.5) return Rgba{25, 45, 30, 1};
+    // The seams between facets.
+    for (int k = 0; k < 6; ++k) {
+        const double a = -kPi + k * (kPi / 3.0);
+        const double ex = cx + radius * std::cos(a), ey = cy + radius * std::sin(a);
+        if (SegmentDistance(x, y, cx, cy, ex, ey) <= 0.6) return Rgba{25, 45, 30, 1};
+    }
+    // Facet normals facing the light (up and left, at -135 degrees) are brightest.
+    const double light = std::cos(middle - (-0.75 * kPi));
+    const double level = 0.5 + 0.45 * light;
+    return Rgba{60 + 120 * level, 120 + 130 * level, 70 + 110 * level, 1};
+}
+
+std::optional<Rgba> MagnifiedPicture(double x, double y) {
+    constexpr double gx = 19, gy = 13, lens = 7.5, ring = 2.0;
+    const double fromLens = std::hypot(x - gx, y - gy);
+    // The handle, down and left of the lens.
+    const double handle = SegmentDistance(x, y, gx - 6.6, gy + 6.6, 4, 28);
+    if (handle <= 1.8) return Rgba{95, 60, 30, 1};
+    if (handle <= 2.8 && fromLens > lens + ring) return Rgba{35, 20, 10, 1};
+    if (fromLens <= lens + ring) {
+        if (fromLens > lens + ring - 0.9 || (fromLens < lens + 0.9 && fromLens > lens)) return Rgba{30, 30, 40, 1};
+        if (fromLens > lens) return Rgba{200, 205, 215, 1};
+        // Through the glass: a few big squares of the chequer, as magnified.
+        const int cell = static_cast<int>(std::floor((x - gx) / 4.5)) + static_cast<int>(std::floor((y - gy) / 4.5));
+        return (cell & 1) ? Rgba{235, 150, 40, 1} : Rgba{60, 125, 205, 1};
+    }
+    // A small picture behind the glass.
+    constexpr double lo = 3, hi = 17;
+    if (!InSquare(x, y, lo, hi)) return std::nullopt;
+    if (!InSquare(x, y, lo + 1.2, hi - 1.2)) return Rgba{40, 40, 60, 1};
+    const int cell = static_cast<int>((x - lo) / 3.5) + static_cast<int>((y - lo) / 3.5);
+    return cell % 2 ? Rgba{235, 150, 40, 1} : Rgba{60, 125, 205, 1};
 }
 
 std::vector<uint8_t> EncodePng(const std::vector<uint8_t>& rgba) {
@@ -141,14 +219,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: make_toolbar_icons OUTPUT.cpp\n");
         return 64;
     }
-    const Painter painters[3] = {ChequeredTile, Bone, WireCube};
+    const std::array<Painter, 6> painters = {ChequeredTile, OverlappingSquares, FacetedGem,
+                                             Bone,          WireCube,           MagnifiedPicture};
     std::string source =
         "// Written by make_toolbar_icons at build time: the toolbar images as PNG data.\n"
         "#include \"app/toolbar_icons.h\"\n\nnamespace vertigon {\n\nnamespace {\n\n";
-    for (int i = 0; i < 3; ++i) {
+    for (size_t i = 0; i < painters.size(); ++i) {
         const std::vector<uint8_t> png = EncodePng(Rasterise(painters[i]));
         if (png.empty()) {
-            std::fprintf(stderr, "make_toolbar_icons: image %d could not be encoded\n", i + 1);
+            std::fprintf(stderr, "make_toolbar_icons: image %zu could not be encoded\n", i + 1);
             return 1;
         }
         source += "const uint8_t kImage" + std::to_string(i + 1) + "[] = {";
@@ -157,17 +236,12 @@ int main(int argc, char** argv) {
         }
         source += "\n};\n\n";
     }
-    source +=
-        "}  // namespace\n\n"
-        "PngData ToolbarIconPng(int image) {\n"
-        "    switch (image) {\n"
-        "        case 1: return {kImage1, sizeof kImage1};\n"
-        "        case 2: return {kImage2, sizeof kImage2};\n"
-        "        case 3: return {kImage3, sizeof kImage3};\n"
-        "        default: return {};\n"
-        "    }\n"
-        "}\n\n"
-        "}  // namespace vertigon\n";
+    source += "}  // namespace\n\nPngData ToolbarIconPng(int image) {\n    switch (image) {\n";
+    for (size_t i = 1; i <= painters.size(); ++i) {
+        const std::string name = "kImage" + std::to_string(i);
+        source += "        case " + std::to_string(i) + ": return {" + name + ", sizeof " + name + "};\n";
+    }
+    source += "        default: return {};\n    }\n}\n\n}  // namespace vertigon\n";
     std::ofstream out(argv[1], std::ios::binary);
     out << source;
     out.close();

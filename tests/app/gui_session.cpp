@@ -164,6 +164,8 @@ RgbImage CaptureNextFrame(RenderView& view) {
         image = ReadFramebufferPixels(0, view.viewWidth(), view.viewHeight());
         captured = true;
     });
+    // A view at rest draws only when asked.
+    view.Refresh(false);
     RunUntil([&] { return captured; });
     view.SetBeforePresent(nullptr);
     return image;

@@ -21,7 +21,8 @@ bool RequireGui(std::string* reason);
 // Runs the toolkit's event loop until `done` holds or the timeout passes; returns `done()`.
 bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
-// The next frame the view puts on the screen, read just before it is swapped in.
+// The next frame the view puts on the screen (one is asked for: a view at rest draws only on
+// demand), read just before it is swapped in.
 RgbImage CaptureNextFrame(RenderView& view);
 
 // Closes the viewer's main frame as the user would and waits until its windows are gone.

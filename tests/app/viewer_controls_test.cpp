@@ -144,6 +144,29 @@ TEST_F(ViewerControlsTest, PausingStepsAndTheSliderDriveTheClip) {
     EXPECT_EQ(CurrentFrame(clip), 0) << "play at the end starts again";
 }
 
+TEST_F(ViewerControlsTest, TheViewMayRestOnlyOnceTheLastPoseIsDrawn) {
+    EXPECT_FALSE(state.Moving()) << "nothing shown";
+    ASSERT_TRUE(state.OpenFile(Sample("demo.ffb")));
+    for (int frame = 0; frame < 3; ++frame) {
+        state.DrawFrame(100, 100, 1.0f);
+        EXPECT_TRUE(state.Moving() && state.Animating()) << "playing, frame " << frame;
+    }
+    state.TogglePause();
+    EXPECT_FALSE(state.Animating());
+    EXPECT_TRUE(state.Moving()) << "the pose applied by the last frame is not on the screen yet";
+    state.DrawFrame(100, 100, 1.0f);
+    EXPECT_FALSE(state.Moving());
+    state.StepFrames(1);
+    EXPECT_TRUE(state.Moving()) << "a new frame to show";
+    state.DrawFrame(100, 100, 0.0f);
+    EXPECT_FALSE(state.Moving());
+
+    ASSERT_TRUE(state.OpenFile(Sample("winged_totem.raw")));
+    EXPECT_TRUE(state.Moving()) << "a new model is drawn first";
+    state.DrawFrame(100, 100, 1.0f);
+    EXPECT_FALSE(state.Moving()) << "a model without a clip is still";
+}
+
 TEST(ViewerFolder, PageDownAndUpWalkTheModelFilesByName) {
     testing::TempDir dir;
     for (const char* name : {"b.raw", "a.ffb", "c.txt", "d.mset"}) dir.Write(name, std::string("x"));

@@ -10,7 +10,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <sstream>
 #include <string>
+#include <thread>
 
 #include <wx/defs.h>
 #include <wx/uiaction.h>
@@ -124,6 +126,13 @@ public:
     }
     bool ready() const { return ready_; }
     const std::string& errors() const { return errors_; }
+    // The share of one core the program uses over the next `seconds`, from its user and system
+    // times in /proc.
+    double CoreShareOver(int seconds) const {
+        const long before = CpuTicks();
+        std::this_thread::sleep_for(std::chrono::seconds(seconds));
+        return static_cast<double>(CpuTicks() - before) / static_cast<double>(sysconf(_SC_CLK_TCK) * seconds);
+    }
     bool WaitForTitle(const std::string& title) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (!testing::HasWindowTitled(title, child_.pid)) {
@@ -137,6 +146,19 @@ public:
     static void Settle(int milliseconds = 500) { testing::RunUntil([] { return false; }, std::chrono::milliseconds(milliseconds)); }
 
 private:
+    long CpuTicks() const {
+        std::ifstream file("/proc/" + std::to_string(child_.pid) + "/stat");
+        std::string stat;
+        std::getline(file, stat);
+        // The fields after the name in parentheses: state is the first, utime the 12th.
+        std::istringstream fields(stat.substr(stat.rfind(')') + 1));
+        std::string skipped;
+        for (int i = 0; i < 11; ++i) fields >> skipped;
+        long user = 0, system = 0;
+        fields >> user >> system;
+        return user + system;
+    }
+
     Child child_;
     std::string title_;
     std::string errors_;
@@ -203,6 +225,55 @@ TEST(ViewerProgram, ATinyAndAHugeModelEachFillMostOfTheViewsHeight) {
         EXPECT_GT(share, 0.5) << scale;
         EXPECT_LT(share, 0.9) << scale;
     }
+}
+
+// Waits until the view shows something else than `before`; false when five seconds pass first.
+bool ViewChanges(const RgbImage& before, const ViewRows& view, RgbImage* now) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    do {
+        RunningViewer::Settle(20);  // sends what the simulator queued
+        *now = testing::GrabScreen();
+        if (!SameView(before, *now, view)) return true;
+    } while (std::chrono::steady_clock::now() < deadline);
+    return false;
+}
+
+TEST(ViewerProgram, AStillPictureCostsNoProcessorTimeAndMovesAtOnceWhenAsked) {
+    REQUIRE_GUI();
+    {
+        RunningViewer still({testing::SamplePath("winged_totem.raw")}, "winged_totem.raw - Vertigon 0.3");
+        ASSERT_TRUE(still.ready()) << still.errors();
+        EXPECT_LT(still.CoreShareOver(10), 0.01) << "a model without animation";
+    }
+    RunningViewer viewer({testing::SamplePath("demo.ffb")}, "demo.ffb - Vertigon 0.3");
+    ASSERT_TRUE(viewer.ready()) << viewer.errors();
+    const ViewRows view = FindView(testing::GrabScreen());
+    ASSERT_GT(view.height(), 400);
+    const int middleY = (view.top + view.bottom) / 2;
+    wxUIActionSimulator input;
+    input.MouseMove(400, middleY);
+    input.Char(WXK_SPACE);
+    RunningViewer::Settle();
+    EXPECT_LT(viewer.CoreShareOver(10), 0.01) << "a paused animation";
+
+    // Every step of a drag is drawn as it comes, not only its end; the first one only anchors.
+    input.MouseDown(wxMOUSE_BTN_LEFT);
+    input.MouseMove(410, middleY);
+    RunningViewer::Settle(200);
+    RgbImage shown = testing::GrabScreen();
+    for (int x = 430; x <= 530; x += 20) {
+        input.MouseMove(x, middleY);
+        RgbImage next;
+        EXPECT_TRUE(ViewChanges(shown, view, &next)) << "drag to x " << x;
+        shown = std::move(next);
+    }
+    input.MouseUp(wxMOUSE_BTN_LEFT);
+
+    input.Char(WXK_SPACE);
+    RunningViewer::Settle();
+    const RgbImage playing = testing::GrabScreen();
+    RunningViewer::Settle(200);
+    EXPECT_FALSE(SameView(playing, testing::GrabScreen(), view)) << "playing: two pictures 200 ms apart";
 }
 
 TEST(ViewerProgram, DragsClicksAndKeysWorkWithoutAlt) {

@@ -6,6 +6,7 @@
 #include <wx/statusbr.h>
 #include <wx/toolbar.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <numbers>
@@ -147,7 +148,7 @@ TEST_F(ViewerWindowTest, AFailedOpenEmptiesTheViewAndTheBrowserAndSaysWhy) {
     wxTreeCtrl& tree = *viewer->browser()->tree();
     EXPECT_EQ(ItemText(tree, tree.GetRootItem()), "No animation");
     EXPECT_EQ(tree.GetChildrenCount(tree.GetRootItem()), 0u);
-    EXPECT_EQ(StatusText(*viewer), "Could not open robot.xyz: no loader accepts this kind of file");
+    EXPECT_EQ(StatusText(*viewer), "cannot open /nowhere/robot.xyz: No such file or directory");
     EXPECT_FALSE(ToolPressed(*viewer, kIdTextureToggle)) << "no model, no switch on";
 }
 
@@ -184,6 +185,27 @@ TEST_F(ViewerWindowTest, WheelAndAltDragsMoveTheCameraAsComputed) {
     EXPECT_NEAR(std::abs(panX), 600.0f * distance / 400.0f, 0.05f);
     EXPECT_NEAR(viewer->state().controls().panY, 0.0f, 0.05f);
     EXPECT_EQ(viewer->state().scene().camera->target.x, panX) << "the camera looks at the panned target";
+}
+
+TEST_F(ViewerWindowTest, EveryToolShowsAPictureOfItsOwn) {
+    Start({});
+    wxToolBar& toolBar = *viewer->frame()->GetToolBar();
+    std::vector<wxImage> pictures;
+    for (int id = kIdTextureToggle; id <= kIdViewTexture; ++id) {
+        const wxToolBarToolBase* tool = toolBar.FindById(id);
+        ASSERT_NE(tool, nullptr) << id;
+        const wxImage picture = tool->GetNormalBitmap().ConvertToImage();
+        ASSERT_EQ(picture.GetSize(), wxSize(32, 32)) << id;
+        for (size_t other = 0; other < pictures.size(); ++other) {
+            const bool same = std::equal(picture.GetData(), picture.GetData() + 32 * 32 * 3, pictures[other].GetData()) &&
+                              std::equal(picture.GetAlpha(), picture.GetAlpha() + 32 * 32, pictures[other].GetAlpha());
+            EXPECT_FALSE(same) << "tools " << id << " and " << kIdTextureToggle + static_cast<int>(other);
+        }
+        pictures.push_back(picture);
+    }
+    viewer->browser()->Hide();  // it stands over the toolbar
+    RunUntil([] { return false; }, std::chrono::milliseconds(300));
+    testing::SaveScreen("toolbar");
 }
 
 TEST_F(ViewerWindowTest, ToolsArePressedExactlyWhileTheirSwitchIsOn) {

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "formats/file_io.h"
 #include "formats/load_error.h"
 #include "tests/fixtures/temp_dir.h"
 
@@ -47,10 +50,11 @@ TEST(Registry, ExtensionsDecideKindsIgnoringCase) {
 }
 
 TEST(Registry, AnMsetIsClaimedByTheMdlsLoaderAndNeverOpened) {
+    testing::TempDir dir;
     Workspace workspace;
     LoaderRegistry& registry = workspace.registry();
     LoadFailure failure;
-    EXPECT_EQ(registry.OpenModel("whatever.mset", &failure), nullptr);
+    EXPECT_EQ(registry.OpenModel(dir.Write("whatever.mset", std::string("x")), &failure), nullptr);
     EXPECT_EQ(failure.reason, LoadFailure::Reason::NotAModel);
     EXPECT_TRUE(registry.models().empty());
 }
@@ -79,8 +83,33 @@ TEST(Registry, AFileWithoutTheBarMagicIsRefusedByEveryLoader) {
     EXPECT_EQ(registry.FindLoader(dir.Write("short.mdlx", std::string("BAR"))), nullptr);
     EXPECT_EQ(registry.FindLoader((dir.path() / "missing.mdlx").string()), nullptr);
     LoadFailure failure;
-    EXPECT_EQ(registry.OpenModel((dir.path() / "missing.mdlx").string(), &failure), nullptr);
+    EXPECT_EQ(registry.OpenModel(dir.Write("x.txt", std::string("BAR")), &failure), nullptr);
     EXPECT_EQ(failure.reason, LoadFailure::Reason::NoLoader);
+}
+
+TEST(Registry, APathThatCannotBeReadIsNoQuestionOfItsKind) {
+    testing::TempDir dir;
+    Workspace workspace;
+    LoaderRegistry& registry = workspace.registry();
+    LoadFailure failure;
+    for (const std::string name : {"missing.mdlx", "missing.mset", "missing.txt"}) {
+        const std::string path = (dir.path() / name).string();
+        EXPECT_EQ(registry.OpenModel(path, &failure), nullptr);
+        EXPECT_EQ(failure.reason, LoadFailure::Reason::Unreadable) << name;
+        EXPECT_EQ(failure.message, "cannot open " + path + ": No such file or directory");
+        EXPECT_EQ(registry.LoadFile(path, &failure), nullptr);
+        EXPECT_EQ(failure.reason, LoadFailure::Reason::Unreadable) << name;
+    }
+    std::filesystem::create_directory(dir.path() / "folder.raw");
+    const std::string folder = (dir.path() / "folder.raw").string();
+    EXPECT_EQ(registry.OpenModel(folder, &failure), nullptr);
+    EXPECT_EQ(failure.message, "cannot open " + folder + ": Is a directory");
+    const std::string locked = dir.Write("locked.raw", std::string("x"));
+    std::filesystem::permissions(locked, std::filesystem::perms::none);
+    if (!FileOpens(locked)) {  // root reads it all the same
+        EXPECT_EQ(registry.OpenModel(locked, &failure), nullptr);
+        EXPECT_EQ(failure.message, "cannot open " + locked + ": Permission denied");
+    }
 }
 
 TEST(Registry, ADotInADirectoryNameIsNotAnExtension) {
@@ -99,8 +128,8 @@ public:
     std::unique_ptr<Model> LoadFromMemory(const ModelBytes&, const LoadContext&) override { return nullptr; }
     std::unique_ptr<Model> Load(const std::string& path, const LoadContext&) override {
         ++loads;
-        if (path.starts_with("bad")) throw FormatError("bad bytes");
-        if (path.starts_with("gone")) throw FileError("cannot open");
+        if (path.ends_with("bad.fake")) throw FormatError("bad bytes");
+        if (path.ends_with("gone.fake")) throw FileError("cannot open");
         return std::make_unique<Model>();
     }
     FileKind GetFileKind(const std::string&) override { return FileKindModel; }
@@ -110,6 +139,9 @@ public:
 };
 
 struct FakeRegistry {
+    // An empty file of that name: the registry reads no path that is not there.
+    std::string File(const std::string& name) const { return dir.Write(name, std::string()); }
+
     FakeRegistry() {
         auto owned = std::make_unique<FakeLoader>();
         loader = owned.get();
@@ -118,6 +150,7 @@ struct FakeRegistry {
         workspace = std::make_unique<Workspace>(std::move(loaders), LoaderOptions{});
         registry = &workspace->registry();
     }
+    testing::TempDir dir;
     FakeLoader* loader;
     std::unique_ptr<Workspace> workspace;
     LoaderRegistry* registry;
@@ -126,8 +159,8 @@ struct FakeRegistry {
 TEST(Registry, OpenModelListsModelsAndClearModelsEmptiesTheList) {
     FakeRegistry fake;
     LoaderRegistry& registry = *fake.registry;
-    Model* first = registry.OpenModel("one.fake");
-    Model* second = registry.OpenModel("two.fake");
+    Model* first = registry.OpenModel(fake.File("one.fake"));
+    Model* second = registry.OpenModel(fake.File("two.fake"));
     ASSERT_NE(first, nullptr);
     ASSERT_NE(second, nullptr);
     ASSERT_EQ(registry.models().size(), 2u);
@@ -140,9 +173,9 @@ TEST(Registry, OpenModelListsModelsAndClearModelsEmptiesTheList) {
 TEST(Registry, ReleasingTheLastReferenceUnlinksTheModelWhereverItStands) {
     FakeRegistry fake;
     LoaderRegistry& registry = *fake.registry;
-    registry.OpenModel("a.fake");
-    Model* middle = registry.OpenModel("b.fake");
-    Model* last = registry.OpenModel("c.fake");
+    registry.OpenModel(fake.File("a.fake"));
+    Model* middle = registry.OpenModel(fake.File("b.fake"));
+    Model* last = registry.OpenModel(fake.File("c.fake"));
     middle->refCount = 1;
     EXPECT_EQ(middle->Release(), 0);
     ASSERT_EQ(registry.models().size(), 2u);
@@ -153,10 +186,10 @@ TEST(Registry, FailedLoadsReportTheirReason) {
     FakeRegistry fake;
     LoaderRegistry& registry = *fake.registry;
     LoadFailure failure;
-    EXPECT_EQ(registry.OpenModel("bad.fake", &failure), nullptr);
+    EXPECT_EQ(registry.OpenModel(fake.File("bad.fake"), &failure), nullptr);
     EXPECT_EQ(failure.reason, LoadFailure::Reason::Malformed);
     EXPECT_EQ(failure.message, "bad bytes");
-    EXPECT_EQ(registry.OpenModel("gone.fake", &failure), nullptr);
+    EXPECT_EQ(registry.OpenModel(fake.File("gone.fake"), &failure), nullptr);
     EXPECT_EQ(failure.reason, LoadFailure::Reason::Unreadable);
     EXPECT_TRUE(registry.models().empty());
 }
@@ -164,7 +197,7 @@ TEST(Registry, FailedLoadsReportTheirReason) {
 TEST(Registry, EachWorkspaceKeepsItsOwnModels) {
     FakeRegistry a;
     FakeRegistry b;
-    ASSERT_NE(a.registry->OpenModel("one.fake"), nullptr);
+    ASSERT_NE(a.registry->OpenModel(a.File("one.fake")), nullptr);
     EXPECT_TRUE(b.registry->models().empty());
     b.workspace.reset();
     EXPECT_EQ(a.registry->models().size(), 1u);

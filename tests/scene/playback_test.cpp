@@ -17,12 +17,14 @@ public:
     }
     float GetLength() const override { return 1.0e6f; }
     bool HasLength() const override { return false; }
+    bool CanPlay() const override { return playable; }
     void Rewind() override {
         Animation::Rewind();
         ++rewinds;
     }
     int rewinds = 0, applies = 0;
     float appliedAt = -1;
+    bool playable = true;
 };
 
 TEST(Playback, OpenClipsRunOverOneHundredTwentyFramesAndRewindToGoBack) {
@@ -47,6 +49,9 @@ TEST(Playback, OpenClipsRunOverOneHundredTwentyFramesAndRewindToGoBack) {
     EXPECT_FLOAT_EQ(step, 3.0f);
     playback.paused = true;
     EXPECT_EQ(playback.PlanStep(entry, 5.0f), 0.0f);
+    playback.paused = false;
+    clip.playable = false;
+    EXPECT_EQ(playback.PlanStep(entry, 5.0f), 0.0f) << "a clip without poses stands still";
 }
 
 }  // namespace
