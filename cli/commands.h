@@ -24,5 +24,6 @@ int RunThumbnail(const Arguments& args);
 int RunEeRun(const Arguments& args);
 int RunTextures(const Arguments& args);
 int RunExport(const Arguments& args);
+int RunRetexture(const Arguments& args);
 
 }  // namespace vertigon

@@ -43,6 +43,14 @@ constexpr const char* kUsage =
     "      file name without its extension; DIR is made when missing): 8-bit RGBA, the\n"
     "      pixels the viewer draws.\n"
     "\n"
+    "  retexture FILE -o OUT N=IMAGE.png [N=IMAGE.png ...]\n"
+    "      Replace texture N (as numbered by textures and info) with the PNG, which must\n"
+    "      have the texture's size, and write the whole model file to OUT in its own\n"
+    "      format (OUT may be FILE). A picture of at most 256 colours the console can\n"
+    "      store comes back exactly; others are quantized (the quality is printed). A\n"
+    "      palette other textures also use stays and the picture is mapped onto it; an\n"
+    "      index image others use changes for them too; both are said on standard output.\n"
+    "\n"
     "  export FILE... -o OUT [--lod N|all] [--frames N] [-j N]\n"
     "      Export models as glTF 2.0 with their meshes, skin, textures and every animation.\n"
     "      One FILE and OUT ending in .glb or .gltf (any case): that file (.glb holds\n"
@@ -107,6 +115,7 @@ int main(int argc, char** argv) {
     if (command == "ee-run") return vertigon::RunEeRun(args);
     if (command == "textures") return vertigon::RunTextures(args);
     if (command == "export") return vertigon::RunExport(args);
+    if (command == "retexture") return vertigon::RunRetexture(args);
     std::fprintf(stderr, "vertigon-cli: unknown command '%s' (see vertigon-cli --help)\n", command.c_str());
     return vertigon::kExitUsage;
 }

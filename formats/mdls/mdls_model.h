@@ -6,11 +6,15 @@
 #include <memory>
 
 #include "formats/byte_reader.h"
+#include "formats/texture_layout.h"
 #include "scene/model.h"
 
 namespace vertigon {
 
 std::unique_ptr<Model> ReadMdlsModel(const ByteReader& file);
+
+// Where the file keeps its textures' index images and palettes (texture i: image i, palette i).
+TextureLayout DescribeMdlsTextures(const ByteReader& file);
 
 // Bytes of the model block the game's routines read, counted from the start of the file: the
 // header's second offset minus its first, kept within the file (0 when negative).

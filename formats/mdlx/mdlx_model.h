@@ -7,6 +7,7 @@
 #include <span>
 
 #include "formats/ps2/gs_memory.h"
+#include "formats/texture_layout.h"
 #include "scene/model.h"
 
 namespace vertigon {
@@ -14,5 +15,8 @@ namespace vertigon {
 // The model of the file, without its companion file; textures are unswizzled through `gs`. Throws FormatError when the file does not
 // hold what it claims.
 std::unique_ptr<Model> BuildMdlxModel(std::span<const uint8_t> file, GsMemoryImage& gs);
+
+// Where the file keeps its textures' index images and palettes. Throws FormatError as above.
+TextureLayout DescribeMdlxTextures(std::span<const uint8_t> file);
 
 }  // namespace vertigon

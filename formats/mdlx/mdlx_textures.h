@@ -6,6 +6,7 @@
 
 #include "formats/byte_reader.h"
 #include "formats/ps2/gs_memory.h"
+#include "formats/texture_layout.h"
 #include "scene/model.h"
 
 namespace vertigon::mdlx {
@@ -13,5 +14,8 @@ namespace vertigon::mdlx {
 // Reads the textures and palettes of the entry at `entry` into the model, unswizzling through `gs`. Throws FormatError
 // when the entry does not hold what it claims or an upload does not fit the graphics memory.
 void ReadTextures(const ByteReader& file, uint64_t entry, Model& model, GsMemoryImage& gs);
+
+// Where the same entry keeps each texture's index image and palette, as ReadTextures reads them.
+TextureLayout DescribeTextures(const ByteReader& file, uint64_t entry);
 
 }  // namespace vertigon::mdlx
