@@ -28,7 +28,7 @@ void WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes) {
     const std::string temporary = path + ".partial";
     {
         FilePtr file(std::fopen(temporary.c_str(), "wb"));
-        if (!file) ThrowFileError(temporary, "create");
+        if (!file) ThrowFileError(path, "write");
         const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
         const bool closed = std::fclose(file.release()) == 0;
         if (!written || !closed) {
