@@ -3,6 +3,7 @@
 #include <wx/filedlg.h>
 #include <wx/msgdlg.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "app/main_frame.h"
