@@ -51,11 +51,12 @@ MainFrame::MainFrame(Viewer& viewer, const wxString& title, const wxPoint& posit
     SetStatusText("Welcome to Vertigon!");
     BuildToolBar();
 
-    Bind(wxEVT_MENU, [this](wxCommandEvent&) { Close(true); }, kIdExit);
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { Close(false); }, kIdExit);  // unsaved changes may keep it open
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { viewer_.ShowAbout(); }, kIdAbout);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { viewer_.ChooseBackgroundColour(); }, kIdBackgroundColour);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { viewer_.ChooseFile(); }, kIdOpen);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { viewer_.ChooseExport(); }, kIdExport);
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { viewer_.ChooseSaveModel(); }, kIdSaveModelAs);
     Bind(wxEVT_MENU, [this](wxCommandEvent& event) { viewer_.OnSwitchTool(event.GetId(), event.GetInt() != 0); },
          kIdTextureToggle, kIdWireframeToggle);
     Bind(wxEVT_MENU, [this](wxCommandEvent& event) { viewer_.OnViewTextureTool(event.GetInt() != 0); },
@@ -76,6 +77,8 @@ void MainFrame::BuildMenus() {
     file->Append(kIdOpen, "&Open");
     file->Append(kIdExport, "&Export...", "Export the shown model as glTF 2.0");
     file->Enable(kIdExport, false);
+    file->Append(kIdSaveModelAs, "Save model &as...", "Write the shown model's file with its changed textures");
+    file->Enable(kIdSaveModelAs, false);
     file->Append(kIdSaveImage, "&Save image...\tCtrl+S", "Save the view as a PNG image");
     auto* recent = new wxMenu;
     file->AppendSubMenu(recent, "&Recent files");
@@ -114,7 +117,10 @@ void MainFrame::BuildToolBar() {
 }
 
 void MainFrame::RefreshTools() {
-    if (wxMenuBar* bar = GetMenuBar()) bar->Enable(kIdExport, viewer_.state().currentModel() != nullptr);
+    if (wxMenuBar* bar = GetMenuBar()) {
+        bar->Enable(kIdExport, viewer_.state().currentModel() != nullptr);
+        bar->Enable(kIdSaveModelAs, viewer_.state().currentModel() != nullptr);
+    }
     wxToolBar* toolBar = GetToolBar();
     if (!toolBar) return;
     for (int id = kIdTextureToggle; id <= kIdWireframeToggle; ++id) toolBar->ToggleTool(id, viewer_.state().SwitchOn(id));
@@ -150,7 +156,11 @@ void MainFrame::OnCharHook(wxKeyEvent& event) {
     if (!viewer_.OnKey(event.GetKeyCode(), event.ControlDown(), event.AltDown())) event.Skip();
 }
 
-void MainFrame::OnClose(wxCloseEvent&) {
+void MainFrame::OnClose(wxCloseEvent& event) {
+    if (event.CanVeto() && !viewer_.ConfirmUnsavedChanges()) {
+        event.Veto();
+        return;
+    }
     viewer_.SavePreferences();
     // The scene and the models go while the view's device still lives; the device goes with
     // the view.

@@ -1,5 +1,6 @@
 #include "app/texture_viewer.h"
 
+#include <wx/button.h>
 #include <wx/image.h>
 #include <wx/sizer.h>
 #include <wx/statbmp.h>
@@ -34,11 +35,13 @@ wxBitmap TextureBitmap(const Texture& texture) {
 
 }  // namespace
 
-TextureViewer::TextureViewer(wxWindow* parent, std::function<void()> onClosed)
+TextureViewer::TextureViewer(wxWindow* parent, std::function<void()> onClosed,
+                             std::function<void(int32_t, bool)> onAction)
     : wxFrame(parent, wxID_ANY, "Textures", wxDefaultPosition, wxSize(560, 480),
               wxDEFAULT_FRAME_STYLE | wxFRAME_FLOAT_ON_PARENT),
       panel_(new wxScrolledWindow(this, wxID_ANY)),
-      onClosed_(std::move(onClosed)) {
+      onClosed_(std::move(onClosed)),
+      onAction_(std::move(onAction)) {
     panel_->SetScrollRate(16, 16);
     Bind(wxEVT_CLOSE_WINDOW, &TextureViewer::OnClose, this);
 }
@@ -55,6 +58,18 @@ void TextureViewer::ShowModel(const Model& model) {
         if (bitmap.IsOk()) {
             cell->Add(new wxStaticBitmap(panel_, wxID_ANY, bitmap));
             ++imageCount_;
+            auto* buttons = new wxBoxSizer(wxHORIZONTAL);
+            for (const bool replace : {false, true}) {
+                auto* button = new wxButton(panel_, wxID_ANY, replace ? "Replace..." : "Export...");
+                // After the press: replacing rebuilds this window's content, button included.
+                button->Bind(wxEVT_BUTTON, [this, i, replace](wxCommandEvent&) {
+                    CallAfter([this, i, replace] {
+                        if (onAction_) onAction_(i, replace);
+                    });
+                });
+                buttons->Add(button, 0, wxRIGHT, 4);
+            }
+            cell->Add(buttons, 0, wxTOP, 4);
         } else {
             cell->Add(new wxStaticText(panel_, wxID_ANY, "(no pixels)"));
         }

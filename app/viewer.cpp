@@ -78,6 +78,7 @@ bool Viewer::Start(const std::vector<std::string>& paths, const LoaderOptions& l
 }
 
 void Viewer::OpenFile(const std::string& path) {
+    if (!ConfirmUnsavedChanges()) return;
     try {
         if (state_.OpenFile(path) && frame_) frame_->AddRecentFile(path);
     } catch (const RenderError& error) {
@@ -140,10 +141,19 @@ void Viewer::ShowTextureViewer() {
     const Model* model = state_.currentModel();
     if (!model || !frame_) return;
     if (!textures_) {
-        textures_ = new TextureViewer(frame_, [this] {
-            textures_ = nullptr;
-            if (frame_) frame_->RefreshTools();
-        });
+        textures_ = new TextureViewer(
+            frame_,
+            [this] {
+                textures_ = nullptr;
+                if (frame_) frame_->RefreshTools();
+            },
+            [this](int32_t index, bool replace) {
+                if (replace) {
+                    ChooseTextureReplacement(index);
+                } else {
+                    ChooseTextureExport(index);
+                }
+            });
     }
     textures_->ShowModel(*model);
     textures_->Show();
@@ -397,7 +407,7 @@ void Viewer::ShownModelChanged() {
         }
     }
     if (frame_) {
-        frame_->SetTitle(ToWx(WindowTitle(model ? state_.lastPath() : std::string())));
+        frame_->SetTitle(ToWx(WindowTitle(model ? state_.lastPath() : std::string(), state_.unsavedChanges())));
         RefreshPlaybackBar();
         frame_->RefreshTools();
         frame_->Update();

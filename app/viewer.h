@@ -59,6 +59,16 @@ public:
     void ShowAnimationBrowser();
     void ChooseBackgroundColour();
     void ChooseFile();
+    // The texture window's "Export..." (a PNG of texture `index`) and "Replace..." (a PNG put in
+    // its place, through ViewerState::ReplaceTexture); failures go to a message box.
+    void ChooseTextureExport(int32_t index);
+    void ChooseTextureReplacement(int32_t index);
+    // File > Save model as...: a save dialog, then ViewerState::SaveModelAs. Returns whether
+    // the model was written.
+    bool ChooseSaveModel();
+    // While the shown model has unsaved changes: asks whether to save them (Yes saves, No
+    // drops them, Cancel keeps everything). Returns whether the caller may go on.
+    bool ConfirmUnsavedChanges();
     // File > Export...: a save dialog, then ExportShownModel; a failure's reason goes to a
     // message box.
     void ChooseExport();
@@ -101,6 +111,8 @@ public:
 
 private:
     void CloseTextureViewer();
+    // The texture window when it is open, else the main frame.
+    wxWindow* DialogParent() const;
     // Bar contents, its visibility and the frame-rate field after a frame at tick `now`.
     void AfterFrame(uint32_t now);
     void RefreshPlaybackBar();

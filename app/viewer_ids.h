@@ -38,6 +38,7 @@ enum CommandId : int {
     kIdNextFile = 1008,
     kIdPreviousFile = 1009,
     kIdExport = 1010,  // File > Export...
+    kIdSaveModelAs = 1011,  // File > Save model as...
 };
 
 // The id of the animation browser's tree control (in its own window).

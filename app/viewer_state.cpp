@@ -52,9 +52,9 @@ std::string OpenSuccessText(const std::string& path, const Model& model, const s
            " animations" + (report.empty() ? std::string() : "; " + report);
 }
 
-std::string WindowTitle(const std::string& shownPath) {
+std::string WindowTitle(const std::string& shownPath, bool unsaved) {
     if (shownPath.empty()) return kProgramTitle;
-    return FileNameOf(shownPath) + " - " + kProgramTitle;
+    return (unsaved ? "*" : "") + FileNameOf(shownPath) + " - " + kProgramTitle;
 }
 
 std::string NeighbourFile(const std::string& path, int delta, const std::function<bool(const std::string&)>& isModel) {
@@ -127,6 +127,7 @@ void ViewerState::DestroyCurrent() {
     // Unlinked from the root and destroyed; its model goes with the registry's list.
     view_.Hide();
     currentPath_.clear();
+    edited_.reset();
     if (workspace_) workspace_->registry().ClearModels();
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,8 +39,9 @@ std::string OpenFailureText(const std::string& path, const LoadFailure& failure)
 // "<name>: <n> triangles, <n> bones, <n> textures, <n> animations" (triangles of the first Lod),
 // followed by "; <report>" when something was reported during the open.
 std::string OpenSuccessText(const std::string& path, const Model& model, const std::string& report = {});
-// "<name> - Vertigon 0.3" while a model is shown, the program title otherwise.
-std::string WindowTitle(const std::string& shownPath);
+// "<name> - Vertigon 0.3" while a model is shown, the program title otherwise; "*" in front
+// while the shown model has changes not saved.
+std::string WindowTitle(const std::string& shownPath, bool unsaved = false);
 
 // The file after (delta > 0) or before (delta < 0) `path` among the files of its folder, in
 // name order, counting only those `isModel` accepts; empty at either end or when the folder
@@ -131,6 +133,18 @@ public:
     // The next (delta 1) or previous (-1) model file beside the last path; empty when none.
     std::string NeighbourPath(int delta) const;
 
+    // ---- texture edits of the shown model ----
+    // Texture `index` of the shown model becomes the picture (R, G, B, A) as the model's file
+    // can hold it, and the view shows it at once; the file itself is written by SaveModelAs.
+    // Returns false with the reason in *message (nothing changes), true with what was done.
+    bool ReplaceTexture(int32_t index, const std::string& pictureName, int32_t width, int32_t height,
+                        std::vector<uint8_t> rgba, std::string* message);
+    // Writes the shown model's file with its edits to `path` (a temporary name renamed when
+    // complete), which then is the shown file. False with the reason.
+    bool SaveModelAs(const std::string& path, std::string* failure);
+    // Whether the shown model has texture changes not written by SaveModelAs.
+    bool unsavedChanges() const { return edited_.has_value(); }
+
     Workspace* workspace() const { return workspace_.get(); }
     LoaderRegistry* registry() const { return workspace_ ? &workspace_->registry() : nullptr; }
     Scene& scene() { return view_.scene; }
@@ -153,6 +167,7 @@ private:
     std::string currentPath_;
     bool opening_ = false;
     std::string openReport_;  // the last report made while a file opened
+    std::optional<std::vector<uint8_t>> edited_;  // the shown model's file with unsaved edits
 };
 
 // Which flag a toolbar switch (5 to 9) or a context-menu switch (11 to 14) changes; 0 for

@@ -72,7 +72,7 @@ int RunCommand(const CliCommand& command, const Arguments& args) {
 
 std::vector<CliCommand> CliCommands() {
     return {InfoCommand(),    RenderCommand(), PoseCommand(), ThumbnailCommand(),
-            TexturesCommand(), ExportCommand(), EeRunCommand()};
+            TexturesCommand(), RetextureCommand(), ExportCommand(), EeRunCommand()};
 }
 
 std::string CliUsage() {

@@ -62,6 +62,7 @@ CliCommand PoseCommand();
 CliCommand ThumbnailCommand();
 CliCommand TexturesCommand();
 CliCommand ExportCommand();
+CliCommand RetextureCommand();
 CliCommand EeRunCommand();
 
 // Every command, in the order of the help.

@@ -9,8 +9,9 @@
 #include "cli/commands.h"
 #include "cli/load_for_cli.h"
 #include "formats/workspace.h"
-#include "render/render_error.h"
-#include "render/rgb_image.h"
+#include "image/image_error.h"
+#include "image/png_codec.h"
+#include "image/texture_pixels.h"
 
 namespace vertigon {
 namespace {
@@ -20,13 +21,6 @@ std::string TextureFileName(const std::string& modelPath, int32_t index) {
     char suffix[24];
     std::snprintf(suffix, sizeof suffix, "_%03d.png", static_cast<int>(index));
     return std::filesystem::path(modelPath).stem().string() + suffix;
-}
-
-// The viewer uploads the B, G, R, A bytes as they are; a PNG holds R, G, B, A.
-RgbaImage TextureImage(const Texture& texture) {
-    RgbaImage image{texture.width, texture.height, texture.pixels};
-    for (size_t i = 0; i + 3 < image.pixels.size(); i += 4) std::swap(image.pixels[i], image.pixels[i + 2]);
-    return image;
 }
 
 struct TexturesOptions {
@@ -58,8 +52,9 @@ int RunTextures(const TexturesOptions& o) {
         const Texture& texture = model->textures[static_cast<size_t>(i)];
         const std::string out = (std::filesystem::path(outDir) / TextureFileName(path, i)).string();
         try {
-            WritePng(TextureImage(texture), out);
-        } catch (const RenderError& failure) {
+            // The viewer uploads the B, G, R, A bytes as they are; a PNG holds R, G, B, A.
+            WritePngFile(out, texture.width, texture.height, 4, SwapRedBlue(texture.pixels));
+        } catch (const ImageError& failure) {
             std::fprintf(stderr, "vertigon-cli textures: texture %d: %s\n", static_cast<int>(i), failure.what());
             status = kExitFailed;
         }

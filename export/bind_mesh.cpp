@@ -6,7 +6,7 @@
 #include <unordered_map>
 
 #include "export/float_range.h"
-#include "export/png_encoder.h"
+#include "image/texture_pixels.h"
 
 namespace vertigon {
 
@@ -241,9 +241,9 @@ public:
 private:
     PrimitiveBuilder& PrimitiveFor(const Material& m, bool hasNormals) {
         MaterialLook look{m.lit, m.doubleSided, m.translucent, -1};
-        if (InRange(m.textureIndex, model_.textures.size()) &&
-            IsDrawableTexture(model_.textures[static_cast<size_t>(m.textureIndex)])) {
-            look.texture = m.textureIndex;
+        if (InRange(m.textureIndex, model_.textures.size())) {
+            const Texture& texture = model_.textures[static_cast<size_t>(m.textureIndex)];
+            if (HoldsPixels(texture.width, texture.height, texture.pixels.size())) look.texture = m.textureIndex;
         }
         auto found = std::find(set_.materials.begin(), set_.materials.end(), look);
         const int32_t material = static_cast<int32_t>(found - set_.materials.begin());

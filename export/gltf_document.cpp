@@ -13,7 +13,9 @@
 
 #include "export/bind_mesh.h"
 #include "export/float_range.h"
-#include "export/png_encoder.h"
+#include "image/image_error.h"
+#include "image/png_codec.h"
+#include "image/texture_pixels.h"
 #include "export/pose_tracks.h"
 
 namespace vertigon {
@@ -301,7 +303,13 @@ private:
             sampler.wrapT = TINYGLTF_TEXTURE_WRAP_REPEAT;
             gltf.samplers.push_back(sampler);
         }
-        std::vector<uint8_t> png = EncodeTexturePng(model_.textures[static_cast<size_t>(modelTexture)]);
+        const Texture& pixels = model_.textures[static_cast<size_t>(modelTexture)];
+        std::vector<uint8_t> png;
+        try {
+            png = EncodePng(pixels.width, pixels.height, 4, SwapRedBlue(pixels.pixels));
+        } catch (const ImageError& failure) {
+            throw ExportError(failure.what());
+        }
         tinygltf::Image image;
         image.name = Numbered("texture_", static_cast<size_t>(modelTexture));
         if (storage_ == ImageStorage::Embedded) {

@@ -1,5 +1,5 @@
 // The one way this program includes tinygltf: its image decoding and encoding are compiled out
-// (textures are encoded by png_encoder), and every file sees the same declarations.
+// (textures are encoded by the image room), and every file sees the same declarations.
 #pragma once
 
 #define TINYGLTF_NO_STB_IMAGE

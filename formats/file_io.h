@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,6 +10,11 @@ namespace vertigon {
 
 // The whole file in memory; throws FileError when it cannot be opened or read.
 std::vector<uint8_t> ReadWholeFile(const std::string& path);
+
+// Writes `bytes` to a temporary name beside `path` and renames it over `path` once complete, so
+// `path` is either untouched or whole (and may be the file the bytes were read from). Throws
+// FileError when it cannot.
+void WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes);
 
 // Whether the file opens for reading; never throws.
 bool FileOpens(const std::string& path);

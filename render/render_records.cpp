@@ -28,7 +28,8 @@ int32_t VertexCountOf(const Batch& batch) {
 }  // namespace
 
 void ModelTextures::Upload(Device& device, const Model& model) {
-    if (uploaded) return;
+    if (uploaded && revision == model.textureRevision) return;
+    revision = model.textureRevision;
     slots.clear();
     slots.reserve(model.textures.size());
     for (const Texture& texture : model.textures) slots.push_back(device.CreateTexture(texture));

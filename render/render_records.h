@@ -19,8 +19,9 @@ namespace vertigon {
 struct ModelTextures {
     std::vector<std::unique_ptr<DeviceTexture>> slots;
     bool uploaded = false;
+    uint32_t revision = 0;  // the model's textureRevision at the upload
 
-    // Uploads every texture of `model` once; later calls do nothing.
+    // Uploads every texture of `model` once, and again when its textureRevision moves on.
     void Upload(Device& device, const Model& model);
 };
 

@@ -1,35 +1,14 @@
 #include "render/rgb_image.h"
 
-#include <png.h>
-
 #include <algorithm>
 #include <cstring>
 
+#include "image/image_error.h"
+#include "image/png_codec.h"
 #include "render/render_error.h"
 
 namespace vertigon {
 
-namespace {
-
-void WritePixels(int width, int height, const std::vector<uint8_t>& pixels, int channels, const std::string& path) {
-    const size_t expected = static_cast<size_t>(width) * static_cast<size_t>(height) * static_cast<size_t>(channels);
-    if (width <= 0 || height <= 0 || pixels.size() != expected) {
-        throw RenderError("cannot write " + path + ": the image is empty or inconsistent");
-    }
-    // The simplified libpng interface reports failures through the structure, without longjmp.
-    png_image png;
-    std::memset(&png, 0, sizeof png);
-    png.version = PNG_IMAGE_VERSION;
-    png.width = static_cast<png_uint_32>(width);
-    png.height = static_cast<png_uint_32>(height);
-    png.format = channels == 4 ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
-    const int ok = png_image_write_to_file(&png, path.c_str(), 0, pixels.data(), width * channels, nullptr);
-    const std::string message = png.message;
-    png_image_free(&png);
-    if (!ok) throw RenderError("cannot write " + path + ": " + message);
-}
-
-}  // namespace
 
 RgbaImage MatteFromBackgrounds(const RgbImage& overBlack, const RgbImage& overWhite) {
     RgbaImage image;
@@ -56,6 +35,18 @@ RgbaImage MatteFromBackgrounds(const RgbImage& overBlack, const RgbImage& overWh
     }
     return image;
 }
+
+namespace {
+
+void WritePixels(int width, int height, const std::vector<uint8_t>& pixels, int channels, const std::string& path) {
+    try {
+        WritePngFile(path, width, height, channels, pixels);
+    } catch (const ImageError& failure) {
+        throw RenderError("cannot write " + path + ": " + failure.what());
+    }
+}
+
+}  // namespace
 
 void WritePng(const RgbImage& image, const std::string& path) {
     WritePixels(image.width, image.height, image.pixels, 3, path);

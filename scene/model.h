@@ -139,6 +139,8 @@ struct Model {
     Placement placement;
     std::vector<Lod> lods;
     int32_t refCount = 0;
+    // Raised whenever `textures` change after the load, so that renderers upload them again.
+    uint32_t textureRevision = 0;
 
     Model() = default;
     Model(const Model&) = delete;

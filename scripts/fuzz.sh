@@ -32,7 +32,7 @@ dictionary_of() {
     mdlx_loader) echo fuzz/dict/mdlx.dict ;;
     raw_loader) echo fuzz/dict/raw.dict ;;
     mdls_loader | mset_reader) echo fuzz/dict/mdls.dict ;;
-    ffb_plain_loader | ffb_gzip_loader | ffa_animation | viewer_path) echo fuzz/dict/ffb.dict ;;
+    ffb_plain_loader | ffb_gzip_loader | ffa_animation | viewer_path | texture_writer) echo fuzz/dict/ffb.dict ;;
     program_image) echo fuzz/dict/elf.dict ;;
     emulator) echo fuzz/dict/r5900.dict ;;
   esac

@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  zlib1g-dev libpng-dev nlohmann-json3-dev libtinygltf-dev libcli11-dev
+  zlib1g-dev libpng-dev libimagequant-dev nlohmann-json3-dev libtinygltf-dev libcli11-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libwxgtk3.2-dev
   libepoxy-dev libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri

@@ -31,6 +31,18 @@ struct InflateStream {
     InflateStream& operator=(const InflateStream&) = delete;
 };
 
+struct DeflateStream {
+    z_stream z{};
+    DeflateStream() {
+        if (deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+            throw FormatError("zlib cannot start compressing");
+        }
+    }
+    ~DeflateStream() { deflateEnd(&z); }
+    DeflateStream(const DeflateStream&) = delete;
+    DeflateStream& operator=(const DeflateStream&) = delete;
+};
+
 constexpr size_t kHeaderBytes = 512;
 constexpr size_t kNameOffset = 0;
 constexpr size_t kSizeOffset = 124;
@@ -113,6 +125,21 @@ std::vector<uint8_t> InflateArchive(std::span<const uint8_t> file, const std::st
     if (filled >= kArchiveSizeLimit) Refuse(name, " is larger than 1 GiB once decompressed");
     image.resize(filled);
     return image;
+}
+
+bool IsGzipArchive(std::span<const uint8_t> file) { return StartsGzipMember(file); }
+
+std::vector<uint8_t> DeflateArchive(std::span<const uint8_t> image) {
+    if (image.size() >= kArchiveSizeLimit) throw FormatError("the archive is too large to compress");
+    DeflateStream stream;
+    std::vector<uint8_t> out(deflateBound(&stream.z, static_cast<uLong>(image.size())));
+    stream.z.next_in = const_cast<Bytef*>(image.data());
+    stream.z.avail_in = static_cast<uInt>(image.size());
+    stream.z.next_out = out.data();
+    stream.z.avail_out = static_cast<uInt>(out.size());
+    if (deflate(&stream.z, Z_FINISH) != Z_STREAM_END) throw FormatError("zlib cannot compress the archive");
+    out.resize(stream.z.total_out);
+    return out;
 }
 
 std::vector<uint8_t> ReadArchive(const std::string& path) { return InflateArchive(ReadWholeFile(path), path); }

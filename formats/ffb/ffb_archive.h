@@ -27,6 +27,13 @@ inline constexpr size_t kArchiveSizeLimit = size_t{1} << 30;
 // reaches kArchiveSizeLimit.
 std::vector<uint8_t> InflateArchive(std::span<const uint8_t> file, const std::string& name);
 
+// Whether `file` begins with a gzip member (and InflateArchive inflates it).
+bool IsGzipArchive(std::span<const uint8_t> file);
+
+// The archive compressed as one gzip member, as InflateArchive reads it back. Throws
+// FormatError when zlib fails.
+std::vector<uint8_t> DeflateArchive(std::span<const uint8_t> image);
+
 // The archive in the file at `path`, as InflateArchive makes it. Throws FileError when the path
 // cannot be opened or read.
 std::vector<uint8_t> ReadArchive(const std::string& path);

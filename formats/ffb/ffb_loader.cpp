@@ -47,4 +47,10 @@ std::unique_ptr<Model> LoadFfbArchive(std::span<const uint8_t> image, uint64_t m
     return model;
 }
 
+TextureLayout DescribeFfbTextures(std::span<const uint8_t> image) {
+    const std::optional<ByteReader> ffm = FindArchiveMember(image, "model.ffm");
+    if (!ffm) throw FormatError("the archive holds no model.ffm");
+    return DescribeFfmTextures(*ffm, static_cast<uint64_t>(ffm->data().data() - image.data()));
+}
+
 }  // namespace vertigon

@@ -4,6 +4,7 @@
 #include <span>
 
 #include "formats/model_loader.h"
+#include "formats/texture_layout.h"
 #include "formats/work_budget.h"
 
 namespace vertigon {
@@ -25,5 +26,9 @@ public:
 // when there is no model.ffm or a member is malformed.
 // The archive's size sets the work budget of the load (at most `maxWorkBytes`).
 std::unique_ptr<Model> LoadFfbArchive(std::span<const uint8_t> image, uint64_t maxWorkBytes = WorkBudget::kMaxBytes);
+
+// Where the decompressed archive keeps the textures' index images and palettes (offsets in
+// `image`). Throws FormatError when there is no model.ffm or its texture tables do not fit.
+TextureLayout DescribeFfbTextures(std::span<const uint8_t> image);
 
 }  // namespace vertigon

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "formats/byte_reader.h"
+#include "formats/texture_layout.h"
 #include "formats/work_budget.h"
 #include "scene/model.h"
 
@@ -21,5 +22,9 @@ uint8_t FfmAlpha(uint8_t consoleAlpha);
 // DrawGroup listing them all, and the FFB placement (turned by pi about x, scaled by 1/128).
 // Throws FormatError for anything that does not fit the member or its tables.
 void DecodeFfmModel(const ByteReader& ffm, Model& model, WorkBudget& budget);
+
+// Where the member keeps its textures' index images and palettes, as offsets from `base` (the
+// member's place in the archive). Throws FormatError as the decoding does.
+TextureLayout DescribeFfmTextures(const ByteReader& ffm, uint64_t base);
 
 }  // namespace vertigon

@@ -8,6 +8,7 @@
 #include "formats/ffb/ffm_model.h"
 #include "formats/ffb/ffm_parts.h"
 #include "formats/indexed_pixels.h"
+#include "formats/texture_layout.h"
 
 namespace vertigon {
 
@@ -38,53 +39,75 @@ uint8_t FfmAlpha(uint8_t consoleAlpha) {
     return static_cast<uint8_t>(std::lround(consoleAlpha * 0.0078125 * 255.0) & 0xFF);
 }
 
-void DecodeFfmTextures(const ByteReader& ffm, uint64_t t, Model& model, WorkBudget& budget) {
+namespace {
+
+// The texture section's tables: texture entries, the offset of each palette's 1024 bytes and
+// of each image's indices.
+struct TextureTables {
+    std::vector<TextureEntry> textures;
+    std::vector<uint64_t> palettes;
+    std::vector<uint64_t> images;
+};
+
+TextureTables ReadTextureTables(const ByteReader& ffm, uint64_t t) {
     const uint64_t textureCount = ffm.U32(ByteReader::Add(t, 0x04));
     const uint64_t paletteCount = ffm.U16(ByteReader::Add(t, 0x08));
     const uint64_t imageCount = ffm.U32(ByteReader::Add(t, 0x0C));
     const uint64_t entries = ByteReader::Add(t, 0x20);
     RequireTable(ffm, entries, textureCount, kTextureEntryBytes);
 
-    std::vector<TextureEntry> textureEntries(textureCount);
+    TextureTables tables;
+    tables.textures.resize(textureCount);
     for (uint64_t i = 0; i < textureCount; ++i) {
         const uint64_t e = entries + i * kTextureEntryBytes;
-        textureEntries[i] = {ffm.U8(e + 4), ffm.U8(e + 5), ffm.U16(e + 8), ffm.U16(e + 10)};
-        if (textureEntries[i].image >= imageCount) Refuse("texture ", i, " names an image beyond the image table");
-        if (textureEntries[i].palette >= paletteCount) Refuse("texture ", i, " names a palette beyond the palette table");
+        tables.textures[i] = {ffm.U8(e + 4), ffm.U8(e + 5), ffm.U16(e + 8), ffm.U16(e + 10)};
+        if (tables.textures[i].image >= imageCount) Refuse("texture ", i, " names an image beyond the image table");
+        if (tables.textures[i].palette >= paletteCount) Refuse("texture ", i, " names a palette beyond the palette table");
     }
 
-    // Palettes, converted to B, G, R, A in index order.
     uint64_t position = AlignToBlock(ByteReader::Add(ByteReader::Add(t, 0x24), 8 * paletteCount + 16 * textureCount));
     if (paletteCount != 0) {
         // The last palette must lie in the member before any room is made for them.
         ffm.Require(ByteReader::Add(position, (paletteCount - 1) * kPaletteStride + kBlockLeadBytes), kPaletteBytes);
     }
-    std::vector<std::array<uint8_t, kPaletteBytes>> palettes(paletteCount);
+    tables.palettes.resize(paletteCount);
     for (uint64_t i = 0; i < paletteCount; ++i) {
-        const std::span<const uint8_t> raw = ffm.Bytes(ByteReader::Add(position, kBlockLeadBytes), kPaletteBytes);
-        ConvertPalette(std::span<const uint8_t, kPaletteBytes>(raw.data(), kPaletteBytes), palettes[i]);
+        tables.palettes[i] = ByteReader::Add(position, kBlockLeadBytes);
         position = ByteReader::Add(position, i + 1 == paletteCount ? kLastPaletteStride : kPaletteStride);
     }
 
     // Image entries follow the palettes; the data of each image starts 32 bytes after the next
     // aligned position, counted on from the entries themselves.
     RequireTable(ffm, position, imageCount, kImageEntryBytes);
-    std::vector<uint64_t> imageData(imageCount);
+    tables.images.resize(imageCount);
     uint64_t data = position;
     for (uint64_t i = 0; i < imageCount; ++i) {
         const uint64_t e = position + i * kImageEntryBytes;
         const int16_t width = ffm.S16(e + 8);
         const int16_t height = ffm.S16(e + 10);
         if (width < 0 || height < 0) Refuse("image ", i, " has a negative width or height");
-        imageData[i] = ByteReader::Add(AlignToBlock(data), kBlockLeadBytes);
-        data = ByteReader::Add(imageData[i], static_cast<uint64_t>(width) * static_cast<uint64_t>(height));
+        tables.images[i] = ByteReader::Add(AlignToBlock(data), kBlockLeadBytes);
+        data = ByteReader::Add(tables.images[i], static_cast<uint64_t>(width) * static_cast<uint64_t>(height));
+    }
+    return tables;
+}
+
+}  // namespace
+
+void DecodeFfmTextures(const ByteReader& ffm, uint64_t t, Model& model, WorkBudget& budget) {
+    const TextureTables tables = ReadTextureTables(ffm, t);
+    // Palettes, converted to B, G, R, A in index order.
+    std::vector<std::array<uint8_t, kPaletteBytes>> palettes(tables.palettes.size());
+    for (size_t i = 0; i < palettes.size(); ++i) {
+        const std::span<const uint8_t> raw = ffm.Bytes(tables.palettes[i], kPaletteBytes);
+        ConvertPalette(std::span<const uint8_t, kPaletteBytes>(raw.data(), kPaletteBytes), palettes[i]);
     }
 
     model.textures.clear();
-    model.textures.reserve(textureEntries.size());
-    for (const TextureEntry& entry : textureEntries) {
+    model.textures.reserve(tables.textures.size());
+    for (const TextureEntry& entry : tables.textures) {
         const uint64_t pixelCount = uint64_t{entry.width} * entry.height;
-        const std::span<const uint8_t> indices = ffm.Bytes(imageData[entry.image], pixelCount);
+        const std::span<const uint8_t> indices = ffm.Bytes(tables.images[entry.image], pixelCount);
         budget.Take(pixelCount, 4, "texture pixels");
         Texture texture;
         texture.width = static_cast<int32_t>(entry.width);
@@ -92,6 +115,27 @@ void DecodeFfmTextures(const ByteReader& ffm, uint64_t t, Model& model, WorkBudg
         IndicesToPixels(indices, palettes[entry.palette], FfmAlpha, texture.pixels);
         model.textures.push_back(std::move(texture));
     }
+}
+
+TextureLayout DescribeFfmTextures(const ByteReader& ffm, uint64_t base) {
+    const TextureTables tables = ReadTextureTables(ffm, ffm.U32(0x18));
+    TextureLayout layout;
+    layout.alpha = FfmAlpha;
+    for (uint64_t palette : tables.palettes) layout.palettes.push_back({ByteReader::Add(base, palette)});
+    // One place per texture entry, as each reads its own width x height from its image's start;
+    // entries naming the same image share it.
+    std::vector<int32_t> placeOfImage(tables.images.size(), -1);
+    for (const TextureEntry& entry : tables.textures) {
+        int32_t& place = placeOfImage[entry.image];
+        const IndexImagePlace wanted{ByteReader::Add(base, tables.images[entry.image]), entry.width, entry.height};
+        if (place < 0 || layout.images[static_cast<size_t>(place)].width != entry.width ||
+            layout.images[static_cast<size_t>(place)].height != entry.height) {
+            place = static_cast<int32_t>(layout.images.size());
+            layout.images.push_back(wanted);
+        }
+        layout.textures.push_back({place, static_cast<int32_t>(entry.palette)});
+    }
+    return layout;
 }
 
 }  // namespace vertigon

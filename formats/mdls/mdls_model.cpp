@@ -167,6 +167,27 @@ std::unique_ptr<Model> ReadMdlsModel(const ByteReader& file, uint64_t maxWorkByt
     return model;
 }
 
+TextureLayout DescribeMdlsTextures(const ByteReader& file) {
+    const Sections s = ReadSections(file);
+    const uint32_t count = file.U32(s.model + 12) >> 4;
+    const uint64_t table = ByteReader::Add(s.model, file.U32(s.model + 8));
+    const uint64_t images = ByteReader::Add(s.model, file.U32(s.model + 16));
+    const uint64_t palettes = ByteReader::Add(s.model, file.U32(s.model + 24));
+    file.RequireArray(table, count, kTextureEntryBytes);
+    file.RequireArray(palettes, count, kPaletteBytes);
+    TextureLayout layout;
+    uint64_t cursor = images;
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint32_t width = file.U16(table + kTextureEntryBytes * i + 4);
+        const uint32_t height = file.U16(table + kTextureEntryBytes * i + 6);
+        layout.images.push_back({cursor, width, height});
+        layout.palettes.push_back({palettes + kPaletteBytes * i});
+        layout.textures.push_back({static_cast<int32_t>(i), static_cast<int32_t>(i)});
+        cursor = ByteReader::Add(cursor, uint64_t{width} * height);
+    }
+    return layout;
+}
+
 size_t MdlsModelBlockSize(const ByteReader& file) {
     const uint32_t first = file.U32(4);
     const uint32_t second = file.U32(8);

@@ -7,6 +7,7 @@
 
 #include "formats/byte_reader.h"
 #include "formats/work_budget.h"
+#include "formats/texture_layout.h"
 #include "scene/model.h"
 
 namespace vertigon {
@@ -15,6 +16,9 @@ namespace vertigon {
 // never above `maxWorkBytes`. Throws FormatError when the file does not hold what it claims or
 // asks for more work than the budget allows.
 std::unique_ptr<Model> ReadMdlsModel(const ByteReader& file, uint64_t maxWorkBytes = WorkBudget::kMaxBytes);
+
+// Where the file keeps its textures' index images and palettes (texture i: image i, palette i).
+TextureLayout DescribeMdlsTextures(const ByteReader& file);
 
 // Bytes of the model block the game's routines read, counted from the start of the file: the
 // header's second offset minus its first, kept within the file (0 when negative).

@@ -71,4 +71,9 @@ std::unique_ptr<Model> BuildMdlxModel(std::span<const uint8_t> bytes, GsMemoryIm
     return model;
 }
 
+TextureLayout DescribeMdlxTextures(std::span<const uint8_t> bytes) {
+    const ByteReader file(bytes);
+    return mdlx::DescribeTextures(file, file.U32(kTextureEntryOffset));
+}
+
 }  // namespace vertigon

@@ -8,6 +8,7 @@
 
 #include "formats/ps2/gs_memory.h"
 #include "formats/work_budget.h"
+#include "formats/texture_layout.h"
 #include "scene/model.h"
 
 namespace vertigon {
@@ -17,5 +18,8 @@ namespace vertigon {
 // Throws FormatError when the file does not hold what it claims or asks for more work than that.
 std::unique_ptr<Model> BuildMdlxModel(std::span<const uint8_t> file, GsMemoryImage& gs,
                                       uint64_t maxWorkBytes = WorkBudget::kMaxBytes);
+
+// Where the file keeps its textures' index images and palettes. Throws FormatError as above.
+TextureLayout DescribeMdlxTextures(std::span<const uint8_t> file);
 
 }  // namespace vertigon

@@ -8,6 +8,7 @@
 #include "formats/load_error.h"
 #include "formats/ps2/gs_memory.h"
 #include "formats/indexed_pixels.h"
+#include "formats/texture_layout.h"
 
 namespace vertigon::mdlx {
 
@@ -73,6 +74,34 @@ void ReadPalette(const ByteReader& file, const Container& c, uint32_t p, Model& 
 }
 
 }  // namespace
+
+TextureLayout DescribeTextures(const ByteReader& file, uint64_t entry) {
+    const Container c = ReadContainer(file, entry);
+    TextureLayout layout;
+    for (uint32_t p = 0; p < std::min(c.textureCount, c.paletteCount); ++p) {
+        const uint64_t slot = kPaletteSlotOrder[p % 8] + 8 * uint64_t{p / 8};
+        const uint64_t source =
+            ByteReader::Add(c.paletteData, (slot / 4) * kPaletteBlockBytes + (slot % 4) * kPalettePieceBytes);
+        layout.palettes.push_back({source, true});
+    }
+    layout.textures.resize(c.textureCount);
+    uint64_t cursor = c.pixels;
+    for (uint32_t k = 0; k < c.textureCount; ++k) {
+        if (cursor > c.paletteData) break;
+        const uint64_t uploadSize = c.registers + kFirstUploadSize + uint64_t{k} * kRegisterRecordBytes;
+        const uint32_t w = file.U32(uploadSize);
+        const uint32_t hr = file.U32(uploadSize + 4);
+        const uint64_t bytes = ByteReader::Mul(ByteReader::Mul(w, hr), 4);
+        file.Require(cursor, bytes);
+        if (bytes != 0 && !layout.palettes.empty()) {
+            const auto readWidth = static_cast<uint32_t>(uint64_t{w} * 2 / 64);
+            layout.textures[k] = {static_cast<int32_t>(layout.images.size()), k < c.paletteCount ? static_cast<int32_t>(k) : 0};
+            layout.images.push_back({cursor, 2 * w, 2 * hr, true, w / 64, readWidth});
+        }
+        cursor += bytes;
+    }
+    return layout;
+}
 
 void ReadTextures(const ByteReader& file, uint64_t entry, Model& model, GsMemoryImage& gs, WorkBudget& budget) {
     const Container c = ReadContainer(file, entry);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace vertigon {
 
@@ -96,6 +97,26 @@ bool GsMemoryImage::ReadPsmt8(std::span<uint8_t> destination, uint32_t w, uint32
     return true;
 }
 
+bool GsMemoryImage::WritePsmt8(std::span<const uint8_t> sourceBytes, uint32_t w, uint32_t h, uint32_t bw) {
+    if (uint64_t{w} * h > sourceBytes.size()) return false;
+    if (!PagesFit(w, h, 128, 64, bw / 2)) return false;
+    const uint8_t* in = sourceBytes.data();
+    for (uint32_t y = 0; y < h; ++y) {
+        for (uint32_t x = 0; x < w; ++x) memory_[Psmt8ByteAddress(x, y, bw)] = *in++;
+    }
+    return true;
+}
+
+bool GsMemoryImage::ReadPsmct32(std::span<uint8_t> destinationWords, uint32_t w, uint32_t h, uint32_t bw) const {
+    if (uint64_t{w} * h * 4 > destinationWords.size()) return false;
+    if (!PagesFit(w, h, 64, 32, bw)) return false;
+    uint8_t* out = destinationWords.data();
+    for (uint32_t y = 0; y < h; ++y) {
+        for (uint32_t x = 0; x < w; ++x, out += 4) std::memcpy(out, &memory_[Psmct32WordAddress(x, y, bw) * 4], 4);
+    }
+    return true;
+}
+
 void GsMemoryImage::ClearPages(uint64_t pageCount) {
     const uint64_t bytes = std::min(pageCount, kPages) * kPageBytes;
     std::memset(memory_.data(), 0, static_cast<size_t>(bytes));
@@ -114,6 +135,34 @@ bool UnswizzlePsmt8(GsMemoryImage& gs, std::span<const uint8_t> words, uint32_t 
     indices.assign(uint64_t{w} * 2 * hr * 2, 0);
     gs.ClearPages(std::max(PagesSpanned(w, hr, 64, 32, writeWidth), PagesSpanned(w * 2, hr * 2, 128, 64, readWidth / 2)));
     return gs.WritePsmct32(words, w, hr, writeWidth) && gs.ReadPsmt8(indices, w * 2, hr * 2, readWidth);
+}
+
+bool SwizzlePsmt8(GsMemoryImage& gs, std::span<const uint8_t> indices, uint32_t w, uint32_t hr,
+                  uint32_t writeWidth, uint32_t readWidth, std::vector<uint8_t>& words) {
+    std::vector<uint8_t> check;
+    // The memory as the loader leaves it, so bytes the new indices do not reach read as before.
+    if (!UnswizzlePsmt8(gs, words, w, hr, writeWidth, readWidth, check) || indices.size() != check.size()) return false;
+    if (!gs.WritePsmt8(indices, w * 2, hr * 2, readWidth)) return false;
+    std::vector<uint8_t> read(words.size());
+    if (!gs.ReadPsmct32(read, w, hr, writeWidth)) return false;
+
+    // Only the last word written to each address is what the loader sees there.
+    std::vector<uint8_t> result = words;
+    std::vector<bool> taken(static_cast<size_t>(PagesSpanned(w, hr, 64, 32, writeWidth)) * (GsMemoryImage::kPageBytes / 4));
+    for (uint64_t i = uint64_t{w} * hr; i-- > 0;) {
+        const auto x = static_cast<uint32_t>(i % w);
+        const auto y = static_cast<uint32_t>(i / w);
+        const uint64_t address = Psmct32WordAddress(x, y, writeWidth);
+        if (taken[static_cast<size_t>(address)]) continue;
+        taken[static_cast<size_t>(address)] = true;
+        std::memcpy(&result[static_cast<size_t>(i) * 4], &read[static_cast<size_t>(i) * 4], 4);
+    }
+    if (!UnswizzlePsmt8(gs, result, w, hr, writeWidth, readWidth, check) ||
+        !std::equal(check.begin(), check.end(), indices.begin())) {
+        return false;
+    }
+    words = std::move(result);
+    return true;
 }
 
 }  // namespace vertigon

@@ -23,6 +23,11 @@ public:
     // false, reading nothing, when the destination is too short or an address would pass the end.
     bool ReadPsmt8(std::span<uint8_t> destination, uint32_t w, uint32_t h, uint32_t bw) const;
 
+    // The reverse arrangements, for writing textures back: index bytes in with PSMT8, words out
+    // with PSMCT32. Same checks and results as above.
+    bool WritePsmt8(std::span<const uint8_t> sourceBytes, uint32_t w, uint32_t h, uint32_t bw);
+    bool ReadPsmct32(std::span<uint8_t> destinationWords, uint32_t w, uint32_t h, uint32_t bw) const;
+
     // Zeroes the first `pageCount` pages (at most the whole memory).
     void ClearPages(uint64_t pageCount);
 
@@ -38,5 +43,13 @@ private:
 // false when the upload does not fit.
 bool UnswizzlePsmt8(GsMemoryImage& gs, std::span<const uint8_t> words, uint32_t w, uint32_t hr,
                     uint32_t writeWidth, uint32_t readWidth, std::vector<uint8_t>& indices);
+
+// The reverse of UnswizzlePsmt8: `words` holds the stored W x Hr upload and is changed so that
+// it unswizzles to the 2W x 2Hr `indices`. Words whose place in memory a later word of the
+// upload takes keep their stored bytes, as nothing reads them. Returns false, changing nothing,
+// when the upload does not fit or the layout cannot hold these indices (pixels that no word
+// of the upload reaches).
+bool SwizzlePsmt8(GsMemoryImage& gs, std::span<const uint8_t> indices, uint32_t w, uint32_t hr,
+                  uint32_t writeWidth, uint32_t readWidth, std::vector<uint8_t>& words);
 
 }  // namespace vertigon

@@ -54,4 +54,10 @@ std::unique_ptr<Model> LoadRawModel(std::span<const uint8_t> bytes, GsMemoryImag
     return model;
 }
 
+TextureLayout DescribeRawFileTextures(std::span<const uint8_t> bytes) {
+    const ByteReader file(bytes);
+    const RawChunk root = ReadRawChunkTree(file);
+    return DescribeRawTextures(file, RequireChunk(root, "@FTE"), RequireChunk(root, "@FCT"));
+}
+
 }  // namespace vertigon

@@ -5,6 +5,7 @@
 
 #include "formats/model_loader.h"
 #include "formats/ps2/gs_memory.h"
+#include "formats/texture_layout.h"
 #include "formats/work_budget.h"
 
 namespace vertigon {
@@ -24,5 +25,8 @@ public:
 // the work budget of the file's size (at most `maxWorkBytes`); throws LoadError when there is none.
 std::unique_ptr<Model> LoadRawModel(std::span<const uint8_t> file, GsMemoryImage& gs,
                                     uint64_t maxWorkBytes = WorkBudget::kMaxBytes);
+
+// Where a RAW file keeps its textures' index images and palettes; throws LoadError as above.
+TextureLayout DescribeRawFileTextures(std::span<const uint8_t> file);
 
 }  // namespace vertigon

@@ -85,4 +85,24 @@ void ReadRawTextures(const ByteReader& file, const RawChunk& chunk, Model& model
     }
 }
 
+TextureLayout DescribeRawTextures(const ByteReader& file, const RawChunk& images, const RawChunk& palettes) {
+    TextureLayout layout;
+    const uint64_t table = palettes.dataOffset();
+    file.RequireArray(table, palettes.count, kPaletteEntryBytes);
+    for (uint32_t p = 0; p < palettes.count; ++p) {
+        layout.palettes.push_back({ByteReader::Add(palettes.offset, file.U32(table + kPaletteEntryBytes * p + 12))});
+    }
+    file.RequireArray(images.dataOffset() + kImageTableOffset, images.count, kImageEntryBytes);
+    for (uint32_t k = 0; k < images.count; ++k) {
+        const ImageEntry image = ReadImageEntry(file, images, k);
+        const uint32_t w = image.widthWords;
+        const uint32_t h = image.heightRows;
+        layout.images.push_back({image.pixelOffset, 2 * w, 2 * h, true, w / 32, w / 16});
+        for (uint32_t p = 0; p < palettes.count; ++p) {
+            layout.textures.push_back({static_cast<int32_t>(k), static_cast<int32_t>(p)});
+        }
+    }
+    return layout;
+}
+
 }  // namespace vertigon

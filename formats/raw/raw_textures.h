@@ -5,6 +5,7 @@
 #include "formats/byte_reader.h"
 #include "formats/ps2/gs_memory.h"
 #include "formats/raw/raw_chunks.h"
+#include "formats/texture_layout.h"
 #include "formats/work_budget.h"
 #include "scene/model.h"
 
@@ -18,5 +19,9 @@ void ReadRawPalettes(const ByteReader& file, const RawChunk& chunk, Model& model
 // Call after ReadRawPalettes.
 void ReadRawTextures(const ByteReader& file, const RawChunk& chunk, Model& model, GsMemoryImage& gs,
                      WorkBudget& budget);
+
+// Where the "@FTE" and "@FCT" chunks keep the images and palettes: texture Np x k + p is
+// image k with palette p.
+TextureLayout DescribeRawTextures(const ByteReader& file, const RawChunk& images, const RawChunk& palettes);
 
 }  // namespace vertigon

@@ -174,6 +174,11 @@ int main(int argc, char** argv) {
         out.Write("raw_loader", "sample.raw", BuildRawSample());
         const Bytes mdls = WriteMdls(SmallMdls());
         out.Write("mdls_loader", "without_mset", MdlsWithMset(mdls, {}));
+        out.Write("texture_writer", "demo", Concat({0, 0, 0}, demo));
+        out.Write("texture_writer", "small_gzip_noise", Concat({0, 0, 1}, Gzip(smallArchive)));
+        out.Write("texture_writer", "mdls", Concat({1, 0, 6}, mdls));
+        out.Write("texture_writer", "mdlx_sample", Concat({2, 1, 0}, MdlxSampleFile()));
+        out.Write("texture_writer", "raw_sample_noise", Concat({3, 2, 3}, BuildRawSample()));
         out.Write("mdls_loader", "with_mset", MdlsWithMset(mdls, WriteMset(TwoAnimations(true))));
         out.Write("mset_reader", "motion_magic.mset", WriteMset(TwoAnimations(true)));
         out.Write("mset_reader", "motion_offset.mset", WriteMset(TwoAnimations(false)));

@@ -251,3 +251,47 @@ TEST_F(ViewerStateTest, TearingDownTwiceIsHarmless) {
 
 }  // namespace
 }  // namespace vertigon
+
+namespace vertigon {
+namespace {
+
+// A texture replaced in the viewer shows at once (the renderer sees a new revision), marks the
+// model unsaved (the title's "*"), and Save model as... writes the file that shows it; a
+// refused picture changes nothing.
+TEST_F(ViewerStateTest, AReplacedTextureShowsAtOnceAndIsSavedWithTheModel) {
+    testing::TempDir dir;
+    const std::string shown = dir.path() / "model.mdlx";
+    std::filesystem::copy_file(Sample("mdlx_sample.mdlx"), shown);
+    ASSERT_TRUE(state.OpenFile(shown));
+    Model& model = *state.currentModel();
+    const Texture before = model.textures[1];
+    const std::vector<uint8_t> untouched = model.textures[0].pixels;
+    std::vector<uint8_t> rgba(before.pixels.size(), 0);
+    for (size_t i = 3; i < rgba.size(); i += 4) rgba[i] = 255;
+
+    std::string message;
+    EXPECT_FALSE(state.ReplaceTexture(1, "small.png", 2, 2, std::vector<uint8_t>(16, 0), &message));
+    EXPECT_EQ(message, "small.png is 2 x 2 pixels; texture 1 is 128 x 64");
+    EXPECT_FALSE(state.unsavedChanges());
+
+    const int changes = ui.modelChanges;
+    ASSERT_TRUE(state.ReplaceTexture(1, "black.png", before.width, before.height, rgba, &message)) << message;
+    EXPECT_EQ(message, "texture 1: replaced exactly");
+    EXPECT_EQ(model.textureRevision, 1u);
+    EXPECT_EQ(model.textures[1].pixels, rgba);  // black is black in either byte order
+    EXPECT_TRUE(state.unsavedChanges());
+    EXPECT_GT(ui.modelChanges, changes);
+    EXPECT_EQ(WindowTitle(shown, state.unsavedChanges()), "*model.mdlx - Vertigon 0.3");
+
+    const std::string saved = dir.path() / "saved.mdlx";
+    std::string failure;
+    ASSERT_TRUE(state.SaveModelAs(saved, &failure)) << failure;
+    EXPECT_FALSE(state.unsavedChanges());
+    EXPECT_EQ(state.currentPath(), saved);
+    ASSERT_TRUE(state.OpenFile(saved));
+    EXPECT_EQ(state.currentModel()->textures[1].pixels, rgba);
+    EXPECT_EQ(state.currentModel()->textures[0].pixels, untouched);
+}
+
+}  // namespace
+}  // namespace vertigon

@@ -46,6 +46,30 @@ TEST(GsMemory, UnswizzleMatchesTheIndependentLayoutStatement) {
     }
 }
 
+// Writing an index image back gives the upload the independent statement gives, whatever the
+// upload held before; with the RAW buffer widths it unswizzles back to the same image.
+TEST(GsMemory, SwizzlingReversesUnswizzling) {
+    for (uint32_t w : {64u, 128u}) {
+        const uint32_t h = w / 2;
+        std::vector<uint8_t> indices(4 * w * h);
+        for (size_t i = 0; i < indices.size(); ++i) indices[i] = static_cast<uint8_t>((i * 7 + i / 97) % 256);
+        std::vector<uint8_t> words(w * h * 4, 0xEE);
+        GsMemoryImage gs;
+        ASSERT_TRUE(SwizzlePsmt8(gs, indices, w, h, w / 64, 2 * w / 64, words));
+        EXPECT_EQ(words, testing::SwizzleIndexImage(2 * w, 2 * h, indices)) << "upload width " << w;
+
+        std::vector<uint8_t> raw(w * h * 4, 0x11), back;
+        ASSERT_TRUE(SwizzlePsmt8(gs, indices, w, h, w / 32, w / 16, raw));
+        ASSERT_TRUE(UnswizzlePsmt8(gs, raw, w, h, w / 32, w / 16, back));
+        EXPECT_EQ(back, indices);
+    }
+    // An index image that is not 2W x 2Hr is refused, the upload untouched.
+    std::vector<uint8_t> words(64 * 32 * 4, 5);
+    GsMemoryImage gs;
+    EXPECT_FALSE(SwizzlePsmt8(gs, std::vector<uint8_t>(10), 64, 32, 1, 2, words));
+    EXPECT_EQ(words, std::vector<uint8_t>(64 * 32 * 4, 5));
+}
+
 TEST(GsMemory, UploadsThatWouldLeaveTheImageAreRejectedUntouched) {
     GsMemoryImage gs;
     // 512 pages hold 4 MiB: a column of 513 pages (bw 1, 513 x 32 rows) does not fit.

@@ -89,7 +89,7 @@ std::string Joined(const std::vector<std::string>& lines) {
 
 TEST(LibraryState, TheSceneEmulatorFormatsAndExportLibrariesHoldNoMutableObjects) {
     for (const char* library : {VERTIGON_SCENE_LIBRARY, VERTIGON_EE_LIBRARY, VERTIGON_FORMATS_LIBRARY,
-                                VERTIGON_EXPORT_LIBRARY}) {
+                                VERTIGON_EXPORT_LIBRARY, VERTIGON_IMAGE_LIBRARY}) {
         const std::vector<std::string> found = MutableObjects(library, {});
         EXPECT_TRUE(found.empty()) << library << ":\n" << Joined(found);
     }
