@@ -14,6 +14,7 @@
 #include "formats/mdlx/mdlx_loader.h"
 #include "formats/raw/raw_loader.h"
 #include "formats/workspace.h"
+#include "scene/framing.h"
 #include "tests/ee/ee_machine.h"
 #include "tests/export/gltf_readback.h"
 #include "tests/fixtures/ee_test_image.h"
@@ -299,6 +300,48 @@ TEST_F(GltfExport, WithoutAProgramImageAnMdlsModelKeepsItsMeshAndSkinAndSaysTheA
                                                    "1 vertices have more than 8 bone influences; the 8 largest were kept"}));
     ExpectSamePose(ViewerTriangles(*model, 0), GltfTriangles(gltf), "rest pose");
     ExpectValid({file});
+}
+
+// Tools that frame or cull by a skinned mesh's own bounds (before skinning) must see the model
+// as the viewer frames it: placed in the scene, at its bind pose.
+TEST_F(GltfExport, MeshBoundsBeforeSkinningAreTheBoxTheViewerFrames) {
+    LoaderOptions none;
+    none.searchDefaultEeImagePlaces = false;
+    Workspace workspace(none);
+    FfbLoader ffb;
+    MdlxLoader mdlx;
+    RawLoader raw;
+    MdlsLoader mdls;
+    std::vector<std::pair<std::string, std::unique_ptr<Model>>> models;
+    models.emplace_back("demo", LoadBytes(ffb, dir, kDemoSampleName, BuildDemoSample()));
+    models.emplace_back("mdlx", LoadBytes(mdlx, dir, kMdlxSampleFileName, MdlxSampleFile()));
+    models.emplace_back("raw", LoadBytes(raw, dir, kRawSampleName, BuildRawSample()));
+    models.emplace_back("mdls", LoadMdlsWithSways(mdls, workspace.context(), dir));
+    for (auto& [name, model] : models) {
+        GltfExportOptions options = Options();
+        options.allLods = true;
+        const tinygltf::Model gltf = ReadGltf(Export(*model, name + ".glb", options));
+        ASSERT_EQ(gltf.meshes.size(), static_cast<size_t>(model->lodCount())) << name;
+        for (int lod = 0; lod < model->lodCount(); ++lod) {
+            const Box box = BindPoseBox(*model, lod);
+            std::array<double, 3> lo{INFINITY, INFINITY, INFINITY}, hi{-INFINITY, -INFINITY, -INFINITY};
+            for (const tinygltf::Primitive& p : gltf.meshes[static_cast<size_t>(lod)].primitives) {
+                const tinygltf::Accessor& positions = gltf.accessors.at(static_cast<size_t>(p.attributes.at("POSITION")));
+                for (size_t j = 0; j < 3; ++j) {
+                    lo[j] = std::min(lo[j], positions.minValues.at(j));
+                    hi[j] = std::max(hi[j], positions.maxValues.at(j));
+                }
+            }
+            const double tolerance = 1e-5 * box.Radius();
+            const std::string what = name + " Lod " + std::to_string(lod);
+            EXPECT_NEAR(lo[0], box.min.x, tolerance) << what;
+            EXPECT_NEAR(lo[1], box.min.y, tolerance) << what;
+            EXPECT_NEAR(lo[2], box.min.z, tolerance) << what;
+            EXPECT_NEAR(hi[0], box.max.x, tolerance) << what;
+            EXPECT_NEAR(hi[1], box.max.y, tolerance) << what;
+            EXPECT_NEAR(hi[2], box.max.z, tolerance) << what;
+        }
+    }
 }
 
 TEST_F(GltfExport, ModelsWithoutBonesOrLodsExportWhatTheyHave) {
