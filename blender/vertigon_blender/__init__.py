@@ -5,7 +5,7 @@
 bl_info = {
     "name": "Vertigon PlayStation 2 models",
     "author": "The Vertigon developers",
-    "version": (0, 3, 0),
+    "version": (0, 0, 0),  # the build writes the version of project() here
     "blender": (3, 4, 0),
     "location": "File > Import > PlayStation 2 model (Vertigon)",
     "description": "Imports .mdlx, .raw, .mdls and .ffb models with their skeletons and animations",
