@@ -90,6 +90,10 @@ class ImportVertigon(bpy.types.Operator, ImportHelper):
         except tool.ToolError as error:
             self.report({"ERROR"}, str(error))
             return {"CANCELLED"}
+        if not hasattr(bpy.types, "IMPORT_SCENE_OT_gltf"):
+            self.report({"ERROR"}, "Blender's glTF importer is not enabled: tick \"Import-Export: glTF 2.0 "
+                                   "format\" in Edit > Preferences > Add-ons")
+            return {"CANCELLED"}
         _gltf_importer_ready()
         imported = 0
         for path in self.paths():
@@ -124,7 +128,9 @@ class ImportVertigon(bpy.types.Operator, ImportHelper):
                                                guess_original_bind_pose=False, import_shading="NORMALS",
                                                merge_vertices=False)
         except RuntimeError as error:
-            self.report({"ERROR"}, "%s: Blender's glTF importer failed: %s" % (name, error))
+            # Its last line says what went wrong; the lines before it are Python's traceback.
+            lines = [line for line in str(error).splitlines() if line.strip()]
+            self.report({"ERROR"}, "%s: Blender's glTF importer failed: %s" % (name, lines[-1] if lines else error))
             return False
         if "FINISHED" not in result:
             self.report({"ERROR"}, "%s: Blender's glTF importer could not read the export" % name)
