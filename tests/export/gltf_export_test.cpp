@@ -349,15 +349,18 @@ TEST_F(GltfExport, ModelsWithoutBonesOrLodsExportWhatTheyHave) {
     const int32_t batch = shape.AddBatch(MakeMaterial(true, 5));
     AddSquare(shape, batch, 1, 2, 3, 4);
     auto boneless = MakeModel(shape.Take(), 0);
+    boneless->placement.scale = {2, 2, 2, 0};
     const fs::path unskinned = Export(*boneless, "square.glb", Options());
     const tinygltf::Model gltf = ReadGltf(unskinned);
     EXPECT_TRUE(gltf.skins.empty());
     EXPECT_TRUE(gltf.materials.at(0).pbrMetallicRoughness.baseColorTexture.index < 0);  // no texture 5
     EXPECT_EQ(gltf.materials.at(0).extensions.count("KHR_materials_unlit"), 0u);
-    // Without bones the viewer draws nothing; the file holds the points as the shape stores them.
+    // Without bones the viewer draws nothing; the file holds the points as the shape stores them,
+    // placed once: in the mesh itself, not again by a parent.
     const std::vector<Corners3> triangles = GltfTriangles(gltf);
     ASSERT_EQ(triangles.size(), 2u);
-    EXPECT_EQ(triangles[0][0][2], 3.0);
+    EXPECT_EQ(triangles[0][0][2], 6.0);
+    EXPECT_EQ(gltf.accessors.at(static_cast<size_t>(gltf.meshes.at(0).primitives.at(0).attributes.at("POSITION"))).maxValues.at(2), 6.0);
 
     Model empty;
     const fs::path nothing = Export(empty, "empty.gltf", Options());
