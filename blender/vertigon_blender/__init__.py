@@ -124,9 +124,11 @@ class ImportVertigon(bpy.types.Operator, ImportHelper):
             # are the file's own; the rest pose the nodes hold is the bind pose the inverse bind
             # matrices describe, so nothing is guessed; the exported normals and split corners
             # are kept as they are.
-            result = bpy.ops.import_scene.gltf(filepath=target, bone_heuristic="BLENDER",
-                                               guess_original_bind_pose=False, import_shading="NORMALS",
-                                               merge_vertices=False)
+            options = {"bone_heuristic": "BLENDER", "guess_original_bind_pose": False,
+                       "import_shading": "NORMALS", "merge_vertices": False}
+            # Later importers renamed or dropped some options; those they lack are left out.
+            known = bpy.ops.import_scene.gltf.get_rna_type().properties.keys()
+            result = bpy.ops.import_scene.gltf(filepath=target, **{k: v for k, v in options.items() if k in known})
         except RuntimeError as error:
             # Its last line says what went wrong; the lines before it are Python's traceback.
             lines = [line for line in str(error).splitlines() if line.strip()]
