@@ -26,6 +26,8 @@ foreach(size 48 256)
   install(FILES ${png} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
 
+install(FILES ${VERTIGON_BLENDER_ADDON} DESTINATION ${CMAKE_INSTALL_DATADIR}/vertigon/blender)
+
 # Manual pages go in compressed, as Debian's policy asks; man reads them either way.
 find_program(GZIP gzip REQUIRED)
 set(VERTIGON_MAN_PAGES)

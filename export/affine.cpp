@@ -143,6 +143,14 @@ Affine LocalTransform(const Bone& bone) {
     return Affine::From(local);
 }
 
+Affine PlacementTransform(const Placement& placement) {
+    Bone bone;
+    bone.translation = placement.position;
+    bone.rotation = placement.orientation;
+    bone.scale = placement.scale;
+    return LocalTransform(bone);
+}
+
 void KeepHemisphere(std::array<double, 4>& q, const std::array<double, 4>& previous) {
     const double dot = q[0] * previous[0] + q[1] * previous[1] + q[2] * previous[2] + q[3] * previous[3];
     if (dot < 0) {

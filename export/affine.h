@@ -7,6 +7,7 @@
 
 #include "scene/animation.h"
 #include "scene/math.h"
+#include "scene/model.h"
 
 namespace vertigon {
 
@@ -38,6 +39,9 @@ NodeTransform Decompose(const Affine& transform, double* shear);
 
 // The bone's local transform as the scene builds it: rotation, then scale, then translation.
 Affine LocalTransform(const Bone& bone);
+
+// The viewer's matrix for a Model's placement: rotation, scale, then translation.
+Affine PlacementTransform(const Placement& placement);
 
 // Flips q onto the hemisphere of `previous` (same rotation, shortest blend between the two).
 void KeepHemisphere(std::array<double, 4>& q, const std::array<double, 4>& previous);

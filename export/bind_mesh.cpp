@@ -36,21 +36,28 @@ V3 Transform(const Vec4& v, const Affine& m, bool direction) {
     return r;
 }
 
-// Without bones every point is taken as it stands.
-Affine BoneWorld(const std::vector<Affine>& worlds, int32_t bone) {
-    return InRange(bone, worlds.size()) ? worlds[static_cast<size_t>(bone)] : Affine{};
-}
+// The bind-pose matrices the skin entries name; a model without bones has none, and its points
+// are only placed.
+struct BindSpace {
+    std::vector<Affine> worlds;
+    Affine placement;
+
+    const Affine& World(int32_t bone) const {
+        return InRange(bone, worlds.size()) ? worlds[static_cast<size_t>(bone)] : placement;
+    }
+};
 
 // Positions or normals of one shape, indexed by output, as the skinning sums them.
 std::vector<BindPoint> BindPoints(std::span<const SkinEntry> singles, std::span<const SkinGroup> groups,
-                                  std::span<const SkinEntry> influences, size_t count,
-                                  const std::vector<Affine>& worlds, bool directions) {
+                                  std::span<const SkinEntry> influences, size_t count, const BindSpace& space,
+                                  bool directions) {
+    const std::vector<Affine>& worlds = space.worlds;
     std::vector<BindPoint> points(count);
     const bool boneless = worlds.empty();
     for (const SkinEntry& s : singles) {
         if (!InRange(s.index, count) || (!boneless && !InRange(s.bone, worlds.size()))) continue;
         BindPoint& p = points[static_cast<size_t>(s.index)];
-        p.value = Transform(s.value, BoneWorld(worlds, s.bone), directions);
+        p.value = Transform(s.value, space.World(s.bone), directions);
         p.influences = {{boneless ? 0 : s.bone, 1.0}};
         p.valid = true;
     }
@@ -63,7 +70,7 @@ std::vector<BindPoint> BindPoints(std::span<const SkinEntry> singles, std::span<
         p = BindPoint{};
         for (const SkinEntry& e : influences.subspan(first, n)) {
             if (!boneless && !InRange(e.bone, worlds.size())) continue;
-            const V3 v = Transform(e.value, BoneWorld(worlds, e.bone), directions);
+            const V3 v = Transform(e.value, space.World(e.bone), directions);
             for (int j = 0; j < 3; ++j) p.value[j] += v[j];
             const int32_t bone = boneless ? 0 : e.bone;
             auto same = std::find_if(p.influences.begin(), p.influences.end(),
@@ -189,8 +196,7 @@ struct PrimitiveBuilder {
 
 class LodBuilder {
 public:
-    LodBuilder(const Model& model, const std::vector<Affine>& worlds, MeshSet& set)
-        : model_(model), worlds_(worlds), set_(set) {}
+    LodBuilder(const Model& model, const BindSpace& space, MeshSet& set) : model_(model), space_(space), set_(set) {}
 
     LodMesh Build(const Lod& lod) {
         std::vector<std::vector<BindPoint>> positions(lod.shapes.size()), normals(lod.shapes.size());
@@ -205,9 +211,9 @@ public:
             if (!measured[shapeIndex]) {
                 measured[shapeIndex] = true;
                 positions[shapeIndex] = BindPoints(shape.positionSingles, shape.positionGroups, shape.positionInfluences,
-                                                   static_cast<size_t>(shape.positionCount()), worlds_, false);
+                                                   static_cast<size_t>(shape.positionCount()), space_, false);
                 normals[shapeIndex] = BindPoints(shape.normalSingles, shape.normalGroups, shape.normalInfluences,
-                                                 static_cast<size_t>(shape.normalCount()), worlds_, true);
+                                                 static_cast<size_t>(shape.normalCount()), space_, true);
                 Measure(shape, positions[shapeIndex]);
             }
             for (const Batch& batch : shape.batches) {
@@ -306,7 +312,7 @@ private:
         for (const SkinGroup& g : shape.positionGroups) {
             if (!InRange(g.index, positions.size()) || !positions[static_cast<size_t>(g.index)].valid) continue;
             disagreements_.push_back(
-                Disagreement(g, shape.positionInfluences, worlds_, positions[static_cast<size_t>(g.index)].value));
+                Disagreement(g, shape.positionInfluences, space_.worlds, positions[static_cast<size_t>(g.index)].value));
         }
     }
 
@@ -315,7 +321,7 @@ public:
 
 private:
     const Model& model_;
-    const std::vector<Affine>& worlds_;
+    const BindSpace& space_;
     MeshSet& set_;
     std::vector<PrimitiveBuilder> builders_;
 };
@@ -324,14 +330,22 @@ private:
 
 double MeshSet::Diagonal() const { return Distance(boundsMin, boundsMax); }
 
-std::vector<Affine> BindWorlds(const std::vector<Bone>& bones) {
+Affine BakedPlacement(const Placement& placement) {
+    const Affine p = PlacementTransform(placement);
+    Affine inverse;
+    const std::array<double, 16> m = p.ColumnMajor();
+    const bool finite = std::ranges::all_of(m, [](double v) { return std::isfinite(v); });
+    return finite && p.Inverse(inverse) ? p : Affine{};
+}
+
+std::vector<Affine> BindWorlds(const std::vector<Bone>& bones, const Affine& placement) {
     std::vector<Affine> worlds;
     worlds.reserve(bones.size());
     for (size_t k = 0; k < bones.size(); ++k) {
         const Bone& bone = bones[k];
         const Affine local = LocalTransform(bone);
         const bool hasParent = bone.parent >= 0 && static_cast<size_t>(bone.parent) < k;
-        worlds.push_back(hasParent ? local.Then(worlds[static_cast<size_t>(bone.parent)]) : local);
+        worlds.push_back(local.Then(hasParent ? worlds[static_cast<size_t>(bone.parent)] : placement));
     }
     return worlds;
 }
@@ -341,8 +355,10 @@ MeshSet BuildMeshes(const Model& model, const std::vector<int32_t>& lodIndices) 
     set.skinned = !model.bones.empty();
     set.boundsMin = {INFINITY, INFINITY, INFINITY};
     set.boundsMax = {-INFINITY, -INFINITY, -INFINITY};
-    const std::vector<Affine> worlds = BindWorlds(model.bones);
-    LodBuilder builder(model, worlds, set);
+    BindSpace space;
+    space.placement = BakedPlacement(model.placement);
+    space.worlds = BindWorlds(model.bones, space.placement);
+    LodBuilder builder(model, space, set);
     for (int32_t index : lodIndices) {
         LodMesh mesh = builder.Build(model.lods.at(static_cast<size_t>(index)));
         if (!mesh.primitives.empty()) set.meshes.push_back(std::move(mesh));

@@ -1,6 +1,7 @@
 // The Lods of a Model as glTF-ready triangle lists: draw group 0 of each Lod split into one
 // primitive per material, identical corners merged, positions and normals at the bind pose in
-// model space, and up to eight bone influences per vertex.
+// the scene's space (the placement applied, as the viewer shows the model), and up to eight bone
+// influences per vertex.
 #pragma once
 
 #include <array>
@@ -59,11 +60,15 @@ struct MeshSet {
     double Diagonal() const;
 };
 
-// The bones' bind-pose world matrices in model space (the placement left out), as the scene
-// computes them.
-std::vector<Affine> BindWorlds(const std::vector<Bone>& bones);
+// The placement the meshes and the bind matrices hold: the Model's own, or the identity when it
+// is not finite or collapses space (the placement node then carries it alone).
+Affine BakedPlacement(const Placement& placement);
 
-// Builds the meshes of the given Lods.
+// The bones' bind-pose world matrices as the scene computes them, root bones under `placement`.
+std::vector<Affine> BindWorlds(const std::vector<Bone>& bones, const Affine& placement);
+
+// Builds the meshes of the given Lods under BakedPlacement. Without bones the points are taken
+// as they stand and placed alone.
 MeshSet BuildMeshes(const Model& model, const std::vector<int32_t>& lodIndices);
 
 }  // namespace vertigon

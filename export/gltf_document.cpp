@@ -225,6 +225,8 @@ private:
 
     // Node 0 holds the placement; nodes 1... the bones at their bind pose.
     void AddNodes() {
+        const std::array<double, 16> baked = BakedPlacement(model_.placement).ColumnMajor();
+        placementBaked_ = baked != Affine().ColumnMajor();
         std::vector<tinygltf::Node>& nodes = doc_.gltf.nodes;
         tinygltf::Node root;
         root.name = options_.sourceName.empty() ? "model" : std::filesystem::path(options_.sourceName).stem().string();
@@ -266,7 +268,8 @@ private:
 
     void AddSkin() {
         if (model_.bones.empty()) return;
-        const std::vector<Affine> worlds = BindWorlds(model_.bones);
+        // The mesh holds the model placed, so each bind matrix undoes the placement too.
+        const std::vector<Affine> worlds = BindWorlds(model_.bones, BakedPlacement(model_.placement));
         std::vector<float> matrices;
         int32_t singular = 0;
         tinygltf::Skin skin;
@@ -423,9 +426,11 @@ private:
             node.mesh = static_cast<int>(doc_.gltf.meshes.size() - 1);
             doc_.gltf.nodes.push_back(node);
             const int index = static_cast<int>(doc_.gltf.nodes.size() - 1);
-            if (meshes.skinned) {
-                // A skinned mesh follows its joints alone; as a scene root it inherits nothing.
-                doc_.gltf.nodes.back().skin = 0;
+            if (meshes.skinned) doc_.gltf.nodes.back().skin = 0;
+            // The points are already placed, so the mesh is a scene root that inherits nothing
+            // (a skinned one follows its joints alone anyway); a placement that could not be
+            // baked in is applied by the placement node.
+            if (meshes.skinned || placementBaked_) {
                 sceneNodes_.push_back(index);
             } else {
                 doc_.gltf.nodes[0].children.push_back(index);
@@ -515,6 +520,7 @@ private:
     GltfDocument doc_;
     BufferWriter buffer_;
     std::vector<int> sceneNodes_;
+    bool placementBaked_ = false;  // the meshes hold the placement (one that is not the identity)
     std::map<int32_t, int> textures_;
     std::vector<Clip> clips_;
     int64_t total_ = 1;

@@ -73,14 +73,6 @@ ClipKeys EmptyClip(const Model& model, const Animation& animation) {
 
 }  // namespace
 
-Affine PlacementTransform(const Placement& placement) {
-    Bone bone;
-    bone.translation = placement.position;
-    bone.rotation = placement.orientation;
-    bone.scale = placement.scale;
-    return LocalTransform(bone);
-}
-
 double SecondsPerFrame(const Animation& animation) {
     const double speed = animation.speed;
     return 1.0 / (40.0 * (speed > 0 && std::isfinite(speed) ? speed : 1.0));

@@ -29,9 +29,6 @@ struct ClipKeys {
 // Called once per sampled frame; it throws to stop the work.
 using FrameTick = std::function<void()>;
 
-// The viewer's matrix for the Model's placement: rotation, scale, then translation.
-Affine PlacementTransform(const Placement& placement);
-
 // How many keys SampleKeyframeClip makes: one per data frame (at most `limit`) plus the closing one.
 int64_t KeyframeClipFrames(const Animation& animation, int64_t limit);
 

@@ -88,7 +88,8 @@ TempDir* InstalledTree::scratch_ = nullptr;
 TEST_F(InstalledTree, HoldsTheProgramsIconsAndVersion) {
     for (const char* file : {"bin/vertigon", "bin/vertigon-cli", "share/icons/hicolor/scalable/apps/vertigon.svg",
                              "share/icons/hicolor/48x48/apps/vertigon.png",
-                             "share/icons/hicolor/256x256/apps/vertigon.png"}) {
+                             "share/icons/hicolor/256x256/apps/vertigon.png",
+                             "share/vertigon/blender/vertigon-blender-addon.zip"}) {
         EXPECT_TRUE(fs::is_regular_file(Prefix() / file)) << file;
     }
     for (const int size : {48, 256}) {

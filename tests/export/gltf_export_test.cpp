@@ -14,6 +14,7 @@
 #include "formats/mdlx/mdlx_loader.h"
 #include "formats/raw/raw_loader.h"
 #include "formats/workspace.h"
+#include "scene/framing.h"
 #include "tests/ee/ee_machine.h"
 #include "tests/export/gltf_readback.h"
 #include "tests/fixtures/ee_test_image.h"
@@ -301,20 +302,65 @@ TEST_F(GltfExport, WithoutAProgramImageAnMdlsModelKeepsItsMeshAndSkinAndSaysTheA
     ExpectValid({file});
 }
 
+// Tools that frame or cull by a skinned mesh's own bounds (before skinning) must see the model
+// as the viewer frames it: placed in the scene, at its bind pose.
+TEST_F(GltfExport, MeshBoundsBeforeSkinningAreTheBoxTheViewerFrames) {
+    LoaderOptions none;
+    none.searchDefaultEeImagePlaces = false;
+    Workspace workspace(none);
+    FfbLoader ffb;
+    MdlxLoader mdlx;
+    RawLoader raw;
+    MdlsLoader mdls;
+    std::vector<std::pair<std::string, std::unique_ptr<Model>>> models;
+    models.emplace_back("demo", LoadBytes(ffb, dir, kDemoSampleName, BuildDemoSample()));
+    models.emplace_back("mdlx", LoadBytes(mdlx, dir, kMdlxSampleFileName, MdlxSampleFile()));
+    models.emplace_back("raw", LoadBytes(raw, dir, kRawSampleName, BuildRawSample()));
+    models.emplace_back("mdls", LoadMdlsWithSways(mdls, workspace.context(), dir));
+    for (auto& [name, model] : models) {
+        GltfExportOptions options = Options();
+        options.allLods = true;
+        const tinygltf::Model gltf = ReadGltf(Export(*model, name + ".glb", options));
+        ASSERT_EQ(gltf.meshes.size(), static_cast<size_t>(model->lodCount())) << name;
+        for (int lod = 0; lod < model->lodCount(); ++lod) {
+            const Box box = BindPoseBox(*model, lod);
+            std::array<double, 3> lo{INFINITY, INFINITY, INFINITY}, hi{-INFINITY, -INFINITY, -INFINITY};
+            for (const tinygltf::Primitive& p : gltf.meshes[static_cast<size_t>(lod)].primitives) {
+                const tinygltf::Accessor& positions = gltf.accessors.at(static_cast<size_t>(p.attributes.at("POSITION")));
+                for (size_t j = 0; j < 3; ++j) {
+                    lo[j] = std::min(lo[j], positions.minValues.at(j));
+                    hi[j] = std::max(hi[j], positions.maxValues.at(j));
+                }
+            }
+            const double tolerance = 1e-5 * box.Radius();
+            const std::string what = name + " Lod " + std::to_string(lod);
+            EXPECT_NEAR(lo[0], box.min.x, tolerance) << what;
+            EXPECT_NEAR(lo[1], box.min.y, tolerance) << what;
+            EXPECT_NEAR(lo[2], box.min.z, tolerance) << what;
+            EXPECT_NEAR(hi[0], box.max.x, tolerance) << what;
+            EXPECT_NEAR(hi[1], box.max.y, tolerance) << what;
+            EXPECT_NEAR(hi[2], box.max.z, tolerance) << what;
+        }
+    }
+}
+
 TEST_F(GltfExport, ModelsWithoutBonesOrLodsExportWhatTheyHave) {
     ShapeBuilder shape;
     const int32_t batch = shape.AddBatch(MakeMaterial(true, 5));
     AddSquare(shape, batch, 1, 2, 3, 4);
     auto boneless = MakeModel(shape.Take(), 0);
+    boneless->placement.scale = {2, 2, 2, 0};
     const fs::path unskinned = Export(*boneless, "square.glb", Options());
     const tinygltf::Model gltf = ReadGltf(unskinned);
     EXPECT_TRUE(gltf.skins.empty());
     EXPECT_TRUE(gltf.materials.at(0).pbrMetallicRoughness.baseColorTexture.index < 0);  // no texture 5
     EXPECT_EQ(gltf.materials.at(0).extensions.count("KHR_materials_unlit"), 0u);
-    // Without bones the viewer draws nothing; the file holds the points as the shape stores them.
+    // Without bones the viewer draws nothing; the file holds the points as the shape stores them,
+    // placed once: in the mesh itself, not again by a parent.
     const std::vector<Corners3> triangles = GltfTriangles(gltf);
     ASSERT_EQ(triangles.size(), 2u);
-    EXPECT_EQ(triangles[0][0][2], 3.0);
+    EXPECT_EQ(triangles[0][0][2], 6.0);
+    EXPECT_EQ(gltf.accessors.at(static_cast<size_t>(gltf.meshes.at(0).primitives.at(0).attributes.at("POSITION"))).maxValues.at(2), 6.0);
 
     Model empty;
     const fs::path nothing = Export(empty, "empty.gltf", Options());
