@@ -21,28 +21,27 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-
 }  // namespace
 
 void WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes) {
     const std::string temporary = path + ".partial";
     {
         FilePtr file(std::fopen(temporary.c_str(), "wb"));
-        if (!file) ThrowFileError(path, "write");
+        if (!file) Refuse<FileError>("cannot write ", path, ": ", std::strerror(errno));
         const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
         const bool closed = std::fclose(file.release()) == 0;
         if (!written || !closed) {
             const int error = errno;
             std::remove(temporary.c_str());
             errno = error;
-            ThrowFileError(path, "write");
+            Refuse<FileError>("cannot write ", path, ": ", std::strerror(errno));
         }
     }
     if (std::rename(temporary.c_str(), path.c_str()) != 0) {
         const int error = errno;
         std::remove(temporary.c_str());
         errno = error;
-        ThrowFileError(path, "write");
+        Refuse<FileError>("cannot write ", path, ": ", std::strerror(errno));
     }
 }
 

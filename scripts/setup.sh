@@ -15,6 +15,7 @@ packages=(
   binutils-mipsel-linux-gnu qemu-user
   clang-14 libfuzzer-14-dev llvm-14
   emscripten chromium
+  blender python3-numpy f3d
   librsvg2-bin desktop-file-utils shared-mime-info libglib2.0-bin man-db
   dpkg-dev file lintian
 )
