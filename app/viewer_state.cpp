@@ -54,7 +54,12 @@ std::string OpenSuccessText(const std::string& path, const Model& model, const s
 
 std::string WindowTitle(const std::string& shownPath, bool unsaved) {
     if (shownPath.empty()) return kProgramTitle;
-    return (unsaved ? "*" : "") + FileNameOf(shownPath) + " - " + kProgramTitle;
+    // Built by appending: GCC 12 warns falsely (-Wrestrict) on a literal + string at -O3.
+    std::string title = unsaved ? "*" : "";
+    title += FileNameOf(shownPath);
+    title += " - ";
+    title += kProgramTitle;
+    return title;
 }
 
 std::string NeighbourFile(const std::string& path, int delta, const std::function<bool(const std::string&)>& isModel) {
