@@ -149,12 +149,16 @@ TEST_F(TextureWriter, ARecolouredTextureReadsBackAndLeavesTheRestAlone) {
 
             const std::string& note = result.notes.at(0);
             const bool paletteKept = note.find("its palette is also used by") != std::string::npos;
-            if (!paletteKept) EXPECT_EQ(AsShown(*written, t), rgba);
+            if (!paletteKept) {
+                EXPECT_EQ(AsShown(*written, t), rgba);
+            }
             const bool imageShared = std::any_of(result.notes.begin(), result.notes.end(), [](const std::string& n) {
                 return n.find("its index image is also used by") != std::string::npos;
             });
             for (int32_t u = 0; u < model->textureCount(); ++u) {
-                if (u != t && !imageShared) EXPECT_EQ(written->textures[size_t(u)].pixels, model->textures[size_t(u)].pixels) << u;
+                if (u != t && !imageShared) {
+                    EXPECT_EQ(written->textures[size_t(u)].pixels, model->textures[size_t(u)].pixels) << u;
+                }
             }
 
             const std::vector<uint8_t> before = Plain(file.bytes), after = Plain(result.bytes);
