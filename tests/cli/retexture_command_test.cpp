@@ -34,7 +34,10 @@ std::string EveryPicture(const fs::path& dir) {
     std::string arguments;
     for (const auto& entry : fs::directory_iterator(dir)) {
         const std::string stem = entry.path().stem().string();
-        arguments += " " + std::to_string(std::stoi(stem.substr(stem.rfind('_') + 1))) + "=" + entry.path().string();
+        arguments += ' ';
+        arguments += std::to_string(std::stoi(stem.substr(stem.rfind('_') + 1)));
+        arguments += '=';
+        arguments += entry.path().string();
     }
     return arguments;
 }
