@@ -111,8 +111,4 @@ int RunCli(const Arguments& args) {
     return kExitUsage;
 }
 
-void AddEeImageOption(CLI::App& app, std::string& path) {
-    app.add_option("--ee-image", path, "the program image MDLS animations run in");
-}
-
 }  // namespace vertigon

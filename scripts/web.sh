@@ -67,6 +67,7 @@ fi
 mkdir -p "$web/json-include"
 ln -sfn /usr/include/nlohmann "$web/json-include/nlohmann"
 ln -sfn /usr/include/tiny_gltf.h "$web/json-include/tiny_gltf.h"
+ln -sfn /usr/include/CLI "$web/json-include/CLI"
 emcmake cmake -S . -B "$web/module" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVERTIGON_WERROR=ON \
   -DVERTIGON_BUILD_TESTS=OFF -DVERTIGON_WEB_JSON_INCLUDE="$web/json-include" \
   -DZLIB_LIBRARY="$prefix/lib/libz.a" -DZLIB_INCLUDE_DIR="$prefix/include" \
