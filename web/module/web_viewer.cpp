@@ -11,7 +11,6 @@
 #include "app/model_stats.h"
 #include "export/export_error.h"
 #include "export/gltf_export.h"
-#include "formats/format_name.h"
 #include "formats/workspace.h"
 #include "scene/animation.h"
 
@@ -150,7 +149,7 @@ bool WebViewer::ExportGlb(const std::string& path) {
     GltfExportOptions options;
     const std::string& source = state_.currentPath();
     options.sourceName = FileName(source);
-    if (const ModelLoader* loader = state_.registry()->FindLoader(source)) options.formatName = FormatName(*loader);
+    if (const ModelLoader* loader = state_.registry()->FindLoader(source)) options.formatName = loader->FormatName();
     std::string firstWarning;
     options.warn = [&](std::string_view line) {
         if (firstWarning.empty()) firstWarning = line;
