@@ -7,14 +7,13 @@
 
 #include "export/float_range.h"
 #include "image/texture_pixels.h"
+#include "scene/skin_kernel.h"
 
 namespace vertigon {
 
 namespace {
 
 using V3 = std::array<double, 3>;
-
-bool InRange(int32_t index, size_t size) { return static_cast<uint32_t>(index) < size; }
 
 struct Influence {
     int32_t bone = 0;
@@ -47,44 +46,41 @@ struct BindSpace {
     }
 };
 
-// Positions or normals of one shape, indexed by output, as the skinning sums them.
-std::vector<BindPoint> BindPoints(std::span<const SkinEntry> singles, std::span<const SkinGroup> groups,
-                                  std::span<const SkinEntry> influences, size_t count, const BindSpace& space,
-                                  bool directions) {
-    const std::vector<Affine>& worlds = space.worlds;
-    std::vector<BindPoint> points(count);
-    const bool boneless = worlds.empty();
-    for (const SkinEntry& s : singles) {
-        if (!InRange(s.index, count) || (!boneless && !InRange(s.bone, worlds.size()))) continue;
-        BindPoint& p = points[static_cast<size_t>(s.index)];
-        p.value = Transform(s.value, space.World(s.bone), directions);
-        p.influences = {{boneless ? 0 : s.bone, 1.0}};
-        p.valid = true;
+// The skinning sum in double at the bind pose, keeping each output's influences merged per bone.
+struct BindSum {
+    const BindSpace& space;
+    bool directions;
+    bool boneless;
+
+    BindPoint Single(const SkinEntry& e) const {
+        return {Transform(e.value, space.World(e.bone), directions), {{boneless ? 0 : e.bone, 1.0}}, true};
     }
-    for (const SkinGroup& g : groups) {
-        if (!InRange(g.index, count) || g.firstInfluence < 0 || g.influenceCount < 0) continue;
-        const size_t first = static_cast<size_t>(g.firstInfluence);
-        const size_t n = static_cast<size_t>(g.influenceCount);
-        if (first > influences.size() || n > influences.size() - first) continue;
-        BindPoint& p = points[static_cast<size_t>(g.index)];
-        p = BindPoint{};
-        for (const SkinEntry& e : influences.subspan(first, n)) {
-            if (!boneless && !InRange(e.bone, worlds.size())) continue;
-            const V3 v = Transform(e.value, space.World(e.bone), directions);
-            for (int j = 0; j < 3; ++j) p.value[j] += v[j];
-            const int32_t bone = boneless ? 0 : e.bone;
-            auto same = std::find_if(p.influences.begin(), p.influences.end(),
-                                     [bone](const Influence& i) { return i.bone == bone; });
-            if (same == p.influences.end()) {
-                p.influences.push_back({bone, e.value.w});
-            } else {
-                same->weight += e.value.w;
-            }
+    BindPoint Zero() const { return {V3{0, 0, 0}, {}, true}; }
+    void Add(BindPoint& p, const SkinEntry& e) const {
+        const V3 v = Transform(e.value, space.World(e.bone), directions);
+        for (int j = 0; j < 3; ++j) p.value[j] += v[j];
+        const int32_t bone = boneless ? 0 : e.bone;
+        auto same = std::find_if(p.influences.begin(), p.influences.end(),
+                                 [bone](const Influence& i) { return i.bone == bone; });
+        if (same == p.influences.end()) {
+            p.influences.push_back({bone, e.value.w});
+        } else {
+            same->weight += e.value.w;
         }
-        p.valid = true;
+    }
+};
+
+// Positions or normals of one shape, indexed by output, as the skinning sums them.
+std::vector<BindPoint> BindPoints(const SkinLists& lists, size_t count, const BindSpace& space, bool directions) {
+    std::vector<BindPoint> points(count);
+    const bool boneless = space.worlds.empty();
+    // A model without bones only places its points, whatever bone an entry names.
+    const std::optional<size_t> bones = boneless ? std::nullopt : std::optional<size_t>(space.worlds.size());
+    SkinSums(lists, count, bones, BindSum{space, directions, boneless}, [&points](size_t i, BindPoint&& p) {
         std::stable_sort(p.influences.begin(), p.influences.end(),
                          [](const Influence& a, const Influence& b) { return a.weight > b.weight; });
-    }
+        points[i] = std::move(p);
+    });
     return points;
 }
 
@@ -94,11 +90,9 @@ double Distance(const V3& a, const V3& b) {
 
 // How far the influences of one grouped position lie from their weighted sum: each influence's
 // own point is its weighted value divided by its weight.
-double Disagreement(const SkinGroup& g, std::span<const SkinEntry> influences, const std::vector<Affine>& worlds,
-                    const V3& sum) {
+double Disagreement(std::span<const SkinEntry> influences, const std::vector<Affine>& worlds, const V3& sum) {
     double worst = 0;
-    const size_t first = static_cast<size_t>(g.firstInfluence);
-    for (const SkinEntry& e : influences.subspan(first, static_cast<size_t>(g.influenceCount))) {
+    for (const SkinEntry& e : influences) {
         if (e.value.w == 0.0f || !InRange(e.bone, worlds.size())) continue;
         const Vec4 own{e.value.x / e.value.w, e.value.y / e.value.w, e.value.z / e.value.w, 1.0f};
         worst = std::max(worst, Distance(Transform(own, worlds[static_cast<size_t>(e.bone)], false), sum));
@@ -210,10 +204,8 @@ public:
             const Shape& shape = lod.shapes[shapeIndex];
             if (!measured[shapeIndex]) {
                 measured[shapeIndex] = true;
-                positions[shapeIndex] = BindPoints(shape.positionSingles, shape.positionGroups, shape.positionInfluences,
-                                                   static_cast<size_t>(shape.positionCount()), space_, false);
-                normals[shapeIndex] = BindPoints(shape.normalSingles, shape.normalGroups, shape.normalInfluences,
-                                                 static_cast<size_t>(shape.normalCount()), space_, true);
+                positions[shapeIndex] = BindPoints(PositionLists(shape), static_cast<size_t>(shape.positionCount()), space_, false);
+                normals[shapeIndex] = BindPoints(NormalLists(shape), static_cast<size_t>(shape.normalCount()), space_, true);
                 Measure(shape, positions[shapeIndex]);
             }
             for (const Batch& batch : shape.batches) {
@@ -310,9 +302,9 @@ private:
 
     void Measure(const Shape& shape, const std::vector<BindPoint>& positions) {
         for (const SkinGroup& g : shape.positionGroups) {
-            if (!InRange(g.index, positions.size()) || !positions[static_cast<size_t>(g.index)].valid) continue;
-            disagreements_.push_back(
-                Disagreement(g, shape.positionInfluences, space_.worlds, positions[static_cast<size_t>(g.index)].value));
+            const auto influences = GroupInfluences(g, shape.positionInfluences, positions.size());
+            if (!influences || !positions[static_cast<size_t>(g.index)].valid) continue;
+            disagreements_.push_back(Disagreement(*influences, space_.worlds, positions[static_cast<size_t>(g.index)].value));
         }
     }
 

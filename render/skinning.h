@@ -1,13 +1,13 @@
-// Skinning on the processor: a shape's skin lists transformed by the bone world matrices. Pure
-// arithmetic, no device.
+// Skinning on the processor: a shape's skin lists transformed by the bone world matrices through
+// the scene's skinning sum (packed where the build allows). Pure arithmetic, no device.
 #pragma once
 
 #include <cstdint>
 #include <span>
 
 #include "scene/animation.h"
+#include "scene/box.h"
 #include "scene/model.h"
-#include "scene/scene_renderer.h"
 
 namespace vertigon {
 
@@ -26,10 +26,5 @@ enum class CornerIndex { Position, Normal };
 // `out` holds 48 bytes per triangle.
 void GatherCorners(std::span<const Triangle> triangles, std::span<const Vec4> source, CornerIndex index,
                    uint8_t* out);
-
-// The box of the positions (x, y, z); empty input gives the empty box with centre 0.
-Bounds BoundsOf(std::span<const Vec4> positions);
-// The box around several boxes, centre recomputed.
-Bounds Enclose(const Bounds& a, const Bounds& b);
 
 }  // namespace vertigon

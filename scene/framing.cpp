@@ -5,51 +5,15 @@
 #include <vector>
 
 #include "scene/scene_graph.h"
+#include "scene/skin_kernel.h"
 
 namespace vertigon {
 
-void Box::Add(const Vec4& p) {
-    if (empty) {
-        min = max = {p.x, p.y, p.z};
-        empty = false;
-        return;
-    }
-    min = {std::min(min.x, p.x), std::min(min.y, p.y), std::min(min.z, p.z)};
-    max = {std::max(max.x, p.x), std::max(max.y, p.y), std::max(max.z, p.z)};
-}
-
-Vec3 Box::Centre() const {
-    return {(min.x + max.x) * 0.5f, (min.y + max.y) * 0.5f, (min.z + max.z) * 0.5f};
-}
-
-float Box::Radius() const {
-    if (empty) return 0.0f;
-    const float dx = max.x - min.x, dy = max.y - min.y, dz = max.z - min.z;
-    return 0.5f * std::sqrt(dx * dx + dy * dy + dz * dz);
-}
-
 namespace {
 
-bool InRange(int32_t index, size_t size) { return index >= 0 && static_cast<size_t>(index) < size; }
-
 void AddShape(const Shape& shape, std::span<const Bone> bones, Box& box) {
-    for (const SkinEntry& single : shape.positionSingles) {
-        if (!InRange(single.bone, bones.size())) continue;
-        box.Add(bones[static_cast<size_t>(single.bone)].world.Transform(single.value));
-    }
-    const auto& influences = shape.positionInfluences;
-    for (const SkinGroup& group : shape.positionGroups) {
-        if (group.firstInfluence < 0 || group.influenceCount <= 0) continue;
-        const size_t first = static_cast<size_t>(group.firstInfluence);
-        const size_t count = static_cast<size_t>(group.influenceCount);
-        if (first > influences.size() || count > influences.size() - first) continue;
-        Vec4 sum;
-        for (size_t i = first; i < first + count; ++i) {
-            if (!InRange(influences[i].bone, bones.size())) continue;
-            sum = sum + bones[static_cast<size_t>(influences[i].bone)].world.Transform(influences[i].value);
-        }
-        box.Add(sum);
-    }
+    SkinSums(PositionLists(shape), shape.positionSingles.size() + shape.positionGroups.size(), bones.size(),
+             FloatSkinSum<true>{bones}, [&box](size_t, const Vec4& p) { box.Add(p); });
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <span>
 
 #include "scene/animation.h"
+#include "scene/box.h"
 #include "scene/math.h"
 #include "scene/model.h"
 
@@ -15,19 +16,8 @@ namespace vertigon {
 class Camera;
 class ModelEntry;
 
-// Axis-aligned box; empty until a point is added.
-struct Box {
-    Vec3 min, max;
-    bool empty = true;
-
-    void Add(const Vec4& point);
-    Vec3 Centre() const;
-    // Half the diagonal: the radius of the box's bounding sphere.
-    float Radius() const;
-};
-
-// The box of Lod `lod`'s skinned positions with the bones' world matrices. Entries naming a bone
-// or an influence outside the lists are skipped, as skinning skips them.
+// The box of Lod `lod`'s skinned positions with the bones' world matrices: the positions the
+// skin writes, with the entries the renderer skips skipped.
 Box PosedBox(const Model& model, int32_t lod, std::span<const Bone> bones);
 // The box at the bind pose: bone worlds composed from the model's own bones and placement.
 Box BindPoseBox(const Model& model, int32_t lod);

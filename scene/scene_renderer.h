@@ -7,18 +7,13 @@
 #include <cstdint>
 #include <memory>
 
+#include "scene/box.h"
 #include "scene/math.h"
 
 namespace vertigon {
 
 class ModelEntry;
 
-// Axis-aligned box of skinned positions; an empty box runs from 1,000,000 down to -1,000,000.
-struct Bounds {
-    Vec3 min{1000000.0f, 1000000.0f, 1000000.0f};
-    Vec3 max{-1000000.0f, -1000000.0f, -1000000.0f};
-    Vec3 centre;
-};
 
 // The renderer's records for one Lod of one scene entry.
 class LodRenderRecord {

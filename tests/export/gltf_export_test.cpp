@@ -397,6 +397,20 @@ TEST_F(GltfExport, NumbersThatAreNotFiniteNeverReachTheFile) {
     EXPECT_NE(said.find("group/ was left out: its pose at key"), std::string::npos) << said;
 }
 
+// A damaged group naming influences past the list's end adds nothing, also where the export
+// measures how far a vertex's influences disagree (its output written by a sound group).
+TEST_F(GltfExport, AGroupReachingPastTheInfluencesIsSkipped) {
+    ShapeBuilder builder;
+    const int32_t batch = builder.AddBatch(MakeMaterial(true, 0));
+    AddSquare(builder, batch, 0, 0, 0, 4);
+    const int32_t shared = builder.AddBlendedPosition(1, 1, 0, {{0, 0.5f}, {1, 0.5f}});
+    builder.AddTriangle(batch, {shared, 0, 1}, {0, 0, 0}, {{{0, 0}, {1, 0}, {0, 1}}});
+    Shape shape = builder.Take();
+    shape.positionGroups.push_back({shared, 2, static_cast<int32_t>(shape.positionInfluences.size())});
+    auto model = MakeModel(std::move(shape), 2);
+    ExpectValid({Export(*model, "reaching.glb", Options())});
+}
+
 TEST_F(GltfExport, FrontFacesTurnCounterClockwiseAndDoubleSidedOnesFaceTheirNormals) {
     // Each quad is clockwise on screen seen from +z, where the viewer shows it front-on.
     ShapeBuilder shape;
