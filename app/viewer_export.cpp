@@ -26,20 +26,6 @@ namespace {
 constexpr long kProgressDelayMs = 400;
 constexpr int kProgressSteps = 1000;
 
-// The group and index of the entry's clip when it is one the export bakes in the emulator.
-std::optional<std::pair<int32_t, int32_t>> EmulatedClipOf(const ModelEntry& entry) {
-    const Animation* shown = entry.currentAnimation;
-    if (!shown || dynamic_cast<const KeyframeAnimation*>(shown)) return std::nullopt;
-    const Model& model = entry.model();
-    for (size_t g = 0; g < model.animationGroups.size(); ++g) {
-        const auto& clips = model.animationGroups[g].animations;
-        for (size_t i = 0; i < clips.size(); ++i) {
-            if (clips[i].get() == shown) return std::pair{static_cast<int32_t>(g), static_cast<int32_t>(i)};
-        }
-    }
-    return std::nullopt;
-}
-
 }  // namespace
 
 void Viewer::ChooseExport() {

@@ -6,6 +6,7 @@
 
 #include "app/about_text.h"
 #include "app/viewer_ids.h"
+#include "scene/animation.h"
 #include "scene/framing.h"
 
 namespace vertigon {
@@ -60,6 +61,19 @@ std::string WindowTitle(const std::string& shownPath, bool unsaved) {
     title += " - ";
     title += kProgramTitle;
     return title;
+}
+
+std::optional<std::pair<int32_t, int32_t>> EmulatedClipOf(const ModelEntry& entry) {
+    const Animation* shown = entry.currentAnimation;
+    if (!shown || dynamic_cast<const KeyframeAnimation*>(shown)) return std::nullopt;
+    const Model& model = entry.model();
+    for (size_t g = 0; g < model.animationGroups.size(); ++g) {
+        const auto& clips = model.animationGroups[g].animations;
+        for (size_t i = 0; i < clips.size(); ++i) {
+            if (clips[i].get() == shown) return std::pair{static_cast<int32_t>(g), static_cast<int32_t>(i)};
+        }
+    }
+    return std::nullopt;
 }
 
 std::string NeighbourFile(const std::string& path, int delta, const std::function<bool(const std::string&)>& isModel) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "formats/loader_options.h"
@@ -42,6 +43,10 @@ std::string OpenSuccessText(const std::string& path, const Model& model, const s
 // "<name> - Vertigon 0.3" while a model is shown, the program title otherwise; "*" in front
 // while the shown model has changes not saved.
 std::string WindowTitle(const std::string& shownPath, bool unsaved = false);
+
+// The group and index of the entry's clip when it is one an export bakes in the emulator (the
+// export leaves the emulator's memory holding the last baked clip, so the shown one restarts).
+std::optional<std::pair<int32_t, int32_t>> EmulatedClipOf(const ModelEntry& entry);
 
 // The file after (delta > 0) or before (delta < 0) `path` among the files of its folder, in
 // name order, counting only those `isModel` accepts; empty at either end or when the folder

@@ -22,20 +22,6 @@ namespace {
 constexpr const char* kNoProgramImageText =
     "MDLS animations need the game's program image: choose it with the \"Program image\" button";
 
-// The group and index of the entry's clip when it is one an export bakes in the emulator.
-std::optional<std::pair<int32_t, int32_t>> EmulatedClipOf(const ModelEntry& entry) {
-    const Animation* shown = entry.currentAnimation;
-    if (!shown || dynamic_cast<const KeyframeAnimation*>(shown)) return std::nullopt;
-    const Model& model = entry.model();
-    for (size_t g = 0; g < model.animationGroups.size(); ++g) {
-        const auto& clips = model.animationGroups[g].animations;
-        for (size_t i = 0; i < clips.size(); ++i) {
-            if (clips[i].get() == shown) return std::pair{static_cast<int32_t>(g), static_cast<int32_t>(i)};
-        }
-    }
-    return std::nullopt;
-}
-
 std::string FileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
 }  // namespace
