@@ -7,6 +7,7 @@
 #include <wx/statusbr.h>
 
 #include <filesystem>
+#include <future>
 
 #include "app/about_text.h"
 #include "app/animation_browser.h"
@@ -31,7 +32,15 @@ Viewer::~Viewer() {
 }
 
 bool Viewer::Start(const std::vector<std::string>& paths, const LoaderOptions& loaderOptions) {
-    state_.CreateCore(loaderOptions);
+    // A single model named is opened on a second thread while the windows are built; its
+    // workspace then becomes the viewer's.
+    std::future<OpenedFile> opening;
+    if (paths.size() == 1) {
+        opening = std::async(std::launch::async, OpenInNewWorkspace, loaderOptions, paths.front());
+        state_.CreateCore(nullptr);
+    } else {
+        state_.CreateCore(loaderOptions);
+    }
     preferences_ = LoadPreferences(preferencesPath_);
     state_.frameOnOpen = preferences_.frameOnOpen;
     state_.gridShown = preferences_.grid;
@@ -72,7 +81,11 @@ bool Viewer::Start(const std::vector<std::string>& paths, const LoaderOptions& l
         frame_->Destroy();
         return false;
     }
-    for (const std::string& path : paths) OpenFile(path);
+    if (opening.valid()) {
+        ShowOpened(opening.get());
+    } else {
+        for (const std::string& path : paths) OpenFile(path);
+    }
     browser_->Show();
     return true;
 }
@@ -81,6 +94,15 @@ void Viewer::OpenFile(const std::string& path) {
     if (!ConfirmUnsavedChanges()) return;
     try {
         if (state_.OpenFile(path) && frame_) frame_->AddRecentFile(path);
+    } catch (const RenderError& error) {
+        RenderFailed(error);
+    }
+}
+
+void Viewer::ShowOpened(OpenedFile opened) {
+    const std::string path = opened.path;
+    try {
+        if (state_.ShowOpened(std::move(opened)) && frame_) frame_->AddRecentFile(path);
     } catch (const RenderError& error) {
         RenderFailed(error);
     }

@@ -43,6 +43,8 @@ public:
     void SetFramePresentedObserver(std::function<void(RenderView&)> observer) { framePresented_ = std::move(observer); }
     // Replaces the shown model (File > Open, a drop, the command line).
     void OpenFile(const std::string& path);
+    // The same for a file opened away from the view (the command line's, at start-up).
+    void ShowOpened(OpenedFile opened);
     // A drawing failure: shown in message boxes titled "Error", then the viewer closes and the
     // program ends with status 1.
     void RenderFailed(const RenderError& error);

@@ -127,8 +127,10 @@ void ViewerState::CreateCore(const LoaderOptions& options) {
 
 void ViewerState::CreateCore(std::unique_ptr<Workspace> workspace) {
     workspace_ = std::move(workspace);
-    workspace_->status().SetReporter([this](std::string_view message) { Report(std::string(message)); });
-    view_.CreateScene();
+    if (workspace_) {
+        workspace_->status().SetReporter([this](std::string_view message) { Report(std::string(message)); });
+    }
+    if (!view_.scene.root) view_.CreateScene();
 }
 
 void ViewerState::Report(const std::string& message) {
@@ -150,15 +152,48 @@ void ViewerState::DestroyCurrent() {
     if (workspace_) workspace_->registry().ClearModels();
 }
 
-bool ViewerState::OpenFile(const std::string& path) {
+OpenedFile OpenInNewWorkspace(const LoaderOptions& options, const std::string& path) {
+    OpenedFile opened;
+    opened.path = path;
+    // Reports are kept until a view takes the workspace; the first ones come from its start.
+    auto* reports = &opened.startReports;
+    opened.workspace = std::make_unique<Workspace>(
+        options, StatusSink([&reports](std::string_view message) { reports->emplace_back(message); }));
+    std::vector<std::string> openReports;
+    reports = &openReports;
+    opened.model = opened.workspace->registry().OpenModel(path, &opened.failure);
+    if (!openReports.empty()) opened.openReport = openReports.back();
+    // The sink must not outlive this frame's lists.
+    opened.workspace->status().SetReporter({});
+    return opened;
+}
+
+void ViewerState::BeginOpen(const std::string& path) {
     DestroyCurrent();
     lastPath_ = path;
     gridLines_.clear();
     playback_.paused = false;
-    LoadFailure failure;
     opening_ = true;
     openReport_.clear();
+}
+
+bool ViewerState::OpenFile(const std::string& path) {
+    BeginOpen(path);
+    LoadFailure failure;
     Model* model = workspace_ ? workspace_->registry().OpenModel(path, &failure) : nullptr;
+    return FinishOpen(path, model, failure);
+}
+
+bool ViewerState::ShowOpened(OpenedFile opened) {
+    DestroyCurrent();
+    CreateCore(std::move(opened.workspace));
+    for (const std::string& report : opened.startReports) Report(report);
+    BeginOpen(opened.path);
+    openReport_ = opened.openReport;
+    return FinishOpen(opened.path, opened.model, opened.failure);
+}
+
+bool ViewerState::FinishOpen(const std::string& path, Model* model, const LoadFailure& failure) {
     if (!model || !view_.scene.root) {
         opening_ = false;
         if (ui_) {

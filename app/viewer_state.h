@@ -53,6 +53,20 @@ std::optional<std::pair<int32_t, int32_t>> EmulatedClipOf(const ModelEntry& entr
 // cannot be read.
 std::string NeighbourFile(const std::string& path, int delta, const std::function<bool(const std::string&)>& isModel);
 
+// A file opened in a workspace of its own, away from any view: the viewer's start-up opens the
+// model named on its command line on a second thread while the windows are built.
+struct OpenedFile {
+    std::unique_ptr<Workspace> workspace;  // its registry holds the model
+    std::string path;
+    Model* model = nullptr;  // null when the open failed, as `failure` says
+    LoadFailure failure;
+    std::vector<std::string> startReports;  // what the workspace reported as it started
+    std::string openReport;                 // the last report made during the open
+};
+// Makes a workspace over `options` and opens `path` in it, as ViewerState::OpenFile would. It
+// touches nothing else, so it may run on any thread.
+OpenedFile OpenInNewWorkspace(const LoaderOptions& options, const std::string& path);
+
 class ViewerState {
 public:
     explicit ViewerState(ViewerUi* ui = nullptr) : ui_(ui) {}
@@ -63,7 +77,8 @@ public:
     // The workspace, whose status reports come to Report, then the root node and the camera at
     // (0, 0, 400).
     void CreateCore(const LoaderOptions& options = {});
-    // The same over a workspace made elsewhere (tests inject loaders).
+    // The same over a workspace made elsewhere (tests inject loaders); with none, only the
+    // scene, the workspace coming later with ShowOpened.
     void CreateCore(std::unique_ptr<Workspace> workspace);
     // The scene tree (releasing the shown model), then the workspace. Safe to call twice.
     void TearDown();
@@ -73,6 +88,10 @@ public:
     // failure empties the animation list and says why on the status line. A renderer failure
     // (RenderError) is passed on, with nothing shown.
     bool OpenFile(const std::string& path);
+    // The same for a file OpenInNewWorkspace opened: its workspace replaces this one (the
+    // workspace's start-up reports come to Report), then its model, or its failure, is shown
+    // as OpenFile shows it.
+    bool ShowOpened(OpenedFile opened);
 
     // A message from elsewhere in the program (a status report): shown on the status line at
     // once; one that arrives while a file opens is kept in the open's own status text.
@@ -161,6 +180,8 @@ public:
 
 private:
     void DestroyCurrent();
+    void BeginOpen(const std::string& path);
+    bool FinishOpen(const std::string& path, Model* model, const LoadFailure& failure);
     void LayOutGuides();
 
     ViewerUi* ui_;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in Release and runs them. Extra arguments go to every benchmark
-# program (for example --benchmark_filter=Unswizzle).
+# program (for example --benchmark_filter=Unswizzle). Last, the viewer's start-up to its first
+# frame is measured on a private Xvfb display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,3 +12,5 @@ for program in build/bench/bench/*_bench; do
   echo "== $(basename "$program")"
   "$program" "$@"
 done
+echo "== start-up (bench/startup.sh)"
+bench/startup.sh build/bench/vertigon samples/demo.ffb

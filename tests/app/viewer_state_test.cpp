@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <future>
 
 #include "app/viewer_ids.h"
 #include "formats/status_report.h"
@@ -94,6 +95,32 @@ TEST_F(ViewerStateTest, AFailedOpenLeavesAnEmptySceneAndSaysWhy) {
     EXPECT_EQ(ui.fills, 2);
     EXPECT_EQ(ui.filledWith, nullptr) << "the animation list is emptied";
     EXPECT_EQ(ui.status, "Could not open model.xyz: no loader accepts this kind of file");
+}
+
+TEST(ViewerStateOpened, AFileOpenedOnAnotherThreadShowsAsOpenFileShowsIt) {
+    RecordingUi direct;
+    ViewerState reference(&direct);
+    reference.CreateCore();
+    ASSERT_TRUE(reference.OpenFile(Sample("demo.ffb")));
+
+    RecordingUi ui;
+    ViewerState state(&ui);
+    state.CreateCore(nullptr);
+    EXPECT_EQ(state.registry(), nullptr) << "the scene only, until the workspace comes";
+    auto opening = std::async(std::launch::async, OpenInNewWorkspace, LoaderOptions{}, Sample("demo.ffb"));
+    ASSERT_TRUE(state.ShowOpened(opening.get()));
+    ASSERT_NE(state.registry(), nullptr);
+    EXPECT_EQ(state.registry()->models().size(), 1u);
+    EXPECT_EQ(ui.status, direct.status);
+    EXPECT_EQ(ui.filledWith, state.currentModel());
+    EXPECT_EQ(state.currentPath(), Sample("demo.ffb"));
+    EXPECT_TRUE(state.current()->playing);
+
+    const std::string missing = Sample("missing.mdlx");
+    EXPECT_FALSE(state.ShowOpened(OpenInNewWorkspace(LoaderOptions{}, missing)));
+    EXPECT_EQ(state.current(), nullptr);
+    EXPECT_EQ(ui.status.rfind("cannot open " + missing + ": ", 0), 0u) << ui.status;
+    EXPECT_TRUE(state.OpenFile(Sample("winged_totem.raw"))) << "the adopted workspace opens further files";
 }
 
 // A renderer whose shader programs do not compile.
