@@ -21,11 +21,10 @@ std::vector<Vec4> BoneLineVertices(const std::vector<Bone>& bones) {
     return points;
 }
 
-void DrawBoneLines(Device& device, const std::vector<Bone>& bones) {
+void DrawBoneLines(Device& device, ShaderSet& shaders, const std::vector<Bone>& bones) {
     if (!device.alive()) return;
     const std::vector<Vec4> points = BoneLineVertices(bones);
     if (points.empty()) return;
-    BoneLineShaderSet& shaders = device.boneLineShaderSet();
     device.SetDepthEnable(false);
     device.SetFillMode(FillMode::Solid);
     shaders.Bind(false, false);

@@ -12,7 +12,6 @@
 
 #include "render/render_error.h"
 #include "render/shader_programs.h"
-#include "render/shader_sets.h"
 #include "scene/model.h"
 
 namespace vertigon {
@@ -124,8 +123,7 @@ struct Device::LinkedProgram {
     GLint depthBias = -1;  // ES: the constant depth bias, applied by the vertex program
 };
 
-Device::Device(GlContext& context, int width, int height, const RendererOptions& options)
-    : context_(context), options_(options), width_(width), height_(height) {
+Device::Device(GlContext& context, int width, int height) : context_(context), width_(width), height_(height) {
     KeepFreedHeapForReuse();
     context_.MakeCurrent();
 #if !defined(VERTIGON_GL_ES)
@@ -165,8 +163,6 @@ Device::~Device() {
 void Device::Shutdown() {
     if (!alive_) return;
     MakeCurrent();
-    wire_.reset();
-    boneLines_.reset();
     if (wireIndexBuffer_ != 0) {
         glDeleteBuffers(1, &wireIndexBuffer_);
         wireIndexBuffer_ = 0;
@@ -177,7 +173,7 @@ void Device::Shutdown() {
         glDeleteVertexArrays(1, &lineArray_);
         lineArray_ = lineBuffer_ = 0;
     }
-    for (auto& [key, linked] : linked_) glDeleteProgram(linked->program);
+    for (auto& [key, linked] : linked_) glDeleteProgram(linked.program);
     linked_.clear();
     glUseProgram(0);
     activeProgram_ = 0;
@@ -350,25 +346,25 @@ void Device::SetTexture(const DeviceTexture* texture) {
     glBindTexture(GL_TEXTURE_2D, name);
 }
 
-void Device::ForgetProgram(const void* program) {
-    for (auto it = linked_.begin(); it != linked_.end();) {
-        if (it->first.first == program || it->first.second == program) {
-            if (alive_) glDeleteProgram(it->second->program);
-            if (activeProgram_ == it->second->program) activeProgram_ = 0;
-            it = linked_.erase(it);
-        } else {
-            ++it;
-        }
-    }
-    if (vertexProgram_ == program) vertexProgram_ = nullptr;
-    if (fragmentProgram_ == program) fragmentProgram_ = nullptr;
+void Device::DeleteShader(uint32_t shader) {
+    // A linked program holds its shaders alive: it goes with them.
+    std::erase_if(linked_, [this, shader](const auto& entry) {
+        const auto& [key, linked] = entry;
+        if (key.first != shader && key.second != shader) return false;
+        if (alive_) glDeleteProgram(linked.program);
+        if (activeProgram_ == linked.program) activeProgram_ = 0;
+        return true;
+    });
+    if (vertexProgram_ && vertexProgram_->shader() == shader) vertexProgram_ = nullptr;
+    if (fragmentProgram_ && fragmentProgram_->shader() == shader) fragmentProgram_ = nullptr;
+    if (alive_) glDeleteShader(shader);
 }
 
-const Device::LinkedProgram* Device::Link(VertexProgram& vertex, FragmentProgram& fragment) {
-    const auto key = std::make_pair<const VertexProgram*, const FragmentProgram*>(&vertex, &fragment);
-    if (auto it = linked_.find(key); it != linked_.end()) return it->second.get();
+const Device::LinkedProgram* Device::Link(const VertexProgram& vertex, const FragmentProgram& fragment) {
+    const std::pair<uint32_t, uint32_t> key{vertex.shader(), fragment.shader()};
+    if (auto it = linked_.find(key); it != linked_.end()) return &it->second;
 
-    auto linked = std::make_unique<LinkedProgram>();
+    LinkedProgram linked;
     const GLuint program = glCreateProgram();
     glAttachShader(program, vertex.shader());
     glAttachShader(program, fragment.shader());
@@ -384,23 +380,23 @@ const Device::LinkedProgram* Device::Link(VertexProgram& vertex, FragmentProgram
         glDeleteProgram(program);
         FailShaderStep("Loading program", vertex.name() + " with " + fragment.name() + " did not link", log);
     }
-    linked->program = program;
-    linked->modelViewProj = glGetUniformLocation(program, "ModelViewProj");
-    linked->globalAmbient = glGetUniformLocation(program, "globalAmbient");
-    linked->lightPosition = glGetUniformLocation(program, "lightPosition");
-    linked->eyePosition = glGetUniformLocation(program, "eyePosition");
-    linked->Ke = glGetUniformLocation(program, "Ke");
-    linked->Ka = glGetUniformLocation(program, "Ka");
-    linked->Kd = glGetUniformLocation(program, "Kd");
-    linked->Ks = glGetUniformLocation(program, "Ks");
-    linked->lightColor = glGetUniformLocation(program, "lightColor");
-    linked->shininess = glGetUniformLocation(program, "shininess");
-    linked->depthBias = glGetUniformLocation(program, "DepthBias");
+    linked.program = program;
+    linked.modelViewProj = glGetUniformLocation(program, "ModelViewProj");
+    linked.globalAmbient = glGetUniformLocation(program, "globalAmbient");
+    linked.lightPosition = glGetUniformLocation(program, "lightPosition");
+    linked.eyePosition = glGetUniformLocation(program, "eyePosition");
+    linked.Ke = glGetUniformLocation(program, "Ke");
+    linked.Ka = glGetUniformLocation(program, "Ka");
+    linked.Kd = glGetUniformLocation(program, "Kd");
+    linked.Ks = glGetUniformLocation(program, "Ks");
+    linked.lightColor = glGetUniformLocation(program, "lightColor");
+    linked.shininess = glGetUniformLocation(program, "shininess");
+    linked.depthBias = glGetUniformLocation(program, "DepthBias");
     const GLint sampler = glGetUniformLocation(program, "texture");
     glUseProgram(program);
     activeProgram_ = program;
     if (sampler >= 0) glUniform1i(sampler, 0);
-    return (linked_[key] = std::move(linked)).get();
+    return &(linked_[key] = linked);
 }
 
 bool Device::UseBoundPrograms() {
@@ -491,16 +487,6 @@ void Device::DrawTriangleEdges(int32_t primitiveCount) {
     glDrawElements(GL_LINES, static_cast<GLsizei>(needed), GL_UNSIGNED_INT, nullptr);
 }
 #endif
-
-WireShaderSet& Device::wireShaderSet() {
-    if (!wire_) wire_ = std::make_unique<WireShaderSet>(*this);
-    return *wire_;
-}
-
-BoneLineShaderSet& Device::boneLineShaderSet() {
-    if (!boneLines_) boneLines_ = std::make_unique<BoneLineShaderSet>(*this);
-    return *boneLines_;
-}
 
 RgbImage Device::ReadPixels() {
     if (!alive_) return {};

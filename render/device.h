@@ -3,9 +3,13 @@
 // culled, depth bias in depth-buffer units, A8R8G8B8 textures, four vertex streams drawn as
 // non-indexed triangle lists.
 //
-// Everything that owns a GL object holds the device through a shared pointer. When the renderer
-// shuts the device down, the device deletes what it owns and goes dead: objects that outlive it
-// (a model's device textures, a scene entry's buffers) then skip their GL calls.
+// Textures and vertex streams hold the device through a shared pointer. When the renderer shuts
+// the device down, the device deletes what it owns and goes dead: objects that outlive it (a
+// model's device textures, a scene entry's buffers) then skip their GL calls. Compiled shader
+// programs belong to whoever made them (the renderer's shader sets, the guides), which delete
+// them before the device goes.
+//
+// The device knows no materials: which programs draw what is the renderer's choice.
 //
 // GL headers stay out of this header so that the viewer's canvas headers can be included with it.
 #pragma once
@@ -25,14 +29,6 @@ namespace vertigon {
 struct Texture;
 class VertexProgram;
 class FragmentProgram;
-class WireShaderSet;
-class BoneLineShaderSet;
-
-struct RendererOptions {
-    // Choose the low-pixel-profile program variants (textures unlit, lit batches red), as the
-    // viewer does on hardware with only the oldest pixel shader profiles.
-    bool lowPixelProfile = false;
-};
 
 enum class CullMode : int32_t { None = 1, Clockwise = 2, CounterClockwise = 3 };
 enum class FillMode : int32_t { Wireframe = 2, Solid = 3 };
@@ -43,16 +39,6 @@ enum class BlendFactor : int32_t { SourceAlpha = 5, InverseSourceAlpha = 6 };
 enum VertexStream : int { StreamPositions = 0, StreamUvs = 1, StreamNormals = 2, StreamColours = 3 };
 inline constexpr int kVertexStreamCount = 4;
 inline constexpr size_t kStreamStride[kVertexStreamCount] = {16, 8, 16, 4};
-
-// The five programs every material shader set shares, with the number of sets using them.
-struct SharedPrograms {
-    int32_t instanceCount = 0;
-    std::unique_ptr<FragmentProgram> litTextured;
-    std::unique_ptr<FragmentProgram> textured;
-    std::unique_ptr<FragmentProgram> white;
-    std::unique_ptr<FragmentProgram> litUntextured;
-    std::unique_ptr<VertexProgram> vertex;
-};
 
 class Device;
 
@@ -100,7 +86,7 @@ private:
 class Device : public std::enable_shared_from_this<Device> {
 public:
     // Makes the context current and checks it offers OpenGL 3.3 (throws RenderError if not).
-    Device(GlContext& context, int width, int height, const RendererOptions& options);
+    Device(GlContext& context, int width, int height);
     ~Device();
     Device(const Device&) = delete;
     Device& operator=(const Device&) = delete;
@@ -139,22 +125,17 @@ public:
     void SetTexture(const DeviceTexture* texture);
 
     // ---- programs and drawing ----
-    void SetVertexProgram(VertexProgram* program) { vertexProgram_ = program; }
-    void SetFragmentProgram(FragmentProgram* program) { fragmentProgram_ = program; }
-    // Drops the linked pairs that use a program being destroyed.
-    void ForgetProgram(const void* program);
+    // The programs the next draws link and run, each with the uniform values it holds then.
+    void SetVertexProgram(const VertexProgram* program) { vertexProgram_ = program; }
+    void SetFragmentProgram(const FragmentProgram* program) { fragmentProgram_ = program; }
+    // Deletes a compiled shader with every linked program made from it, and unbinds the program
+    // holding it.
+    void DeleteShader(uint32_t shader);
     // Draws `primitiveCount` triangles from vertex 0 with the bound programs.
     void DrawTriangleList(const VertexStreams& streams, int32_t primitiveCount);
     // Draws `lineCount` lines, each from two consecutive points (x, y, z read), with the bound
     // programs.
     void DrawLineList(const Vec4* points, int32_t lineCount);
-
-    SharedPrograms& sharedPrograms() { return shared_; }
-    // The wireframe overlay's shader set, made on first use.
-    WireShaderSet& wireShaderSet();
-    // The skeleton overlay's shader set, made on first use.
-    BoneLineShaderSet& boneLineShaderSet();
-    bool lowPixelProfile() const { return options_.lowPixelProfile; }
 
     // ---- transform state, written by the camera every frame ----
     Mat4 world = Mat4::Identity();
@@ -170,7 +151,7 @@ public:
 
 private:
     struct LinkedProgram;
-    const LinkedProgram* Link(VertexProgram& vertex, FragmentProgram& fragment);
+    const LinkedProgram* Link(const VertexProgram& vertex, const FragmentProgram& fragment);
     void ApplyDepthBias();
     // Links and activates the bound programs and uploads their uniforms; false when a program
     // is missing.
@@ -180,7 +161,6 @@ private:
     void DrawTriangleEdges(int32_t primitiveCount);
 
     GlContext& context_;
-    RendererOptions options_;
     bool alive_ = true;
     int width_;
     int height_;
@@ -190,13 +170,11 @@ private:
     FillMode fillMode_ = FillMode::Solid;
     uint32_t wireIndexBuffer_ = 0;  // ES: the line indices of the wireframe overlay
     size_t wireIndexCount_ = 0;
-    VertexProgram* vertexProgram_ = nullptr;
-    FragmentProgram* fragmentProgram_ = nullptr;
+    const VertexProgram* vertexProgram_ = nullptr;
+    const FragmentProgram* fragmentProgram_ = nullptr;
     uint32_t activeProgram_ = 0;
-    std::map<std::pair<const VertexProgram*, const FragmentProgram*>, std::unique_ptr<LinkedProgram>> linked_;
-    SharedPrograms shared_;
-    std::unique_ptr<WireShaderSet> wire_;
-    std::unique_ptr<BoneLineShaderSet> boneLines_;
+    // Linked programs by their vertex and fragment shader names.
+    std::map<std::pair<uint32_t, uint32_t>, LinkedProgram> linked_;
     uint32_t lineArray_ = 0;
     uint32_t lineBuffer_ = 0;
     std::vector<uint8_t> scratch_;

@@ -38,9 +38,10 @@ void ModelTextures::Upload(Device& device, const Model& model) {
 
 // ---- creation and destruction ----
 
-RenderLod::RenderLod(std::shared_ptr<Device> device, std::shared_ptr<ModelTextures> textures, ModelEntry& entry,
-                     int32_t lodIndex)
+RenderLod::RenderLod(std::shared_ptr<Device> device, RendererShaders& shaders, std::shared_ptr<ModelTextures> textures,
+                     ModelEntry& entry, int32_t lodIndex)
     : device_(std::move(device)),
+      shaders_(shaders),
       textures_(std::move(textures)),
       entry_(entry),
       model_(entry.model()),
@@ -60,8 +61,8 @@ RenderLod::RenderLod(std::shared_ptr<Device> device, std::shared_ptr<ModelTextur
             for (const Material& material : batch.materials) {
                 std::unique_ptr<RenderMaterial> renderMaterial;
                 if (material.drawable) {
+                    shaders_.Materials();  // compiled now, so that a failure shows here
                     renderMaterial = std::make_unique<RenderMaterial>();
-                    renderMaterial->shaderSet = std::make_unique<MaterialShaderSet>(device_);
                 }
                 renderBatch.materials.push_back(std::move(renderMaterial));
             }
@@ -143,22 +144,15 @@ void RenderLod::Draw() {
     if (!device_->alive()) return;
     // The model's textures go to the device when one of its entries is first drawn.
     textures_->Upload(*device_, model_);
-    DrawLod(*device_, entry_, *textures_, lod_, shapes_);
-    if (entry_.flags & FlagBones) DrawBoneLines(*device_, entry_.bones);
-}
-
-void DrawLod(Device& device, const ModelEntry& entry, ModelTextures& textures, const Lod& lod,
-             std::vector<RenderShape>& shapes) {
-    for (size_t g = 0; g < lod.drawGroups.size(); ++g) {
-        for (int32_t index : lod.drawGroups[g].shapeIndices) {
-            if (InRange(index, shapes.size())) {
-                DrawShape(device, entry, textures, shapes[static_cast<size_t>(index)], static_cast<int32_t>(g));
-            }
+    for (size_t g = 0; g < lod_.drawGroups.size(); ++g) {
+        for (int32_t index : lod_.drawGroups[g].shapeIndices) {
+            if (InRange(index, shapes_.size())) DrawShape(shapes_[static_cast<size_t>(index)], static_cast<int32_t>(g));
         }
     }
+    if (entry_.flags & FlagBones) DrawBoneLines(*device_, shaders_.BoneLines(), entry_.bones);
 }
 
-void DrawShape(Device& device, const ModelEntry& entry, ModelTextures& textures, RenderShape& shape, int32_t group) {
+void RenderLod::DrawShape(RenderShape& shape, int32_t group) {
     // Opaque batches first, then translucent ones, each in batch order.
     for (bool translucent : {false, true}) {
         for (RenderBatch& batch : shape.batches) {
@@ -166,28 +160,29 @@ void DrawShape(Device& device, const ModelEntry& entry, ModelTextures& textures,
             if (!InRange(group, materials.size())) continue;
             const Material& material = materials[static_cast<size_t>(group)];
             if (!material.hidden && material.translucent == translucent) {
-                DrawBatch(device, entry, textures, batch, group);
+                DrawBatch(batch, group);
             }
         }
     }
 }
 
-void DrawBatch(Device& device, const ModelEntry& entry, ModelTextures& textures, RenderBatch& batch, int32_t group) {
+void RenderLod::DrawBatch(RenderBatch& batch, int32_t group) {
+    Device& device = *device_;
     const size_t g = static_cast<size_t>(group);
     if (!InRange(group, batch.materials.size()) || !batch.materials[g]) return;  // not drawable: skipped
     const Material& m = batch.batch->materials[g];
     RenderMaterial& r = *batch.materials[g];
-    std::vector<std::unique_ptr<DeviceTexture>>& slots = textures.slots;
+    std::vector<std::unique_ptr<DeviceTexture>>& slots = textures_->slots;
     r.textureSlot = InRange(m.textureIndex, slots.size()) ? &slots[static_cast<size_t>(m.textureIndex)] : nullptr;
-    r.textured = (entry.flags & FlagTexture) != 0;
+    r.textured = (entry_.flags & FlagTexture) != 0;
     r.lit = m.lit;
 
     device.SetCullMode(m.doubleSided ? CullMode::None : CullMode::CounterClockwise);
-    if (entry.flags & FlagWireframe) {
+    if (entry_.flags & FlagWireframe) {
         device.SetFillMode(FillMode::Wireframe);
         device.SetSlopeScaleDepthBias(0.0f);
         device.SetDepthBias(kWireframeDepthBias);
-        WireShaderSet& wire = device.wireShaderSet();
+        WireShaderSet& wire = shaders_.Wire();
         wire.Bind(false, false);
         DrawBuffers(device, *batch.buffers);
         wire.Unbind();
@@ -200,12 +195,10 @@ void DrawBatch(Device& device, const ModelEntry& entry, ModelTextures& textures,
     // rather than with whatever texture an earlier batch left bound.
     const DeviceTexture* texture = r.textureSlot ? r.textureSlot->get() : nullptr;
     BindTexture(device, texture);
-    // A shader set that binds nothing (its device shut down) draws nothing.
-    device.SetVertexProgram(nullptr);
-    device.SetFragmentProgram(nullptr);
-    r.shaderSet->Bind(r.textured && texture != nullptr, r.lit);
+    MaterialShaderSet& materials = shaders_.Materials();
+    materials.Bind(r.textured && texture != nullptr, r.lit);
     DrawBuffers(device, *batch.buffers);
-    r.shaderSet->Unbind();
+    materials.Unbind();
 }
 
 void DrawBuffers(Device& device, const VertexStreams& buffers) {

@@ -25,12 +25,11 @@ struct ModelTextures {
     void Upload(Device& device, const Model& model);
 };
 
-// What a batch draws with for one draw group: the shader set the renderer made for the
-// material and, filled at each draw, the model's device-texture slot.
+// What a drawable material of a batch draws with, filled at each draw: textures on or not, lit
+// or not (the choice among the renderer's material programs), the model's device-texture slot.
 struct RenderMaterial {
     bool textured = false;
     bool lit = false;
-    std::unique_ptr<ShaderSet> shaderSet;
     const std::unique_ptr<DeviceTexture>* textureSlot = nullptr;
 };
 
@@ -53,10 +52,11 @@ struct RenderShape {
 
 class RenderLod final : public LodRenderRecord {
 public:
-    // Makes a shader set for every drawable material of the Lod; throws ShaderError when the
-    // shared programs do not compile.
-    RenderLod(std::shared_ptr<Device> device, std::shared_ptr<ModelTextures> textures, ModelEntry& entry,
-              int32_t lodIndex);
+    // Draws with the renderer's `shaders`, which this record uses only while the device is alive
+    // (the renderer shuts it down when it goes). Throws ShaderError when the Lod has a drawable
+    // material and the material programs do not compile.
+    RenderLod(std::shared_ptr<Device> device, RendererShaders& shaders, std::shared_ptr<ModelTextures> textures,
+              ModelEntry& entry, int32_t lodIndex);
     ~RenderLod() override;
 
     void Skin() override;
@@ -67,7 +67,13 @@ public:
     const ModelTextures& textures() const { return *textures_; }
 
 private:
+    // Drawing in the renderer's order: each draw group's shapes, each shape's opaque batches
+    // before its translucent ones.
+    void DrawShape(RenderShape& shape, int32_t group);
+    void DrawBatch(RenderBatch& batch, int32_t group);
+
     std::shared_ptr<Device> device_;
+    RendererShaders& shaders_;
     std::shared_ptr<ModelTextures> textures_;
     ModelEntry& entry_;
     Model& model_;
@@ -76,13 +82,9 @@ private:
     Bounds bounds_;
 };
 
-// The steps of skinning and drawing, in the order the renderer runs them.
+// The steps of skinning, in the order the renderer runs them.
 void SkinShape(Device& device, const ModelEntry& entry, RenderShape& shape);
 void FillBatchBuffers(Device& device, const ModelEntry& entry, const RenderShape& shape, RenderBatch& batch);
-void DrawLod(Device& device, const ModelEntry& entry, ModelTextures& textures, const Lod& lod,
-             std::vector<RenderShape>& shapes);
-void DrawShape(Device& device, const ModelEntry& entry, ModelTextures& textures, RenderShape& shape, int32_t group);
-void DrawBatch(Device& device, const ModelEntry& entry, ModelTextures& textures, RenderBatch& batch, int32_t group);
 void DrawBuffers(Device& device, const VertexStreams& buffers);
 
 }  // namespace vertigon

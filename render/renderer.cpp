@@ -1,14 +1,18 @@
 #include "render/renderer.h"
 
 #include "render/render_records.h"
-#include "render/shader_sets.h"
 
 namespace vertigon {
 
 Renderer::Renderer(GlContext& context, int width, int height, const RendererOptions& options)
-    : device_(std::make_shared<Device>(context, width, height, options)) {}
+    : device_(std::make_shared<Device>(context, width, height)),
+      shaders_(std::make_unique<RendererShaders>(*device_, options.lowPixelProfile)) {}
 
-Renderer::~Renderer() { device_->Shutdown(); }
+Renderer::~Renderer() {
+    device_->MakeCurrent();
+    shaders_.reset();
+    device_->Shutdown();
+}
 
 void Renderer::Resize(int width, int height) { device_->Resize(width, height); }
 
@@ -27,7 +31,7 @@ std::shared_ptr<ModelTextures> Renderer::TexturesOf(const Model& model) {
 
 std::unique_ptr<LodRenderRecord> Renderer::CreateLodRecord(ModelEntry& entry, int32_t lodIndex) {
     device_->MakeCurrent();
-    return std::make_unique<RenderLod>(device_, TexturesOf(entry.model()), entry, lodIndex);
+    return std::make_unique<RenderLod>(device_, *shaders_, TexturesOf(entry.model()), entry, lodIndex);
 }
 
 void Renderer::Clear(uint32_t argb, float depth, uint32_t stencil) { device_->Clear(argb, depth, stencil); }

@@ -1,7 +1,8 @@
 // The renderer: one device over the given OpenGL context, and the maker of everything drawing a
-// Model needs on that device (the material shader sets, the model's device textures, the
-// vertex buffers of each scene entry). Models are loaded without it; a scene handed a renderer
-// has it make the records of its entries when they are made or first updated.
+// Model needs on that device (the model's device textures, the vertex buffers of each scene
+// entry). It holds the shader sets its records draw with: compiled once, kept until it goes.
+// Models are loaded without it; a scene handed a renderer has it make the records of its
+// entries when they are made or first updated.
 //
 // The viewer makes it when its canvas exists, with a CallbackGlContext that makes the canvas's
 // context current and swaps its buffers, and calls Resize from its size handler; the tool and
@@ -13,6 +14,7 @@
 
 #include "render/device.h"
 #include "render/gl_context.h"
+#include "render/shader_sets.h"
 #include "scene/scene_renderer.h"
 
 namespace vertigon {
@@ -20,11 +22,18 @@ namespace vertigon {
 struct Model;
 struct ModelTextures;
 
+struct RendererOptions {
+    // Choose the low-pixel-profile program variants (textures unlit, lit batches red), as the
+    // viewer does on hardware with only the oldest pixel shader profiles.
+    bool lowPixelProfile = false;
+};
+
 class Renderer final : public SceneRenderer {
 public:
     // Throws RenderError when the context does not offer OpenGL 3.3 core.
     Renderer(GlContext& context, int width, int height, const RendererOptions& options = {});
-    // Shuts the device down; records, shader sets and textures that outlive it stop drawing.
+    // Deletes its shader sets and shuts the device down; records and textures that outlive it
+    // stop drawing.
     ~Renderer() override;
     Renderer(const Renderer&) = delete;
     Renderer& operator=(const Renderer&) = delete;
@@ -47,6 +56,7 @@ private:
     std::shared_ptr<ModelTextures> TexturesOf(const Model& model);
 
     std::shared_ptr<Device> device_;
+    std::unique_ptr<RendererShaders> shaders_;
     std::map<const Model*, std::weak_ptr<ModelTextures>> textures_;
 };
 

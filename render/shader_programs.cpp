@@ -61,16 +61,14 @@ VertexProgram::VertexProgram(Device& device, uint32_t shader, std::string name)
     : device_(device), shader_(shader), name_(std::move(name)) {}
 
 VertexProgram::~VertexProgram() {
-    device_.ForgetProgram(this);
-    if (device_.alive()) glDeleteShader(shader_);
+    device_.DeleteShader(shader_);
 }
 
 FragmentProgram::FragmentProgram(Device& device, uint32_t shader, std::string name)
     : device_(device), shader_(shader), name_(std::move(name)) {}
 
 FragmentProgram::~FragmentProgram() {
-    device_.ForgetProgram(this);
-    if (device_.alive()) glDeleteShader(shader_);
+    device_.DeleteShader(shader_);
 }
 
 std::unique_ptr<FragmentProgram> CreateFragmentProgram(Device& device, const ShaderSource& source) {

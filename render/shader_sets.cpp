@@ -7,8 +7,8 @@ namespace vertigon {
 
 namespace {
 
-// The program for each shared slot; the low pixel profile swaps in simpler variants.
-struct SharedProgramNames {
+// The program for each material slot; the low pixel profile swaps in simpler variants.
+struct MaterialProgramNames {
     const char* litTextured;
     const char* textured;
     const char* white;
@@ -16,54 +16,39 @@ struct SharedProgramNames {
     const char* vertex;
 };
 
-constexpr SharedProgramNames kFullProfile = {"LitTexturedFragment", "TexturedFragment", "WhiteFragment",
-                                             "LitFragment", "PixelLightingVertex"};
-constexpr SharedProgramNames kLowPixelProfile = {"TexturedFragment", "TexturedFragment", "WhiteFragment",
-                                                 "LowProfileLitFragment", "VertexLightingVertex"};
+constexpr MaterialProgramNames kFullProfile = {"LitTexturedFragment", "TexturedFragment", "WhiteFragment",
+                                               "LitFragment", "PixelLightingVertex"};
+constexpr MaterialProgramNames kLowPixelProfile = {"TexturedFragment", "TexturedFragment", "WhiteFragment",
+                                                   "LowProfileLitFragment", "VertexLightingVertex"};
 
-void AcquireSharedPrograms(Device& device) {
-    SharedPrograms& shared = device.sharedPrograms();
-    ++shared.instanceCount;
-    if (!device.alive()) return;
-    const SharedProgramNames& names = device.lowPixelProfile() ? kLowPixelProfile : kFullProfile;
-    if (!shared.litTextured) shared.litTextured = CreateFragmentProgram(device, FindShaderSource(names.litTextured));
-    if (!shared.textured) shared.textured = CreateFragmentProgram(device, FindShaderSource(names.textured));
-    if (!shared.white) shared.white = CreateFragmentProgram(device, FindShaderSource(names.white));
-    if (!shared.litUntextured) {
-        shared.litUntextured = CreateFragmentProgram(device, FindShaderSource(names.litUntextured));
-    }
-    if (!shared.vertex) shared.vertex = CreateVertexProgram(device, FindShaderSource(names.vertex));
+std::unique_ptr<FragmentProgram> Fragment(Device& device, const char* name) {
+    return CreateFragmentProgram(device, FindShaderSource(name));
 }
 
-void ReleaseSharedPrograms(Device& device) {
-    SharedPrograms& shared = device.sharedPrograms();
-    if (--shared.instanceCount > 0) return;
-    shared.litTextured.reset();
-    shared.textured.reset();
-    shared.white.reset();
-    shared.litUntextured.reset();
-    shared.vertex.reset();
+const MaterialProgramNames& NamesFor(bool lowPixelProfile) {
+    return lowPixelProfile ? kLowPixelProfile : kFullProfile;
 }
 
 }  // namespace
 
-MaterialShaderSet::MaterialShaderSet(std::shared_ptr<Device> device) : device_(std::move(device)) {
-    AcquireSharedPrograms(*device_);
-}
+MaterialShaderSet::MaterialShaderSet(Device& device, bool lowPixelProfile)
+    : device_(device),
+      litTextured_(Fragment(device, NamesFor(lowPixelProfile).litTextured)),
+      textured_(Fragment(device, NamesFor(lowPixelProfile).textured)),
+      white_(Fragment(device, NamesFor(lowPixelProfile).white)),
+      litUntextured_(Fragment(device, NamesFor(lowPixelProfile).litUntextured)),
+      vertex_(CreateVertexProgram(device, FindShaderSource(NamesFor(lowPixelProfile).vertex))) {}
 
-MaterialShaderSet::~MaterialShaderSet() { ReleaseSharedPrograms(*device_); }
+MaterialShaderSet::~MaterialShaderSet() = default;
 
 void MaterialShaderSet::Bind(bool textured, bool lit) {
-    SharedPrograms& shared = device_->sharedPrograms();
     if (lit) {
-        fragment_ = textured ? shared.litTextured.get() : shared.litUntextured.get();
+        fragment_ = textured ? litTextured_.get() : litUntextured_.get();
     } else {
-        fragment_ = textured ? shared.textured.get() : shared.white.get();
+        fragment_ = textured ? textured_.get() : white_.get();
     }
-    vertex_ = shared.vertex.get();
-    if (!device_->alive() || !fragment_ || !vertex_) return;
-    BindVertexProgram(*device_, *vertex_);
-    BindFragmentProgram(*device_, *fragment_);
+    BindVertexProgram(device_, *vertex_);
+    BindFragmentProgram(device_, *fragment_);
 }
 
 OverlayShaderSet::OverlayShaderSet(Device& device, const ShaderSource& fragment)
@@ -81,5 +66,20 @@ void OverlayShaderSet::Bind(bool, bool) {
 WireShaderSet::WireShaderSet(Device& device) : OverlayShaderSet(device, FindShaderSource("SolidRedFragment")) {}
 
 BoneLineShaderSet::BoneLineShaderSet(Device& device) : OverlayShaderSet(device, BoneLineFragmentSource()) {}
+
+MaterialShaderSet& RendererShaders::Materials() {
+    if (!materials_) materials_ = std::make_unique<MaterialShaderSet>(device_, lowPixelProfile_);
+    return *materials_;
+}
+
+WireShaderSet& RendererShaders::Wire() {
+    if (!wire_) wire_ = std::make_unique<WireShaderSet>(device_);
+    return *wire_;
+}
+
+BoneLineShaderSet& RendererShaders::BoneLines() {
+    if (!boneLines_) boneLines_ = std::make_unique<BoneLineShaderSet>(device_);
+    return *boneLines_;
+}
 
 }  // namespace vertigon

@@ -1,4 +1,5 @@
-// The shader sets materials and the wireframe overlay bind before drawing.
+// The shader sets materials and the overlays bind before drawing, and the renderer's holding of
+// them: each set is compiled once per renderer and lives as long as the renderer.
 #pragma once
 
 #include <memory>
@@ -17,24 +18,28 @@ public:
     virtual void Unbind() = 0;
 };
 
-// Chooses among the five programs all material sets of a device share: lit or not, textured or
-// not. The first set compiles them (throwing ShaderError when one does not compile) and the last
-// one to go destroys them.
+// The five programs every material draws with, chosen at each bind by lit or not, textured or
+// not. The low pixel profile swaps in simpler variants.
 class MaterialShaderSet final : public ShaderSet {
 public:
-    explicit MaterialShaderSet(std::shared_ptr<Device> device);
+    // Throws ShaderError when a program does not compile.
+    MaterialShaderSet(Device& device, bool lowPixelProfile);
     ~MaterialShaderSet() override;
 
     void Bind(bool textured, bool lit) override;
     void Unbind() override {}
 
-    FragmentProgram* fragment() const { return fragment_; }
-    VertexProgram* vertex() const { return vertex_; }
+    const FragmentProgram* fragment() const { return fragment_; }  // chosen by the last Bind
+    const VertexProgram& vertex() const { return *vertex_; }
 
 private:
-    std::shared_ptr<Device> device_;
-    FragmentProgram* fragment_ = nullptr;  // chosen by the last Bind
-    VertexProgram* vertex_ = nullptr;
+    Device& device_;
+    std::unique_ptr<FragmentProgram> litTextured_;
+    std::unique_ptr<FragmentProgram> textured_;
+    std::unique_ptr<FragmentProgram> white_;
+    std::unique_ptr<FragmentProgram> litUntextured_;
+    std::unique_ptr<VertexProgram> vertex_;
+    FragmentProgram* fragment_ = nullptr;
 };
 
 // One fixed pair of programs, bound whatever the arguments say: the overlays draw in one colour.
@@ -64,6 +69,25 @@ public:
 class BoneLineShaderSet final : public OverlayShaderSet {
 public:
     explicit BoneLineShaderSet(Device& device);
+};
+
+// The sets one renderer draws with, each compiled on first use. Destroy it while the device is
+// still alive, so that its shaders are deleted.
+class RendererShaders {
+public:
+    RendererShaders(Device& device, bool lowPixelProfile) : device_(device), lowPixelProfile_(lowPixelProfile) {}
+
+    // Throws ShaderError when a program does not compile; a later call tries again.
+    MaterialShaderSet& Materials();
+    WireShaderSet& Wire();
+    BoneLineShaderSet& BoneLines();
+
+private:
+    Device& device_;
+    bool lowPixelProfile_;
+    std::unique_ptr<MaterialShaderSet> materials_;
+    std::unique_ptr<WireShaderSet> wire_;
+    std::unique_ptr<BoneLineShaderSet> boneLines_;
 };
 
 }  // namespace vertigon

@@ -53,50 +53,26 @@ TEST(ShaderPrograms, TheLitProgramsReadEveryLightingParameterByItsName) {
     EXPECT_EQ(ActiveUniforms("TransformOnlyVertex", "SolidRedFragment"), std::set<std::string>{"ModelViewProj"});
 }
 
-std::unique_ptr<ShaderSet> MaterialSet(Renderer& renderer) {
-    return std::make_unique<MaterialShaderSet>(renderer.device().shared_from_this());
-}
-
-TEST(ShaderPrograms, MaterialSetsShareFiveProgramsUntilTheLastSetGoes) {
+TEST(ShaderPrograms, TheMaterialSetChoosesByLightTextureAndProfile) {
+    struct Choice {
+        bool textured, lit;
+        const char* full;
+        const char* low;
+    };
+    const Choice choices[] = {{true, true, "LitTexturedFragment", "TexturedFragment"},
+                              {false, true, "LitFragment", "LowProfileLitFragment"},
+                              {true, false, "TexturedFragment", "TexturedFragment"},
+                              {false, false, "WhiteFragment", "WhiteFragment"}};
     EglOffscreenContext context(8, 8);
     Renderer renderer(context, 8, 8);
-    SharedPrograms& shared = renderer.device().sharedPrograms();
-    auto first = MaterialSet(renderer);
-    auto second = MaterialSet(renderer);
-    EXPECT_EQ(shared.instanceCount, 2);
-    FragmentProgram* litTextured = shared.litTextured.get();
-    ASSERT_NE(litTextured, nullptr);
-    EXPECT_EQ(litTextured->name(), "LitTexturedFragment");
-    EXPECT_EQ(shared.litUntextured->name(), "LitFragment");
-    EXPECT_EQ(shared.vertex->name(), "PixelLightingVertex");
-
-    auto& material = static_cast<MaterialShaderSet&>(*second);
-    const std::pair<bool, bool> choices[] = {{true, true}, {false, true}, {true, false}, {false, false}};
-    const char* expected[] = {"LitTexturedFragment", "LitFragment", "TexturedFragment", "WhiteFragment"};
-    for (size_t i = 0; i < 4; ++i) {
-        material.Bind(choices[i].first, choices[i].second);
-        EXPECT_EQ(material.fragment()->name(), expected[i]);
+    for (const bool low : {false, true}) {
+        MaterialShaderSet set(renderer.device(), low);
+        EXPECT_EQ(set.vertex().name(), low ? "VertexLightingVertex" : "PixelLightingVertex");
+        for (const Choice& choice : choices) {
+            set.Bind(choice.textured, choice.lit);
+            EXPECT_EQ(set.fragment()->name(), low ? choice.low : choice.full) << "low profile " << low;
+        }
     }
-    first.reset();
-    EXPECT_EQ(shared.litTextured.get(), litTextured) << "still shared by the second set";
-    second.reset();
-    EXPECT_EQ(shared.instanceCount, 0);
-    EXPECT_EQ(shared.litTextured, nullptr);
-    EXPECT_EQ(shared.vertex, nullptr);
-}
-
-TEST(ShaderPrograms, TheLowPixelProfileChoosesTheSimplerVariants) {
-    EglOffscreenContext context(8, 8);
-    RendererOptions options;
-    options.lowPixelProfile = true;
-    Renderer renderer(context, 8, 8, options);
-    auto set = MaterialSet(renderer);
-    SharedPrograms& shared = renderer.device().sharedPrograms();
-    EXPECT_EQ(shared.litTextured->name(), "TexturedFragment");
-    EXPECT_EQ(shared.textured->name(), "TexturedFragment");
-    EXPECT_EQ(shared.white->name(), "WhiteFragment");
-    EXPECT_EQ(shared.litUntextured->name(), "LowProfileLitFragment");
-    EXPECT_EQ(shared.vertex->name(), "VertexLightingVertex");
 }
 
 TEST(ShaderPrograms, BindVertexProgramPassesViewWorldProjectionTransposed) {
