@@ -39,7 +39,7 @@ EditableFile OpenEditable(std::string_view format, std::span<const uint8_t> file
     if (format == "MDLX") {
         editable.layout = DescribeMdlxTextures(editable.bytes);
     } else if (format == "RAW") {
-        editable.layout = DescribeRawFileTextures(editable.bytes);
+        editable.layout = raw::DescribeFileTextures(editable.bytes);
     } else if (format == "MDLS") {
         editable.layout = DescribeMdlsTextures(ByteReader(editable.bytes));
     } else {
