@@ -37,7 +37,7 @@ EditableFile OpenEditable(std::string_view format, std::span<const uint8_t> file
     }
     editable.bytes.assign(file.begin(), file.end());
     if (format == "MDLX") {
-        editable.layout = DescribeMdlxTextures(editable.bytes);
+        editable.layout = mdlx::DescribeFileTextures(editable.bytes);
     } else if (format == "RAW") {
         editable.layout = raw::DescribeFileTextures(editable.bytes);
     } else if (format == "MDLS") {
