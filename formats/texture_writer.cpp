@@ -41,7 +41,7 @@ EditableFile OpenEditable(std::string_view format, std::span<const uint8_t> file
     } else if (format == "RAW") {
         editable.layout = raw::DescribeFileTextures(editable.bytes);
     } else if (format == "MDLS") {
-        editable.layout = DescribeMdlsTextures(ByteReader(editable.bytes));
+        editable.layout = mdls::DescribeFileTextures(ByteReader(editable.bytes));
     } else {
         throw TextureWriteError("textures of " + std::string(format) + " files cannot be written");
     }

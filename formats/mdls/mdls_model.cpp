@@ -7,7 +7,7 @@
 #include "formats/mdls/mdls_geometry.h"
 #include "formats/indexed_pixels.h"
 
-namespace vertigon {
+namespace vertigon::mdls {
 namespace {
 
 constexpr uint64_t kTextureEntryBytes = 16;
@@ -70,7 +70,7 @@ std::vector<MeshEntry> ReadMeshTable(const ByteReader& file, const Sections& s) 
     return meshes;
 }
 
-Batch MakeBatch(const MeshEntry& entry, const mdls::MeshGeometry& mesh, int32_t firstVertex) {
+Batch MakeBatch(const MeshEntry& entry, const MeshGeometry& mesh, int32_t firstVertex) {
     Batch batch;
     Material material;
     material.drawable = true;
@@ -81,7 +81,7 @@ Batch MakeBatch(const MeshEntry& entry, const mdls::MeshGeometry& mesh, int32_t 
     for (const auto& corners : mesh.triangles) {
         Triangle t;
         for (int c = 0; c < 3; ++c) {
-            const mdls::MeshVertex& vertex = mesh.vertices[corners[c]];
+            const MeshVertex& vertex = mesh.vertices[corners[c]];
             t.positionIndex[c] = firstVertex + static_cast<int32_t>(corners[c]);
             t.u[c] = vertex.u;
             t.v[c] = vertex.v;
@@ -93,11 +93,11 @@ Batch MakeBatch(const MeshEntry& entry, const mdls::MeshGeometry& mesh, int32_t 
 }
 
 // Appends the mesh to its shape: one batch, one skin group per vertex.
-void AppendMesh(Shape& shape, const MeshEntry& entry, const mdls::MeshGeometry& mesh) {
+void AppendMesh(Shape& shape, const MeshEntry& entry, const MeshGeometry& mesh) {
     const auto firstVertex = static_cast<int32_t>(shape.positionGroups.size());
     const auto firstInfluence = static_cast<int32_t>(shape.positionInfluences.size());
     for (size_t i = 0; i < mesh.vertices.size(); ++i) {
-        const mdls::MeshVertex& vertex = mesh.vertices[i];
+        const MeshVertex& vertex = mesh.vertices[i];
         shape.positionGroups.push_back(SkinGroup{firstVertex + static_cast<int32_t>(i),
                                                  static_cast<int32_t>(vertex.influenceCount),
                                                  firstInfluence + static_cast<int32_t>(vertex.firstInfluence)});
@@ -116,10 +116,10 @@ void ReadGeometry(const ByteReader& file, const Sections& s, Model& model, WorkB
     DrawGroup& group = lod.drawGroups.emplace_back();
     for (size_t i = 0; i < shapeCount; ++i) group.shapeIndices.push_back(static_cast<int32_t>(i));
 
-    mdls::SlotTables slots;
+    SlotTables slots;
     slots.boneCount = static_cast<uint32_t>(model.bones.size());
     for (const MeshEntry& entry : meshes) {
-        const mdls::MeshGeometry mesh = mdls::ReadMeshStream(file, entry.stream, slots, budget);
+        const MeshGeometry mesh = ReadMeshStream(file, entry.stream, slots, budget);
         AppendMesh(lod.shapes[entry.shape], entry, mesh);
     }
 }
@@ -157,7 +157,7 @@ void ReadTextures(const ByteReader& file, const Sections& s, Model& model, WorkB
 
 }  // namespace
 
-std::unique_ptr<Model> ReadMdlsModel(const ByteReader& file, uint64_t maxWorkBytes) {
+std::unique_ptr<Model> ReadModel(const ByteReader& file, uint64_t maxWorkBytes) {
     WorkBudget budget = WorkBudget::ForFile(file.size(), maxWorkBytes);
     const Sections sections = ReadSections(file);
     auto model = std::make_unique<Model>();
@@ -167,7 +167,7 @@ std::unique_ptr<Model> ReadMdlsModel(const ByteReader& file, uint64_t maxWorkByt
     return model;
 }
 
-TextureLayout DescribeMdlsTextures(const ByteReader& file) {
+TextureLayout DescribeFileTextures(const ByteReader& file) {
     const Sections s = ReadSections(file);
     const uint32_t count = file.U32(s.model + 12) >> 4;
     const uint64_t table = ByteReader::Add(s.model, file.U32(s.model + 8));
@@ -188,11 +188,11 @@ TextureLayout DescribeMdlsTextures(const ByteReader& file) {
     return layout;
 }
 
-size_t MdlsModelBlockSize(const ByteReader& file) {
+size_t ModelBlockSize(const ByteReader& file) {
     const uint32_t first = file.U32(4);
     const uint32_t second = file.U32(8);
     if (second < first) return 0;
     return static_cast<size_t>(std::min<uint64_t>(second - first, file.size()));
 }
 
-}  // namespace vertigon
+}  // namespace vertigon::mdls
