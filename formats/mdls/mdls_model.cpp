@@ -124,17 +124,36 @@ void ReadGeometry(const ByteReader& file, const Sections& s, Model& model, WorkB
     }
 }
 
-void ReadTextures(const ByteReader& file, const Sections& s, Model& model, WorkBudget& budget) {
-    const uint32_t count = file.U32(s.model + 12) >> 4;
-    const uint64_t table = ByteReader::Add(s.model, file.U32(s.model + 8));
-    const uint64_t images = ByteReader::Add(s.model, file.U32(s.model + 16));
-    const uint64_t palettes = ByteReader::Add(s.model, file.U32(s.model + 24));
-    file.RequireArray(table, count, kTextureEntryBytes);
-    file.RequireArray(palettes, count, kPaletteBytes);
+// The texture entries, the index images (one after another, a byte per pixel) and the palettes
+// (one per texture); the entries and palettes checked to lie in the file.
+struct TextureTables {
+    uint32_t count = 0;
+    uint64_t entries = 0;
+    uint64_t images = 0;
+    uint64_t palettes = 0;
 
+    uint16_t Width(const ByteReader& file, uint32_t i) const { return file.U16(entries + kTextureEntryBytes * i + 4); }
+    uint16_t Height(const ByteReader& file, uint32_t i) const { return file.U16(entries + kTextureEntryBytes * i + 6); }
+    uint64_t Palette(uint32_t i) const { return palettes + kPaletteBytes * i; }
+};
+
+TextureTables ReadTextureTables(const ByteReader& file, const Sections& s) {
+    TextureTables t;
+    t.count = file.U32(s.model + 12) >> 4;
+    t.entries = ByteReader::Add(s.model, file.U32(s.model + 8));
+    t.images = ByteReader::Add(s.model, file.U32(s.model + 16));
+    t.palettes = ByteReader::Add(s.model, file.U32(s.model + 24));
+    file.RequireArray(t.entries, t.count, kTextureEntryBytes);
+    file.RequireArray(t.palettes, t.count, kPaletteBytes);
+    return t;
+}
+
+void ReadTextures(const ByteReader& file, const Sections& s, Model& model, WorkBudget& budget) {
+    const TextureTables tables = ReadTextureTables(file, s);
+    const uint32_t count = tables.count;
     model.AllocatePalettes(count);
     for (uint32_t i = 0; i < count; ++i) {
-        const auto stored = file.Bytes(palettes + kPaletteBytes * i, kPaletteBytes);
+        const auto stored = file.Bytes(tables.Palette(i), kPaletteBytes);
         auto slot = model.PaletteSlot(static_cast<int32_t>(i));
         std::copy(stored.begin(), stored.end(), slot.begin());
         ConvertPalette(std::span<const uint8_t, kPaletteBytes>(stored.data(), kPaletteBytes),
@@ -142,11 +161,11 @@ void ReadTextures(const ByteReader& file, const Sections& s, Model& model, WorkB
     }
 
     model.textures.resize(count);
-    uint64_t cursor = images;
+    uint64_t cursor = tables.images;
     for (uint32_t i = 0; i < count; ++i) {
         Texture& texture = model.textures[i];
-        texture.width = file.U16(table + kTextureEntryBytes * i + 4);
-        texture.height = file.U16(table + kTextureEntryBytes * i + 6);
+        texture.width = tables.Width(file, i);
+        texture.height = tables.Height(file, i);
         const uint64_t pixelCount = uint64_t(texture.width) * uint64_t(texture.height);
         budget.Take(pixelCount, 4, "texture pixels");
         const auto indices = file.Bytes(cursor, pixelCount);
@@ -168,20 +187,14 @@ std::unique_ptr<Model> ReadModel(const ByteReader& file, uint64_t maxWorkBytes) 
 }
 
 TextureLayout DescribeFileTextures(const ByteReader& file) {
-    const Sections s = ReadSections(file);
-    const uint32_t count = file.U32(s.model + 12) >> 4;
-    const uint64_t table = ByteReader::Add(s.model, file.U32(s.model + 8));
-    const uint64_t images = ByteReader::Add(s.model, file.U32(s.model + 16));
-    const uint64_t palettes = ByteReader::Add(s.model, file.U32(s.model + 24));
-    file.RequireArray(table, count, kTextureEntryBytes);
-    file.RequireArray(palettes, count, kPaletteBytes);
+    const TextureTables tables = ReadTextureTables(file, ReadSections(file));
     TextureLayout layout;
-    uint64_t cursor = images;
-    for (uint32_t i = 0; i < count; ++i) {
-        const uint32_t width = file.U16(table + kTextureEntryBytes * i + 4);
-        const uint32_t height = file.U16(table + kTextureEntryBytes * i + 6);
+    uint64_t cursor = tables.images;
+    for (uint32_t i = 0; i < tables.count; ++i) {
+        const uint32_t width = tables.Width(file, i);
+        const uint32_t height = tables.Height(file, i);
         layout.images.push_back({cursor, width, height});
-        layout.palettes.push_back({palettes + kPaletteBytes * i});
+        layout.palettes.push_back({tables.Palette(i)});
         layout.textures.push_back({static_cast<int32_t>(i), static_cast<int32_t>(i)});
         cursor = ByteReader::Add(cursor, uint64_t{width} * height);
     }
