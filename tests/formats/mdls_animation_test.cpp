@@ -180,16 +180,7 @@ protected:
     }
 
     std::unique_ptr<Model> Load(size_t bones, const std::vector<TestAnimation>& animations) {
-        MsetDescription m;
-        uint32_t offset = 0x40;
-        for (const TestAnimation& a : animations) {
-            const std::vector<uint8_t> block = WriteTestAnimationBlock(a);
-            m.offsets.push_back(offset);
-            m.blocks.emplace_back(offset, block);
-            offset += static_cast<uint32_t>(block.size() + 16);
-        }
-        m.bytesAfterList = offset;
-        return LoadMdlsFiles(*workspace_, WriteMdls(Bones(bones)), WriteMset(m));
+        return LoadMdlsFiles(*workspace_, WriteMdls(Bones(bones)), WriteTestAnimationMset(animations));
     }
 
     static TestAnimation Walk(TestAnimationMode mode = TestAnimationMode::Normal) {
