@@ -59,7 +59,7 @@ BENCHMARK(BM_LoadPlainArchive)->Unit(benchmark::kMillisecond);
 
 void BM_DecodeArchiveInMemory(benchmark::State& state) {
     for (auto _ : state) {
-        auto model = vertigon::LoadFfbArchive(SharedFiles().tar);
+        auto model = vertigon::ffb::LoadArchive(SharedFiles().tar);
         benchmark::DoNotOptimize(model.get());
     }
     Report(state);

@@ -29,7 +29,7 @@ void BM_MdlxFromMemory(benchmark::State& state) {
     std::unique_ptr<vertigon::Model> model;
     vertigon::GsMemoryImage gs;
     for (auto _ : state) {
-        model = vertigon::BuildMdlxModel(File(), gs);
+        model = vertigon::mdlx::BuildModel(File(), gs);
         benchmark::DoNotOptimize(model.get());
     }
     Report(state, *model);

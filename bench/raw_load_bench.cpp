@@ -17,7 +17,7 @@ void BM_LoadRawModel(benchmark::State& state) {
     size_t vertices = 0;
     vertigon::GsMemoryImage gs;
     for (auto _ : state) {
-        auto model = vertigon::LoadRawModel(file, gs);
+        auto model = vertigon::raw::LoadModel(file, gs);
         vertices = model->lods[0].shapes.size() * model->lods[0].shapes[0].positionSingles.size();
         benchmark::DoNotOptimize(model.get());
     }

@@ -11,14 +11,17 @@
 
 namespace vertigon {
 
+namespace mdls {
+class Emulator;
+}
+
 class GsMemoryImage;
-class MdlsEmulator;
 class StatusSink;
 struct LoaderOptions;
 
 struct LoadContext {
     GsMemoryImage& gsMemory;
-    std::shared_ptr<MdlsEmulator> emulator;
+    std::shared_ptr<mdls::Emulator> emulator;
     const StatusSink& status;
     const LoaderOptions& options;
 };

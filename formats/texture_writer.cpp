@@ -30,18 +30,18 @@ struct EditableFile {
 EditableFile OpenEditable(std::string_view format, std::span<const uint8_t> file) {
     EditableFile editable;
     if (format == "FFB") {
-        editable.gzip = IsGzipArchive(file);
-        editable.bytes = InflateArchive(file, "the model file");
-        editable.layout = DescribeFfbTextures(editable.bytes);
+        editable.gzip = ffb::IsGzipArchive(file);
+        editable.bytes = ffb::InflateArchive(file, "the model file");
+        editable.layout = ffb::DescribeArchiveTextures(editable.bytes);
         return editable;
     }
     editable.bytes.assign(file.begin(), file.end());
     if (format == "MDLX") {
-        editable.layout = DescribeMdlxTextures(editable.bytes);
+        editable.layout = mdlx::DescribeFileTextures(editable.bytes);
     } else if (format == "RAW") {
-        editable.layout = DescribeRawFileTextures(editable.bytes);
+        editable.layout = raw::DescribeFileTextures(editable.bytes);
     } else if (format == "MDLS") {
-        editable.layout = DescribeMdlsTextures(ByteReader(editable.bytes));
+        editable.layout = mdls::DescribeFileTextures(ByteReader(editable.bytes));
     } else {
         throw TextureWriteError("textures of " + std::string(format) + " files cannot be written");
     }
@@ -204,7 +204,7 @@ RetexturedFile RetextureModelFile(std::string_view formatName, std::span<const u
         result.bytes.assign(file.begin(), file.end());
     } else {
         try {
-            result.bytes = editable.gzip ? DeflateArchive(editable.bytes) : std::move(editable.bytes);
+            result.bytes = editable.gzip ? ffb::DeflateArchive(editable.bytes) : std::move(editable.bytes);
         } catch (const LoadError& failure) {
             throw TextureWriteError(failure.what());
         }

@@ -8,7 +8,7 @@ Workspace::Workspace(const LoaderOptions& options, StatusSink status)
 Workspace::Workspace(std::vector<uint8_t> eeImage, StatusSink status)
     : status_(std::make_shared<StatusSink>(std::move(status))),
       gsMemory_(std::make_unique<GsMemoryImage>()),
-      emulator_(std::make_shared<MdlsEmulator>(std::move(eeImage), status_)) {
+      emulator_(std::make_shared<mdls::Emulator>(std::move(eeImage), status_)) {
     options_.searchDefaultEeImagePlaces = false;
     MakeRegistry(LoaderRegistry::StandardLoaders());
 }
@@ -18,7 +18,7 @@ Workspace::Workspace(std::vector<std::unique_ptr<ModelLoader>> loaders, const Lo
     : options_(options),
       status_(std::make_shared<StatusSink>(std::move(status))),
       gsMemory_(std::make_unique<GsMemoryImage>()),
-      emulator_(std::make_shared<MdlsEmulator>(options_, status_)) {
+      emulator_(std::make_shared<mdls::Emulator>(options_, status_)) {
     MakeRegistry(std::move(loaders));
 }
 

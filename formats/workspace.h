@@ -36,7 +36,7 @@ public:
 
     LoaderRegistry& registry() { return *registry_; }
     const LoaderRegistry& registry() const { return *registry_; }
-    MdlsEmulator& emulator() { return *emulator_; }
+    mdls::Emulator& emulator() { return *emulator_; }
     GsMemoryImage& gsMemory() { return *gsMemory_; }
     StatusSink& status() { return *status_; }
     const LoaderOptions& options() const { return options_; }
@@ -49,7 +49,7 @@ private:
     LoaderOptions options_;
     std::shared_ptr<StatusSink> status_;
     std::unique_ptr<GsMemoryImage> gsMemory_;
-    std::shared_ptr<MdlsEmulator> emulator_;
+    std::shared_ptr<mdls::Emulator> emulator_;
     std::unique_ptr<LoaderRegistry> registry_;
 };
 

@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     WorkBudget budget(uint64_t{64} << 20);
     std::vector<std::unique_ptr<Animation>> animations;
     try {
-        animations = DecodeFfaAnimations(ByteReader({data, size}), budget);
+        animations = ffb::DecodeAnimations(ByteReader({data, size}), budget);
     } catch (const FormatError&) {
         return 0;
     }

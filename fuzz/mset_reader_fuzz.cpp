@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const ByteReader file({data, size});
     try {
         uint64_t previousEnd = 0;
-        for (const MsetAnimationBlock& block : ReadMsetAnimationBlocks(file)) {
+        for (const mdls::AnimationBlock& block : mdls::ReadAnimationBlocks(file)) {
             if (block.offset < previousEnd || !file.Contains(block.offset, block.size)) std::abort();
             previousEnd = block.offset;
         }

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-namespace vertigon {
+namespace vertigon::ffb {
 
 namespace {
 
@@ -129,7 +129,7 @@ std::vector<float> DecodeDeltaStream(const ByteReader& member, uint64_t offset, 
     return sums;
 }
 
-std::vector<std::unique_ptr<Animation>> DecodeFfaAnimations(const ByteReader& member, WorkBudget& budget) {
+std::vector<std::unique_ptr<Animation>> DecodeAnimations(const ByteReader& member, WorkBudget& budget) {
     const uint64_t directory = member.U32(0x0C);
     const uint64_t count = member.U16(ByteReader::Add(directory, 0x0A));
     const uint64_t index = member.U32(ByteReader::Add(directory, 0x10));
@@ -143,4 +143,4 @@ std::vector<std::unique_ptr<Animation>> DecodeFfaAnimations(const ByteReader& me
     return animations;
 }
 
-}  // namespace vertigon
+}  // namespace vertigon::ffb

@@ -11,7 +11,7 @@
 #include "formats/work_budget.h"
 #include "scene/animation.h"
 
-namespace vertigon {
+namespace vertigon::ffb {
 
 // How a channel's frames are stored.
 enum ChannelCode : uint8_t {
@@ -28,6 +28,6 @@ std::vector<float> DecodeDeltaStream(const ByteReader& member, uint64_t offset, 
 
 // Every animation of the member, in directory order: KeyframeAnimations named
 // "Animation %03d", speed 0.5, one track per bone with one key per frame.
-std::vector<std::unique_ptr<Animation>> DecodeFfaAnimations(const ByteReader& member, WorkBudget& budget);
+std::vector<std::unique_ptr<Animation>> DecodeAnimations(const ByteReader& member, WorkBudget& budget);
 
-}  // namespace vertigon
+}  // namespace vertigon::ffb

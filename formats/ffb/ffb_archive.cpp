@@ -11,7 +11,7 @@
 #include "formats/file_io.h"
 #include "formats/load_error.h"
 
-namespace vertigon {
+namespace vertigon::ffb {
 
 namespace {
 
@@ -163,4 +163,4 @@ std::optional<ByteReader> FindArchiveMember(std::span<const uint8_t> image, std:
     return std::nullopt;
 }
 
-}  // namespace vertigon
+}  // namespace vertigon::ffb

@@ -11,7 +11,7 @@
 
 #include "formats/byte_reader.h"
 
-namespace vertigon {
+namespace vertigon::ffb {
 
 // Growth step of the read buffer.
 inline constexpr size_t kArchiveReadStep = size_t{1} << 20;
@@ -44,4 +44,4 @@ std::vector<uint8_t> ReadArchive(const std::string& path);
 // no octal number. A member whose data run past the end of `image` is cut at the end.
 std::optional<ByteReader> FindArchiveMember(std::span<const uint8_t> image, std::string_view name);
 
-}  // namespace vertigon
+}  // namespace vertigon::ffb

@@ -21,14 +21,18 @@ public:
     const char* FormatName() const override { return "FFB"; }
 };
 
+}  // namespace vertigon
+
+namespace vertigon::ffb {
+
 // The model in an archive already in memory (decompressed): model.ffm, then the four animation
 // groups from "1.ffa" to "4.ffa", a missing member leaving its group empty. Throws FormatError
 // when there is no model.ffm or a member is malformed.
 // The archive's size sets the work budget of the load (at most `maxWorkBytes`).
-std::unique_ptr<Model> LoadFfbArchive(std::span<const uint8_t> image, uint64_t maxWorkBytes = WorkBudget::kMaxBytes);
+std::unique_ptr<Model> LoadArchive(std::span<const uint8_t> image, uint64_t maxWorkBytes = WorkBudget::kMaxBytes);
 
 // Where the decompressed archive keeps the textures' index images and palettes (offsets in
 // `image`). Throws FormatError when there is no model.ffm or its texture tables do not fit.
-TextureLayout DescribeFfbTextures(std::span<const uint8_t> image);
+TextureLayout DescribeArchiveTextures(std::span<const uint8_t> image);
 
-}  // namespace vertigon
+}  // namespace vertigon::ffb

@@ -7,7 +7,7 @@
 
 #include "formats/ffb/ffm_parts.h"
 
-namespace vertigon {
+namespace vertigon::ffb {
 
 namespace {
 
@@ -45,18 +45,18 @@ std::vector<Bone> DecodeBones(const ByteReader& ffm, uint64_t m) {
 }
 
 // One single per vertex bound to one bone; a group of weighted influences otherwise.
-void BuildSkin(const std::vector<FfmVertexInfluences>& vertices, std::vector<SkinEntry>& singles,
+void BuildSkin(const std::vector<VertexInfluences>& vertices, std::vector<SkinEntry>& singles,
                std::vector<SkinGroup>& groups, std::vector<SkinEntry>& influences) {
     for (size_t v = 0; v < vertices.size(); ++v) {
-        const FfmVertexInfluences& slots = vertices[v];
+        const VertexInfluences& slots = vertices[v];
         const int32_t index = static_cast<int32_t>(v);
         if (slots.size() == 1) {
-            const FfmInfluence& s = slots[0];
+            const Influence& s = slots[0];
             singles.push_back({index, s.bone, Vec4{float(s.x), float(s.y), float(s.z), 1.0f}});
             continue;
         }
         groups.push_back({index, static_cast<int32_t>(slots.size()), static_cast<int32_t>(influences.size())});
-        for (const FfmInfluence& s : slots) {
+        for (const Influence& s : slots) {
             const float w = static_cast<float>(s.weight / 10000.0);
             influences.push_back({0, s.bone, Vec4{s.x * w, s.y * w, s.z * w, w}});
         }
@@ -66,10 +66,10 @@ void BuildSkin(const std::vector<FfmVertexInfluences>& vertices, std::vector<Ski
 // Texels to the 0..1 range of the texture; a texture without pixels leaves them at 0.
 float Normalised(float texels, int32_t extent) { return extent > 0 ? texels / static_cast<float>(extent) : 0.0f; }
 
-std::vector<Batch> BuildBatches(const FfmObject& object, const std::vector<Texture>& textures) {
+std::vector<Batch> BuildBatches(const Object& object, const std::vector<Texture>& textures) {
     std::vector<Batch> batches(static_cast<size_t>(object.batchCount));
     // Every mesh of a batch shares its texture and flags: the first one gives the material.
-    for (const FfmMesh& mesh : object.meshes) {
+    for (const Mesh& mesh : object.meshes) {
         Batch& batch = batches[static_cast<size_t>(mesh.batchKey)];
         if (!batch.materials.empty()) continue;
         Material material;
@@ -82,11 +82,11 @@ std::vector<Batch> BuildBatches(const FfmObject& object, const std::vector<Textu
         material.hidden = false;
         batch.materials.push_back(std::move(material));
     }
-    for (const FfmTriangleRecord& record : object.triangles) {
+    for (const TriangleRecord& record : object.triangles) {
         const Texture& texture = textures[static_cast<size_t>(record.texture)];
         Triangle triangle;
         for (int j = 0; j < 3; ++j) {
-            const FfmCorner& slot = record.slots[j];
+            const Corner& slot = record.slots[j];
             triangle.positionIndex[j] = slot.position;
             triangle.normalIndex[j] = slot.normal;
             triangle.u[j] = Normalised(slot.u, texture.width);
@@ -98,7 +98,7 @@ std::vector<Batch> BuildBatches(const FfmObject& object, const std::vector<Textu
     return batches;
 }
 
-Shape BuildShape(const FfmObject& object, const std::vector<Texture>& textures) {
+Shape BuildShape(const Object& object, const std::vector<Texture>& textures) {
     Shape shape;
     BuildSkin(object.positionInfluences, shape.positionSingles, shape.positionGroups, shape.positionInfluences);
     BuildSkin(object.normalInfluences, shape.normalSingles, shape.normalGroups, shape.normalInfluences);
@@ -108,13 +108,13 @@ Shape BuildShape(const FfmObject& object, const std::vector<Texture>& textures) 
 
 }  // namespace
 
-void DecodeFfmModel(const ByteReader& ffm, Model& model, WorkBudget& budget) {
-    const FfmSections sections{ffm.U32(0x10), ffm.U32(0x18)};
+void DecodeModel(const ByteReader& ffm, Model& model, WorkBudget& budget) {
+    const Sections sections{ffm.U32(0x10), ffm.U32(0x18)};
 
-    DecodeFfmTextures(ffm, sections.texture, model, budget);
+    DecodeTextures(ffm, sections.texture, model, budget);
     model.bones = DecodeBones(ffm, sections.mesh);
-    std::vector<FfmObject> objects = DecodeFfmObjects(ffm, sections.mesh, model.textureCount(), budget);
-    ApplyFfmWeightLists(ffm, sections.mesh, model.boneCount(), objects, budget);
+    std::vector<Object> objects = DecodeObjects(ffm, sections.mesh, model.textureCount(), budget);
+    ApplyWeightLists(ffm, sections.mesh, model.boneCount(), objects, budget);
 
     Lod lod;
     DrawGroup everything;
@@ -131,4 +131,4 @@ void DecodeFfmModel(const ByteReader& ffm, Model& model, WorkBudget& budget) {
     model.placement.scale.Set(0.0078125f, 0.0078125f, 0.0078125f, model.placement.scale.w);
 }
 
-}  // namespace vertigon
+}  // namespace vertigon::ffb

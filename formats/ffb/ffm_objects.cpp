@@ -6,7 +6,7 @@
 #include "formats/ffb/ffm_model.h"
 #include "formats/ffb/ffm_parts.h"
 
-namespace vertigon {
+namespace vertigon::ffb {
 
 namespace {
 
@@ -19,9 +19,9 @@ constexpr int kMaxBackReferenceHops = 256;
 
 enum MeshType : uint8_t { kTriangleList = 2, kStripGroups = 3 };
 
-std::vector<FfmVector> ReadVectors(const ByteReader& ffm, uint64_t offset, uint64_t count) {
+std::vector<ShortVector> ReadVectors(const ByteReader& ffm, uint64_t offset, uint64_t count) {
     RequireTable(ffm, offset, count, kVectorBytes);
-    std::vector<FfmVector> vectors(count);
+    std::vector<ShortVector> vectors(count);
     for (uint64_t i = 0; i < count; ++i) {
         const uint64_t at = offset + i * kVectorBytes;
         vectors[i] = {ffm.S16(at), ffm.S16(at + 2), ffm.S16(at + 4)};
@@ -34,11 +34,11 @@ std::vector<FfmVector> ReadVectors(const ByteReader& ffm, uint64_t offset, uint6
 // takes the index there; normal indices are read one byte before that position.
 class CornerReader {
 public:
-    CornerReader(const ByteReader& ffm, const FfmObject& object, uint64_t objectIndex, uint64_t meshIndex)
+    CornerReader(const ByteReader& ffm, const Object& object, uint64_t objectIndex, uint64_t meshIndex)
         : ffm_(ffm), object_(object), objectIndex_(objectIndex), meshIndex_(meshIndex) {}
 
-    FfmCorner Read(uint64_t corner) const {
-        FfmCorner c;
+    Corner Read(uint64_t corner) const {
+        Corner c;
         c.position = Resolve(corner, ffm_.U16(corner), 0);
         c.normal = Resolve(corner, ffm_.U16(corner + 2), 1);
         c.u = DecodeTexel(ffm_.U16(corner + 4));
@@ -70,19 +70,19 @@ private:
     }
 
     const ByteReader& ffm_;
-    const FfmObject& object_;
+    const Object& object_;
     uint64_t objectIndex_;
     uint64_t meshIndex_;
 };
 
 class MeshDecoder {
 public:
-    MeshDecoder(const ByteReader& ffm, FfmObject& object, uint64_t objectIndex, WorkBudget& budget)
+    MeshDecoder(const ByteReader& ffm, Object& object, uint64_t objectIndex, WorkBudget& budget)
         : ffm_(ffm), object_(object), objectIndex_(objectIndex), budget_(budget) {}
 
-    void TriangleList(uint64_t meshIndex, const FfmMesh& mesh, uint64_t data, uint64_t cornerCount) {
+    void TriangleList(uint64_t meshIndex, const Mesh& mesh, uint64_t data, uint64_t cornerCount) {
         RequireTable(ffm_, data, cornerCount, kCornerBytes);
-        budget_.Take(cornerCount / 3, sizeof(FfmTriangleRecord) + sizeof(Triangle), "triangles");
+        budget_.Take(cornerCount / 3, sizeof(TriangleRecord) + sizeof(Triangle), "triangles");
         const CornerReader corners(ffm_, object_, objectIndex_, meshIndex);
         for (uint64_t t = 0; t + 3 <= cornerCount; t += 3) {
             const uint64_t c0 = data + t * kCornerBytes;
@@ -94,7 +94,7 @@ public:
 
     // Groups of strips; a group's header gives its length in 16-byte units, its strip count
     // and the corner count of every strip; the corners follow at the next multiple of 8.
-    void StripGroups(uint64_t meshIndex, const FfmMesh& mesh, uint64_t data, uint64_t groupCount) {
+    void StripGroups(uint64_t meshIndex, const Mesh& mesh, uint64_t data, uint64_t groupCount) {
         const CornerReader corners(ffm_, object_, objectIndex_, meshIndex);
         uint64_t group = data;
         for (uint64_t g = 0; g < groupCount; ++g) {
@@ -111,7 +111,7 @@ public:
                 Refuse("object ", objectIndex_, " mesh ", meshIndex, ": ", "a strip group's corners run past its length");
             }
             ffm_.RequireArray(first, cornerCount, kCornerBytes);
-            budget_.Take(cornerCount, sizeof(FfmTriangleRecord) + sizeof(Triangle), "triangles");
+            budget_.Take(cornerCount, sizeof(TriangleRecord) + sizeof(Triangle), "triangles");
             uint64_t strip = first;
             for (uint8_t k : stripSizes) {
                 for (uint64_t t = 0; t + 2 < k; ++t) {
@@ -127,8 +127,8 @@ public:
     }
 
 private:
-    void Emit(uint64_t meshIndex, const FfmMesh& mesh, const FfmCorner& s0, const FfmCorner& s1, const FfmCorner& s2) {
-        FfmTriangleRecord record;
+    void Emit(uint64_t meshIndex, const Mesh& mesh, const Corner& s0, const Corner& s1, const Corner& s2) {
+        TriangleRecord record;
         record.mesh = static_cast<int32_t>(meshIndex);
         record.batchKey = mesh.batchKey;
         record.texture = mesh.texture;
@@ -139,7 +139,7 @@ private:
     }
 
     const ByteReader& ffm_;
-    FfmObject& object_;
+    Object& object_;
     uint64_t objectIndex_;
     WorkBudget& budget_;
 };
@@ -154,20 +154,20 @@ float DecodeTexel(uint16_t word) {
     return -magnitude(static_cast<uint16_t>(~word));
 }
 
-std::vector<FfmObject> DecodeFfmObjects(const ByteReader& ffm, uint64_t m, int32_t textureCount, WorkBudget& budget) {
+std::vector<Object> DecodeObjects(const ByteReader& ffm, uint64_t m, int32_t textureCount, WorkBudget& budget) {
     const uint64_t objectCount = ffm.U16(ByteReader::Add(m, 0x06));
     const uint64_t table = ByteReader::Add(m, ffm.U32(ByteReader::Add(m, 0x10)));
     RequireTable(ffm, table, objectCount, kObjectBytes);
 
-    std::vector<FfmObject> objects(objectCount);
+    std::vector<Object> objects(objectCount);
     for (uint64_t k = 0; k < objectCount; ++k) {
         const uint64_t entry = table + k * kObjectBytes;
-        FfmObject& object = objects[k];
+        Object& object = objects[k];
         object.defaultBone = ffm.U16(entry);
         const uint64_t positionCount = ffm.U16(entry + 4);
         const uint64_t meshCount = ffm.U16(entry + 6);
         const uint64_t normalCount = ffm.U16(entry + 22);
-        budget.Take(positionCount + normalCount, 2 * sizeof(SkinEntry) + sizeof(FfmVertexInfluences), "vertices");
+        budget.Take(positionCount + normalCount, 2 * sizeof(SkinEntry) + sizeof(VertexInfluences), "vertices");
         object.positions = ReadVectors(ffm, ByteReader::Add(m, ffm.U32(entry + 8)), positionCount);
         object.normals = ReadVectors(ffm, ByteReader::Add(m, ffm.U32(entry + 12)), normalCount);
         object.positionInfluences.resize(positionCount);
@@ -179,7 +179,7 @@ std::vector<FfmObject> DecodeFfmObjects(const ByteReader& ffm, uint64_t m, int32
         for (uint64_t j = 0; j < meshCount; ++j) {
             const uint64_t e = meshTable + j * kMeshBytes;
             const uint8_t flags = ffm.U8(e);
-            FfmMesh mesh;
+            Mesh mesh;
             mesh.texture = ffm.U8(e + 2);
             mesh.doubleSided = (flags & 0x04) != 0;
             mesh.flag3 = (flags & 0x08) != 0;
@@ -188,7 +188,7 @@ std::vector<FfmObject> DecodeFfmObjects(const ByteReader& ffm, uint64_t m, int32
             }
             // A new batch starts wherever the texture or a drawing flag changes.
             if (j > 0) {
-                const FfmMesh& previous = object.meshes.back();
+                const Mesh& previous = object.meshes.back();
                 const bool same = previous.texture == mesh.texture && previous.doubleSided == mesh.doubleSided &&
                                   previous.flag3 == mesh.flag3;
                 mesh.batchKey = previous.batchKey + (same ? 0 : 1);
@@ -207,4 +207,4 @@ std::vector<FfmObject> DecodeFfmObjects(const ByteReader& ffm, uint64_t m, int32
     return objects;
 }
 
-}  // namespace vertigon
+}  // namespace vertigon::ffb

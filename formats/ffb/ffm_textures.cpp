@@ -10,7 +10,7 @@
 #include "formats/indexed_pixels.h"
 #include "formats/texture_layout.h"
 
-namespace vertigon {
+namespace vertigon::ffb {
 
 namespace {
 
@@ -35,7 +35,7 @@ struct TextureEntry {
 
 }  // namespace
 
-uint8_t FfmAlpha(uint8_t consoleAlpha) {
+uint8_t ExpandAlphaRounded(uint8_t consoleAlpha) {
     return static_cast<uint8_t>(std::lround(consoleAlpha * 0.0078125 * 255.0) & 0xFF);
 }
 
@@ -94,7 +94,7 @@ TextureTables ReadTextureTables(const ByteReader& ffm, uint64_t t) {
 
 }  // namespace
 
-void DecodeFfmTextures(const ByteReader& ffm, uint64_t t, Model& model, WorkBudget& budget) {
+void DecodeTextures(const ByteReader& ffm, uint64_t t, Model& model, WorkBudget& budget) {
     const TextureTables tables = ReadTextureTables(ffm, t);
     // Palettes, converted to B, G, R, A in index order.
     std::vector<std::array<uint8_t, kPaletteBytes>> palettes(tables.palettes.size());
@@ -112,15 +112,15 @@ void DecodeFfmTextures(const ByteReader& ffm, uint64_t t, Model& model, WorkBudg
         Texture texture;
         texture.width = static_cast<int32_t>(entry.width);
         texture.height = static_cast<int32_t>(entry.height);
-        IndicesToPixels(indices, palettes[entry.palette], FfmAlpha, texture.pixels);
+        IndicesToPixels(indices, palettes[entry.palette], ExpandAlphaRounded, texture.pixels);
         model.textures.push_back(std::move(texture));
     }
 }
 
-TextureLayout DescribeFfmTextures(const ByteReader& ffm, uint64_t base) {
+TextureLayout DescribeModelTextures(const ByteReader& ffm, uint64_t base) {
     const TextureTables tables = ReadTextureTables(ffm, ffm.U32(0x18));
     TextureLayout layout;
-    layout.alpha = FfmAlpha;
+    layout.alpha = ExpandAlphaRounded;
     for (uint64_t palette : tables.palettes) layout.palettes.push_back({ByteReader::Add(base, palette)});
     // One place per texture entry, as each reads its own width x height from its image's start;
     // entries naming the same image share it.
@@ -138,4 +138,4 @@ TextureLayout DescribeFfmTextures(const ByteReader& ffm, uint64_t base) {
     return layout;
 }
 
-}  // namespace vertigon
+}  // namespace vertigon::ffb

@@ -5,7 +5,7 @@
 
 #include "formats/ffb/ffm_parts.h"
 
-namespace vertigon {
+namespace vertigon::ffb {
 
 namespace {
 
@@ -13,7 +13,7 @@ constexpr uint64_t kListEntryBytes = 12;
 constexpr uint64_t kFullWeight = 10000;
 // Cost charged per list entry read, so that lists sharing their data cannot make the decoder
 // loop for long.
-constexpr uint64_t kEntryCost = sizeof(FfmInfluence);
+constexpr uint64_t kEntryCost = sizeof(Influence);
 
 enum class ListKind { Positions, Normals };
 
@@ -35,7 +35,7 @@ private:
 
 class ListApplier {
 public:
-    ListApplier(FfmObject& object, ListKind kind, int32_t bone, uint64_t listIndex, WorkBudget& budget)
+    ListApplier(Object& object, ListKind kind, int32_t bone, uint64_t listIndex, WorkBudget& budget)
         : influences_(kind == ListKind::Positions ? object.positionInfluences : object.normalInfluences),
           kind_(kind),
           bone_(bone),
@@ -47,7 +47,7 @@ public:
         const uint64_t first = words.Next();
         words.Next();
         for (uint64_t i = 0; i < first; ++i) {
-            const FfmVector v = ReadVector(words);
+            const ShortVector v = ReadVector(words);
             Set(words.Next(), v, kFullWeight);
         }
         if (wide) {
@@ -62,7 +62,7 @@ public:
     }
 
 private:
-    static FfmVector ReadVector(WordCursor& words) {
+    static ShortVector ReadVector(WordCursor& words) {
         const int16_t x = words.NextSigned();
         const int16_t y = words.NextSigned();
         const int16_t z = words.NextSigned();
@@ -74,7 +74,7 @@ private:
     void ApplyWideBlock(WordCursor& words, bool replace) {
         const uint64_t count = words.Next();
         for (uint64_t i = 0; i < count; ++i) {
-            const FfmVector v = ReadVector(words);
+            const ShortVector v = ReadVector(words);
             uint64_t vertex = words.Next();
             uint64_t weight = words.Next();
             if (kind_ == ListKind::Normals) std::swap(vertex, weight);
@@ -90,7 +90,7 @@ private:
             if (count == 0 || count == 0xFFFF) return;
             const uint64_t high = words.Next();
             for (uint64_t i = 0; i < count; ++i) {
-                const FfmVector v = ReadVector(words);
+                const ShortVector v = ReadVector(words);
                 const uint16_t packed = words.Next();
                 Write(high * 256 + (packed >> 8), v, (packed & 0xFFu) * kFullWeight / 255, replace);
             }
@@ -99,28 +99,28 @@ private:
 
     const char* ListName() const { return kind_ == ListKind::Positions ? "position" : "normal"; }
 
-    void Set(uint64_t vertex, const FfmVector& v, uint64_t weight) { Write(vertex, v, weight, true); }
+    void Set(uint64_t vertex, const ShortVector& v, uint64_t weight) { Write(vertex, v, weight, true); }
 
-    void Write(uint64_t vertex, const FfmVector& v, uint64_t weight, bool replace) {
+    void Write(uint64_t vertex, const ShortVector& v, uint64_t weight, bool replace) {
         budget_.Take(1, kEntryCost, "weight entries");
         if (vertex >= influences_.size()) {
             Refuse(ListName(), " weight list ", listIndex_, " names vertex ", vertex, ", beyond the object's ",
                    kind_ == ListKind::Positions ? "positions" : "normals");
         }
-        FfmVertexInfluences& slots = influences_[vertex];
-        const FfmInfluence influence{bone_, v[0], v[1], v[2], static_cast<int32_t>(weight)};
+        VertexInfluences& slots = influences_[vertex];
+        const Influence influence{bone_, v[0], v[1], v[2], static_cast<int32_t>(weight)};
         if (replace) {
             slots.assign(1, influence);
             return;
         }
-        if (slots.size() >= kMaxFfmVertexInfluences) {
+        if (slots.size() >= kMaxVertexInfluences) {
             Refuse(ListName(), " weight list ", listIndex_, " gives vertex ", vertex, " more than ",
-                   kMaxFfmVertexInfluences, " influences");
+                   kMaxVertexInfluences, " influences");
         }
         slots.push_back(influence);
     }
 
-    std::vector<FfmVertexInfluences>& influences_;
+    std::vector<VertexInfluences>& influences_;
     ListKind kind_;
     int32_t bone_;
     uint64_t listIndex_;
@@ -128,7 +128,7 @@ private:
 };
 
 void ApplyTable(const ByteReader& ffm, uint64_t m, uint64_t table, uint64_t count, ListKind kind, int32_t boneCount,
-                std::vector<FfmObject>& objects, WorkBudget& budget) {
+                std::vector<Object>& objects, WorkBudget& budget) {
     RequireTable(ffm, table, count, kListEntryBytes);
     for (uint64_t i = 0; i < count; ++i) {
         const uint64_t entry = table + i * kListEntryBytes;
@@ -151,7 +151,7 @@ void ApplyTable(const ByteReader& ffm, uint64_t m, uint64_t table, uint64_t coun
 
 // A vertex no list named is bound with full weight to its object's default bone at its raw
 // coordinates.
-void FillDefaults(std::vector<FfmVertexInfluences>& influences, const std::vector<FfmVector>& raw, int32_t bone,
+void FillDefaults(std::vector<VertexInfluences>& influences, const std::vector<ShortVector>& raw, int32_t bone,
                   int32_t boneCount, uint64_t objectIndex) {
     for (size_t v = 0; v < influences.size(); ++v) {
         if (!influences[v].empty()) continue;
@@ -159,24 +159,24 @@ void FillDefaults(std::vector<FfmVertexInfluences>& influences, const std::vecto
             Refuse("object " + std::to_string(objectIndex) + " binds its unweighted vertices to bone " +
                               std::to_string(bone) + ", beyond the skeleton");
         }
-        influences[v].assign(1, FfmInfluence{bone, raw[v][0], raw[v][1], raw[v][2], static_cast<int32_t>(kFullWeight)});
+        influences[v].assign(1, Influence{bone, raw[v][0], raw[v][1], raw[v][2], static_cast<int32_t>(kFullWeight)});
     }
 }
 
 }  // namespace
 
-void ApplyFfmWeightLists(const ByteReader& ffm, uint64_t m, int32_t boneCount, std::vector<FfmObject>& objects,
-                         WorkBudget& budget) {
+void ApplyWeightLists(const ByteReader& ffm, uint64_t m, int32_t boneCount, std::vector<Object>& objects,
+                      WorkBudget& budget) {
     const uint64_t count = ffm.U16(ByteReader::Add(m, 0x08));
     const uint64_t positionTable = ByteReader::Add(m, ffm.U32(ByteReader::Add(m, 0x14)));
     const uint64_t normalTable = ByteReader::Add(m, ffm.U32(ByteReader::Add(m, 0x24)));
     ApplyTable(ffm, m, positionTable, count, ListKind::Positions, boneCount, objects, budget);
     ApplyTable(ffm, m, normalTable, count, ListKind::Normals, boneCount, objects, budget);
     for (size_t k = 0; k < objects.size(); ++k) {
-        FfmObject& object = objects[k];
+        Object& object = objects[k];
         FillDefaults(object.positionInfluences, object.positions, object.defaultBone, boneCount, k);
         FillDefaults(object.normalInfluences, object.normals, object.defaultBone, boneCount, k);
     }
 }
 
-}  // namespace vertigon
+}  // namespace vertigon::ffb

@@ -11,7 +11,7 @@
 #include "formats/file_io.h"
 #include "formats/load_error.h"
 
-namespace vertigon {
+namespace vertigon::mdls {
 namespace {
 
 constexpr const char* kImageName = "ee-image.bin";
@@ -93,4 +93,4 @@ std::vector<uint8_t> ReadEeImage(const std::string& path) {
     return Inflate(path, bytes);
 }
 
-}  // namespace vertigon
+}  // namespace vertigon::mdls

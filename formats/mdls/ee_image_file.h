@@ -9,7 +9,7 @@
 #include "formats/load_error.h"
 #include "formats/loader_options.h"
 
-namespace vertigon {
+namespace vertigon::mdls {
 
 // The default places, in the order they are tried: $XDG_DATA_HOME/vertigon/ee-image.bin (or
 // $HOME/.local/share/... when XDG_DATA_HOME is unset or empty), then ee-image.bin in
@@ -27,4 +27,4 @@ std::string ChooseEeImage(const LoaderOptions& options);
 // stream; either way it must come to exactly kProgramImageSize bytes.
 std::vector<uint8_t> ReadEeImage(const std::string& path);
 
-}  // namespace vertigon
+}  // namespace vertigon::mdls

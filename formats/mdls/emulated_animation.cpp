@@ -6,9 +6,9 @@
 #include <string>
 
 
-namespace vertigon {
+namespace vertigon::mdls {
 
-EmulatedAnimation::EmulatedAnimation(std::shared_ptr<const MdlsAnimationSource> source, uint64_t offset, uint64_t size,
+EmulatedAnimation::EmulatedAnimation(std::shared_ptr<const AnimationSource> source, uint64_t offset, uint64_t size,
                                      int number)
     : source_(std::move(source)), offset_(offset), size_(size), serial_(source_->emulator->NextAnimationSerial()) {
     char text[32];
@@ -23,7 +23,7 @@ std::span<const uint8_t> EmulatedAnimation::data() const {
 void EmulatedAnimation::Rewind() {
     Animation::Rewind();
     stopped_ = false;
-    MdlsEmulator& emulator = *source_->emulator;
+    Emulator& emulator = *source_->emulator;
     EeHarness* harness = emulator.harness();
     if (!harness) {
         emulator.ReportUnavailableOnce();
@@ -34,7 +34,7 @@ void EmulatedAnimation::Rewind() {
 }
 
 bool EmulatedAnimation::Prepare(EeHarness& harness) {
-    MdlsEmulator& emulator = *source_->emulator;
+    Emulator& emulator = *source_->emulator;
     if (emulator.preparedSerial == serial_) return true;
     // Another model may have been loaded since; the set-up reads this model's block.
     harness.SetModelSource(source_->modelFile, source_->modelBlockSize);
@@ -49,7 +49,7 @@ bool EmulatedAnimation::Prepare(EeHarness& harness) {
 }
 
 void EmulatedAnimation::Apply(PoseTarget& target) {
-    MdlsEmulator& emulator = *source_->emulator;
+    Emulator& emulator = *source_->emulator;
     EeHarness* harness = emulator.harness();
     if (!harness) {
         emulator.ReportUnavailableOnce();
@@ -94,4 +94,4 @@ void EmulatedAnimation::Stop(const char* routine, const RunResult& result) {
     source_->emulator->Report(message);
 }
 
-}  // namespace vertigon
+}  // namespace vertigon::mdls

@@ -12,12 +12,12 @@
 #include "formats/mdls/mdls_emulator.h"
 #include "scene/animation.h"
 
-namespace vertigon {
+namespace vertigon::mdls {
 
 // What the animations of one MDLS file share: the emulator, the copy of the model file the
 // set-up routine reads as its model block, and the companion file holding their blocks.
-struct MdlsAnimationSource {
-    std::shared_ptr<MdlsEmulator> emulator;
+struct AnimationSource {
+    std::shared_ptr<Emulator> emulator;
     std::shared_ptr<const std::vector<uint8_t>> modelFile;
     size_t modelBlockSize = 0;
     std::shared_ptr<const std::vector<uint8_t>> msetFile;
@@ -29,7 +29,7 @@ public:
     static constexpr float kLength = 1'000'000.0f;
 
     // Named "anim%04d" after `number`; the block is `size` bytes at `offset` of the MSET file.
-    EmulatedAnimation(std::shared_ptr<const MdlsAnimationSource> source, uint64_t offset, uint64_t size, int number);
+    EmulatedAnimation(std::shared_ptr<const AnimationSource> source, uint64_t offset, uint64_t size, int number);
 
     // Sets the target's bone world matrices from the frame routine and, if its pose was marked
     // dirty, clears that and marks the skin dirty, so the matrices are kept and re-skinned. When
@@ -50,7 +50,7 @@ private:
     void Stop(const char* routine, const RunResult& result);
     void Hold(PoseTarget& target) const;
 
-    std::shared_ptr<const MdlsAnimationSource> source_;
+    std::shared_ptr<const AnimationSource> source_;
     uint64_t offset_ = 0;
     uint64_t size_ = 0;
     uint64_t serial_ = 0;
@@ -58,4 +58,4 @@ private:
     bool posed_ = false;    // emulated matrices have been written into a target
 };
 
-}  // namespace vertigon
+}  // namespace vertigon::mdls

@@ -3,7 +3,7 @@
 #include "ee/program_image.h"
 #include "formats/mdls/ee_image_file.h"
 
-namespace vertigon {
+namespace vertigon::mdls {
 namespace {
 
 std::string MissingImageText() {
@@ -17,7 +17,7 @@ std::string MissingImageText() {
 
 }  // namespace
 
-MdlsEmulator::MdlsEmulator(const LoaderOptions& options, std::shared_ptr<const StatusSink> status)
+Emulator::Emulator(const LoaderOptions& options, std::shared_ptr<const StatusSink> status)
     : status_(std::move(status)), output_(*status_) {
     const std::string path = ChooseEeImage(options);
     if (path.empty()) {
@@ -35,7 +35,7 @@ MdlsEmulator::MdlsEmulator(const LoaderOptions& options, std::shared_ptr<const S
     }
 }
 
-MdlsEmulator::MdlsEmulator(std::vector<uint8_t> image, std::shared_ptr<const StatusSink> status)
+Emulator::Emulator(std::vector<uint8_t> image, std::shared_ptr<const StatusSink> status)
     : status_(std::move(status)), output_(*status_) {
     Adopt(std::move(image), "in memory");
     if (!harness_) {
@@ -44,7 +44,7 @@ MdlsEmulator::MdlsEmulator(std::vector<uint8_t> image, std::shared_ptr<const Sta
     }
 }
 
-void MdlsEmulator::Adopt(std::vector<uint8_t> image, const std::string& path) {
+void Emulator::Adopt(std::vector<uint8_t> image, const std::string& path) {
     try {
         harness_ = std::make_unique<EeHarness>(std::move(image), output_);
     } catch (const ProgramImageError& e) {
@@ -52,10 +52,10 @@ void MdlsEmulator::Adopt(std::vector<uint8_t> image, const std::string& path) {
     }
 }
 
-void MdlsEmulator::ReportUnavailableOnce() {
+void Emulator::ReportUnavailableOnce() {
     if (reported_ || harness_) return;
     reported_ = true;
     Report(unavailableReason_);
 }
 
-}  // namespace vertigon
+}  // namespace vertigon::mdls

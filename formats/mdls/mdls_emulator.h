@@ -13,18 +13,18 @@
 #include "formats/loader_options.h"
 #include "formats/status_report.h"
 
-namespace vertigon {
+namespace vertigon::mdls {
 
-class MdlsEmulator {
+class Emulator {
 public:
     // Finds, reads and loads the image (printing "Init EE memory..." as emulator text of `status`).
     // Never throws for a missing or refused image: animations then keep the rest pose. A file
     // that was found but refused is reported at once.
-    MdlsEmulator(const LoaderOptions& options, std::shared_ptr<const StatusSink> status);
+    Emulator(const LoaderOptions& options, std::shared_ptr<const StatusSink> status);
     // Over an image already inflated (tests, benchmarks).
-    MdlsEmulator(std::vector<uint8_t> image, std::shared_ptr<const StatusSink> status);
-    MdlsEmulator(const MdlsEmulator&) = delete;
-    MdlsEmulator& operator=(const MdlsEmulator&) = delete;
+    Emulator(std::vector<uint8_t> image, std::shared_ptr<const StatusSink> status);
+    Emulator(const Emulator&) = delete;
+    Emulator& operator=(const Emulator&) = delete;
 
     // Null without a usable image.
     EeHarness* harness() { return harness_.get(); }
@@ -61,4 +61,4 @@ private:
     uint64_t lastSerial_ = 0;
 };
 
-}  // namespace vertigon
+}  // namespace vertigon::mdls

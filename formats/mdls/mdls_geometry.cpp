@@ -46,9 +46,9 @@ MeshVertex ReadUnweighted(const ByteReader& file, uint64_t at, const SlotTables&
 MeshVertex ReadWeighted(const ByteReader& file, uint64_t& at, const SlotTables& slots, StreamState& state,
                         MeshGeometry& mesh) {
     const uint32_t count = file.U32(at + 12);
-    if (count > kMaxMdlsVertexInfluences) {
+    if (count > kMaxVertexInfluences) {
         Refuse("a vertex has " + std::to_string(count) + " influences, more than " +
-                  std::to_string(kMaxMdlsVertexInfluences));
+                  std::to_string(kMaxVertexInfluences));
     }
     file.Require(at, 32 + 16 * uint64_t{count});
     MeshVertex vertex;

@@ -16,7 +16,7 @@ namespace vertigon::mdls {
 
 inline constexpr uint32_t kVertexBlockMarker = 0x0412303E;
 // The most bones one MDLS vertex may be weighted to.
-inline constexpr uint32_t kMaxMdlsVertexInfluences = 15;
+inline constexpr uint32_t kMaxVertexInfluences = 15;
 
 // Slot numbers 0-255 go through the slot table, larger ones through the extended table that a
 // slot declaration may name. Both are shared by every mesh of a file.

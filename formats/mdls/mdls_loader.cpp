@@ -16,26 +16,26 @@ namespace vertigon {
 namespace {
 
 // The companion's animations as one group "generic"; nothing when it cannot be used.
-void AttachAnimations(Model& model, const ModelBytes& bytes, MdlsAnimationSource source, const StatusSink& status) {
+void AttachAnimations(Model& model, const ModelBytes& bytes, mdls::AnimationSource source, const StatusSink& status) {
     if (!bytes.companionReadError.empty()) {
         status.Report("animations of " + bytes.companionName + " ignored: " + bytes.companionReadError);
         return;
     }
     if (!bytes.companion) return;
-    std::vector<MsetAnimationBlock> blocks;
+    std::vector<mdls::AnimationBlock> blocks;
     try {
         source.msetFile = std::make_shared<const std::vector<uint8_t>>(bytes.companion->begin(), bytes.companion->end());
-        blocks = ReadMsetAnimationBlocks(ByteReader(*source.msetFile));
+        blocks = mdls::ReadAnimationBlocks(ByteReader(*source.msetFile));
     } catch (const LoadError& e) {
         status.Report("animations of " + bytes.companionName + " ignored: " + RefusalText("MSET", e.what()));
         return;
     }
-    const auto shared = std::make_shared<const MdlsAnimationSource>(std::move(source));
+    const auto shared = std::make_shared<const mdls::AnimationSource>(std::move(source));
     AnimationGroup& group = model.animationGroups.emplace_back();
     group.name = "generic";
     for (size_t i = 0; i < blocks.size(); ++i) {
         group.animations.push_back(
-            std::make_unique<EmulatedAnimation>(shared, blocks[i].offset, blocks[i].size, static_cast<int>(i)));
+            std::make_unique<mdls::EmulatedAnimation>(shared, blocks[i].offset, blocks[i].size, static_cast<int>(i)));
     }
 }
 
@@ -73,10 +73,10 @@ const char* MdlsLoader::GetFilterString() const {
 std::unique_ptr<Model> MdlsLoader::LoadFromMemory(const ModelBytes& bytes, const LoadContext& context) {
     auto file = std::make_shared<const std::vector<uint8_t>>(bytes.file.begin(), bytes.file.end());
     const ByteReader reader(*file);
-    std::unique_ptr<Model> model = ReadMdlsModel(reader, context.options.maxWorkBytes);
-    const size_t modelBlockSize = MdlsModelBlockSize(reader);
+    std::unique_ptr<Model> model = mdls::ReadModel(reader, context.options.maxWorkBytes);
+    const size_t modelBlockSize = mdls::ModelBlockSize(reader);
     if (EeHarness* harness = context.emulator->harness()) harness->SetModelSource(file, modelBlockSize);
-    AttachAnimations(*model, bytes, MdlsAnimationSource{context.emulator, file, modelBlockSize, {}}, context.status);
+    AttachAnimations(*model, bytes, mdls::AnimationSource{context.emulator, file, modelBlockSize, {}}, context.status);
     return model;
 }
 

@@ -7,7 +7,7 @@
 #include "formats/mdls/mdls_geometry.h"
 #include "formats/indexed_pixels.h"
 
-namespace vertigon {
+namespace vertigon::mdls {
 namespace {
 
 constexpr uint64_t kTextureEntryBytes = 16;
@@ -70,7 +70,7 @@ std::vector<MeshEntry> ReadMeshTable(const ByteReader& file, const Sections& s) 
     return meshes;
 }
 
-Batch MakeBatch(const MeshEntry& entry, const mdls::MeshGeometry& mesh, int32_t firstVertex) {
+Batch MakeBatch(const MeshEntry& entry, const MeshGeometry& mesh, int32_t firstVertex) {
     Batch batch;
     Material material;
     material.drawable = true;
@@ -81,7 +81,7 @@ Batch MakeBatch(const MeshEntry& entry, const mdls::MeshGeometry& mesh, int32_t 
     for (const auto& corners : mesh.triangles) {
         Triangle t;
         for (int c = 0; c < 3; ++c) {
-            const mdls::MeshVertex& vertex = mesh.vertices[corners[c]];
+            const MeshVertex& vertex = mesh.vertices[corners[c]];
             t.positionIndex[c] = firstVertex + static_cast<int32_t>(corners[c]);
             t.u[c] = vertex.u;
             t.v[c] = vertex.v;
@@ -93,11 +93,11 @@ Batch MakeBatch(const MeshEntry& entry, const mdls::MeshGeometry& mesh, int32_t 
 }
 
 // Appends the mesh to its shape: one batch, one skin group per vertex.
-void AppendMesh(Shape& shape, const MeshEntry& entry, const mdls::MeshGeometry& mesh) {
+void AppendMesh(Shape& shape, const MeshEntry& entry, const MeshGeometry& mesh) {
     const auto firstVertex = static_cast<int32_t>(shape.positionGroups.size());
     const auto firstInfluence = static_cast<int32_t>(shape.positionInfluences.size());
     for (size_t i = 0; i < mesh.vertices.size(); ++i) {
-        const mdls::MeshVertex& vertex = mesh.vertices[i];
+        const MeshVertex& vertex = mesh.vertices[i];
         shape.positionGroups.push_back(SkinGroup{firstVertex + static_cast<int32_t>(i),
                                                  static_cast<int32_t>(vertex.influenceCount),
                                                  firstInfluence + static_cast<int32_t>(vertex.firstInfluence)});
@@ -116,25 +116,44 @@ void ReadGeometry(const ByteReader& file, const Sections& s, Model& model, WorkB
     DrawGroup& group = lod.drawGroups.emplace_back();
     for (size_t i = 0; i < shapeCount; ++i) group.shapeIndices.push_back(static_cast<int32_t>(i));
 
-    mdls::SlotTables slots;
+    SlotTables slots;
     slots.boneCount = static_cast<uint32_t>(model.bones.size());
     for (const MeshEntry& entry : meshes) {
-        const mdls::MeshGeometry mesh = mdls::ReadMeshStream(file, entry.stream, slots, budget);
+        const MeshGeometry mesh = ReadMeshStream(file, entry.stream, slots, budget);
         AppendMesh(lod.shapes[entry.shape], entry, mesh);
     }
 }
 
-void ReadTextures(const ByteReader& file, const Sections& s, Model& model, WorkBudget& budget) {
-    const uint32_t count = file.U32(s.model + 12) >> 4;
-    const uint64_t table = ByteReader::Add(s.model, file.U32(s.model + 8));
-    const uint64_t images = ByteReader::Add(s.model, file.U32(s.model + 16));
-    const uint64_t palettes = ByteReader::Add(s.model, file.U32(s.model + 24));
-    file.RequireArray(table, count, kTextureEntryBytes);
-    file.RequireArray(palettes, count, kPaletteBytes);
+// The texture entries, the index images (one after another, a byte per pixel) and the palettes
+// (one per texture); the entries and palettes checked to lie in the file.
+struct TextureTables {
+    uint32_t count = 0;
+    uint64_t entries = 0;
+    uint64_t images = 0;
+    uint64_t palettes = 0;
 
+    uint16_t Width(const ByteReader& file, uint32_t i) const { return file.U16(entries + kTextureEntryBytes * i + 4); }
+    uint16_t Height(const ByteReader& file, uint32_t i) const { return file.U16(entries + kTextureEntryBytes * i + 6); }
+    uint64_t Palette(uint32_t i) const { return palettes + kPaletteBytes * i; }
+};
+
+TextureTables ReadTextureTables(const ByteReader& file, const Sections& s) {
+    TextureTables t;
+    t.count = file.U32(s.model + 12) >> 4;
+    t.entries = ByteReader::Add(s.model, file.U32(s.model + 8));
+    t.images = ByteReader::Add(s.model, file.U32(s.model + 16));
+    t.palettes = ByteReader::Add(s.model, file.U32(s.model + 24));
+    file.RequireArray(t.entries, t.count, kTextureEntryBytes);
+    file.RequireArray(t.palettes, t.count, kPaletteBytes);
+    return t;
+}
+
+void ReadTextures(const ByteReader& file, const Sections& s, Model& model, WorkBudget& budget) {
+    const TextureTables tables = ReadTextureTables(file, s);
+    const uint32_t count = tables.count;
     model.AllocatePalettes(count);
     for (uint32_t i = 0; i < count; ++i) {
-        const auto stored = file.Bytes(palettes + kPaletteBytes * i, kPaletteBytes);
+        const auto stored = file.Bytes(tables.Palette(i), kPaletteBytes);
         auto slot = model.PaletteSlot(static_cast<int32_t>(i));
         std::copy(stored.begin(), stored.end(), slot.begin());
         ConvertPalette(std::span<const uint8_t, kPaletteBytes>(stored.data(), kPaletteBytes),
@@ -142,11 +161,11 @@ void ReadTextures(const ByteReader& file, const Sections& s, Model& model, WorkB
     }
 
     model.textures.resize(count);
-    uint64_t cursor = images;
+    uint64_t cursor = tables.images;
     for (uint32_t i = 0; i < count; ++i) {
         Texture& texture = model.textures[i];
-        texture.width = file.U16(table + kTextureEntryBytes * i + 4);
-        texture.height = file.U16(table + kTextureEntryBytes * i + 6);
+        texture.width = tables.Width(file, i);
+        texture.height = tables.Height(file, i);
         const uint64_t pixelCount = uint64_t(texture.width) * uint64_t(texture.height);
         budget.Take(pixelCount, 4, "texture pixels");
         const auto indices = file.Bytes(cursor, pixelCount);
@@ -157,7 +176,7 @@ void ReadTextures(const ByteReader& file, const Sections& s, Model& model, WorkB
 
 }  // namespace
 
-std::unique_ptr<Model> ReadMdlsModel(const ByteReader& file, uint64_t maxWorkBytes) {
+std::unique_ptr<Model> ReadModel(const ByteReader& file, uint64_t maxWorkBytes) {
     WorkBudget budget = WorkBudget::ForFile(file.size(), maxWorkBytes);
     const Sections sections = ReadSections(file);
     auto model = std::make_unique<Model>();
@@ -167,32 +186,26 @@ std::unique_ptr<Model> ReadMdlsModel(const ByteReader& file, uint64_t maxWorkByt
     return model;
 }
 
-TextureLayout DescribeMdlsTextures(const ByteReader& file) {
-    const Sections s = ReadSections(file);
-    const uint32_t count = file.U32(s.model + 12) >> 4;
-    const uint64_t table = ByteReader::Add(s.model, file.U32(s.model + 8));
-    const uint64_t images = ByteReader::Add(s.model, file.U32(s.model + 16));
-    const uint64_t palettes = ByteReader::Add(s.model, file.U32(s.model + 24));
-    file.RequireArray(table, count, kTextureEntryBytes);
-    file.RequireArray(palettes, count, kPaletteBytes);
+TextureLayout DescribeFileTextures(const ByteReader& file) {
+    const TextureTables tables = ReadTextureTables(file, ReadSections(file));
     TextureLayout layout;
-    uint64_t cursor = images;
-    for (uint32_t i = 0; i < count; ++i) {
-        const uint32_t width = file.U16(table + kTextureEntryBytes * i + 4);
-        const uint32_t height = file.U16(table + kTextureEntryBytes * i + 6);
+    uint64_t cursor = tables.images;
+    for (uint32_t i = 0; i < tables.count; ++i) {
+        const uint32_t width = tables.Width(file, i);
+        const uint32_t height = tables.Height(file, i);
         layout.images.push_back({cursor, width, height});
-        layout.palettes.push_back({palettes + kPaletteBytes * i});
+        layout.palettes.push_back({tables.Palette(i)});
         layout.textures.push_back({static_cast<int32_t>(i), static_cast<int32_t>(i)});
         cursor = ByteReader::Add(cursor, uint64_t{width} * height);
     }
     return layout;
 }
 
-size_t MdlsModelBlockSize(const ByteReader& file) {
+size_t ModelBlockSize(const ByteReader& file) {
     const uint32_t first = file.U32(4);
     const uint32_t second = file.U32(8);
     if (second < first) return 0;
     return static_cast<size_t>(std::min<uint64_t>(second - first, file.size()));
 }
 
-}  // namespace vertigon
+}  // namespace vertigon::mdls

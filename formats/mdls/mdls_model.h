@@ -10,18 +10,18 @@
 #include "formats/texture_layout.h"
 #include "scene/model.h"
 
-namespace vertigon {
+namespace vertigon::mdls {
 
 // The model of the file, its decoding charged to a work budget made from the file's size and
 // never above `maxWorkBytes`. Throws FormatError when the file does not hold what it claims or
 // asks for more work than the budget allows.
-std::unique_ptr<Model> ReadMdlsModel(const ByteReader& file, uint64_t maxWorkBytes = WorkBudget::kMaxBytes);
+std::unique_ptr<Model> ReadModel(const ByteReader& file, uint64_t maxWorkBytes = WorkBudget::kMaxBytes);
 
 // Where the file keeps its textures' index images and palettes (texture i: image i, palette i).
-TextureLayout DescribeMdlsTextures(const ByteReader& file);
+TextureLayout DescribeFileTextures(const ByteReader& file);
 
 // Bytes of the model block the game's routines read, counted from the start of the file: the
 // header's second offset minus its first, kept within the file (0 when negative).
-size_t MdlsModelBlockSize(const ByteReader& file);
+size_t ModelBlockSize(const ByteReader& file);
 
-}  // namespace vertigon
+}  // namespace vertigon::mdls

@@ -5,7 +5,7 @@
 
 #include "formats/load_error.h"
 
-namespace vertigon {
+namespace vertigon::mdls {
 namespace {
 
 constexpr uint8_t kMotionMagic[4] = {'M', 'M', 'T', 'N'};
@@ -14,8 +14,8 @@ constexpr uint32_t kListEnd = 0xFFFFFFFF;
 
 }  // namespace
 
-std::vector<MsetAnimationBlock> ReadMsetAnimationBlocks(const ByteReader& file) {
-    std::vector<MsetAnimationBlock> blocks;
+std::vector<AnimationBlock> ReadAnimationBlocks(const ByteReader& file) {
+    std::vector<AnimationBlock> blocks;
     if (file.U32(0) == 0) return blocks;  // no entry 0
 
     const uint64_t entry = file.U32(4);
@@ -43,4 +43,4 @@ std::vector<MsetAnimationBlock> ReadMsetAnimationBlocks(const ByteReader& file) 
     return blocks;
 }
 
-}  // namespace vertigon
+}  // namespace vertigon::mdls

@@ -7,15 +7,15 @@
 
 #include "formats/byte_reader.h"
 
-namespace vertigon {
+namespace vertigon::mdls {
 
-struct MsetAnimationBlock {
+struct AnimationBlock {
     uint64_t offset = 0;  // in the file
     uint64_t size = 0;
 };
 
 // One block per listed offset, in order; the last ends at the end of the file. Throws
 // FormatError when the list or a block lies outside the file or the offsets go backwards.
-std::vector<MsetAnimationBlock> ReadMsetAnimationBlocks(const ByteReader& file);
+std::vector<AnimationBlock> ReadAnimationBlocks(const ByteReader& file);
 
-}  // namespace vertigon
+}  // namespace vertigon::mdls

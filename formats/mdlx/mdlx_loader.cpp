@@ -28,7 +28,7 @@ std::string MdlxLoader::CompanionPath(const std::string& modelPath) const {
 }
 
 std::unique_ptr<Model> MdlxLoader::LoadFromMemory(const ModelBytes& bytes, const LoadContext& context) {
-    std::unique_ptr<Model> model = BuildMdlxModel(bytes.file, context.gsMemory, context.options.maxWorkBytes);
+    std::unique_ptr<Model> model = mdlx::BuildModel(bytes.file, context.gsMemory, context.options.maxWorkBytes);
     // A model from an MDLX file never has animations.
     model->animationGroups.clear();
     return model;

@@ -8,7 +8,7 @@
 #include "formats/mdlx/mdlx_shape_builder.h"
 #include "formats/mdlx/mdlx_textures.h"
 
-namespace vertigon {
+namespace vertigon::mdlx {
 
 namespace {
 
@@ -48,7 +48,7 @@ void ReadSkeleton(const ByteReader& file, uint64_t header, Model& model) {
 
 }  // namespace
 
-std::unique_ptr<Model> BuildMdlxModel(std::span<const uint8_t> bytes, GsMemoryImage& gs, uint64_t maxWorkBytes) {
+std::unique_ptr<Model> BuildModel(std::span<const uint8_t> bytes, GsMemoryImage& gs, uint64_t maxWorkBytes) {
     const ByteReader file(bytes);
     WorkBudget budget = WorkBudget::ForFile(bytes.size(), maxWorkBytes);
     const uint64_t modelEntry = file.U32(kModelEntryOffset);
@@ -63,17 +63,17 @@ std::unique_ptr<Model> BuildMdlxModel(std::span<const uint8_t> bytes, GsMemoryIm
 
     Lod& lod = model->lods.emplace_back();
     lod.drawGroups.push_back({{0}});
-    const std::vector<mdlx::Subpart> subparts =
-        mdlx::ReadSubparts(file, geometryHeader, static_cast<uint32_t>(model->bones.size()), budget);
-    lod.shapes.push_back(mdlx::BuildShape(subparts, static_cast<uint32_t>(model->bones.size())));
+    const std::vector<Subpart> subparts =
+        ReadSubparts(file, geometryHeader, static_cast<uint32_t>(model->bones.size()), budget);
+    lod.shapes.push_back(BuildShape(subparts, static_cast<uint32_t>(model->bones.size())));
 
-    mdlx::ReadTextures(file, textureEntry, *model, gs, budget);
+    ReadTextures(file, textureEntry, *model, gs, budget);
     return model;
 }
 
-TextureLayout DescribeMdlxTextures(std::span<const uint8_t> bytes) {
+TextureLayout DescribeFileTextures(std::span<const uint8_t> bytes) {
     const ByteReader file(bytes);
-    return mdlx::DescribeTextures(file, file.U32(kTextureEntryOffset));
+    return DescribeTextures(file, file.U32(kTextureEntryOffset));
 }
 
-}  // namespace vertigon
+}  // namespace vertigon::mdlx

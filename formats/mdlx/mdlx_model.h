@@ -11,15 +11,15 @@
 #include "formats/texture_layout.h"
 #include "scene/model.h"
 
-namespace vertigon {
+namespace vertigon::mdlx {
 
 // The model of the file, without its companion file; textures are unswizzled through `gs`. The
 // decoding is charged to a work budget made from the file's size and never above `maxWorkBytes`.
 // Throws FormatError when the file does not hold what it claims or asks for more work than that.
-std::unique_ptr<Model> BuildMdlxModel(std::span<const uint8_t> file, GsMemoryImage& gs,
-                                      uint64_t maxWorkBytes = WorkBudget::kMaxBytes);
+std::unique_ptr<Model> BuildModel(std::span<const uint8_t> file, GsMemoryImage& gs,
+                                  uint64_t maxWorkBytes = WorkBudget::kMaxBytes);
 
 // Where the file keeps its textures' index images and palettes. Throws FormatError as above.
-TextureLayout DescribeMdlxTextures(std::span<const uint8_t> file);
+TextureLayout DescribeFileTextures(std::span<const uint8_t> file);
 
-}  // namespace vertigon
+}  // namespace vertigon::mdlx

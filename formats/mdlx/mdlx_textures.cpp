@@ -58,12 +58,15 @@ Container ReadContainer(const ByteReader& file, uint64_t entry) {
     return c;
 }
 
+// Where palette p starts: the first of its 16 pieces, in the slot the palette order gives it.
+uint64_t PaletteStart(const Container& c, uint32_t p) {
+    const uint64_t slot = kPaletteSlotOrder[p % 8] + 8 * uint64_t{p / 8};
+    return ByteReader::Add(c.paletteData, (slot / 4) * kPaletteBlockBytes + (slot % 4) * kPalettePieceBytes);
+}
+
 // Palette p: its raw 1024 bytes assembled from 16 pieces, then the B, G, R, A copy.
 void ReadPalette(const ByteReader& file, const Container& c, uint32_t p, Model& model) {
-    const uint64_t slot = kPaletteSlotOrder[p % 8] + 8 * uint64_t{p / 8};
-    const uint64_t source =
-        ByteReader::Add(c.paletteData, (slot / 4) * kPaletteBlockBytes + (slot % 4) * kPalettePieceBytes);
-    const auto block = file.Bytes(source, 3 * 1024 + 3 * 256 + kPalettePieceBytes);
+    const auto block = file.Bytes(PaletteStart(c, p), 3 * 1024 + 3 * 256 + kPalettePieceBytes);
     const std::span<uint8_t, kPaletteSlotBytes> palette = model.PaletteSlot(static_cast<int32_t>(p));
     for (size_t r = 0; r < 4; ++r) {
         for (size_t col = 0; col < 4; ++col) {
@@ -73,33 +76,54 @@ void ReadPalette(const ByteReader& file, const Container& c, uint32_t p, Model& 
     ConvertPalette(palette.first<kPaletteBytes>(), palette.last<kPaletteBytes>());
 }
 
+// One texture's upload: `bytes` of index words at `offset`, `width` words by `rows` rows.
+struct Upload {
+    uint32_t texture = 0;
+    uint64_t offset = 0;
+    uint32_t width = 0;
+    uint32_t rows = 0;
+    uint64_t bytes = 0;
+
+    // In 64-word units, as the unswizzle takes them: the buffer's and the part read of it.
+    uint32_t bufferWidth() const { return width / 64; }
+    uint32_t readWidth() const { return static_cast<uint32_t>(uint64_t{width} * 2 / 64); }
+};
+
+// Texture k uses palette k; those past the palettes use palette 0.
+int32_t PaletteOf(const Container& c, uint32_t k) { return k < c.paletteCount ? static_cast<int32_t>(k) : 0; }
+
+// Calls `visit` with each upload in turn. Uploads follow one another from the pixel data on;
+// they stop where the cursor passes the palette data, leaving the remaining textures empty.
+// `visit` checks that the upload's bytes lie in the file before the walk moves past them.
+template <typename Visit>
+void ForEachUpload(const ByteReader& file, const Container& c, Visit visit) {
+    uint64_t cursor = c.pixels;
+    for (uint32_t k = 0; k < c.textureCount; ++k) {
+        if (cursor > c.paletteData) break;
+        const uint64_t sizeRecord = c.registers + kFirstUploadSize + uint64_t{k} * kRegisterRecordBytes;
+        const uint32_t w = file.U32(sizeRecord);
+        const uint32_t hr = file.U32(sizeRecord + 4);
+        const uint64_t bytes = ByteReader::Mul(ByteReader::Mul(w, hr), 4);
+        visit(Upload{k, cursor, w, hr, bytes});
+        cursor = ByteReader::Add(cursor, bytes);
+    }
+}
+
 }  // namespace
 
 TextureLayout DescribeTextures(const ByteReader& file, uint64_t entry) {
     const Container c = ReadContainer(file, entry);
     TextureLayout layout;
     for (uint32_t p = 0; p < std::min(c.textureCount, c.paletteCount); ++p) {
-        const uint64_t slot = kPaletteSlotOrder[p % 8] + 8 * uint64_t{p / 8};
-        const uint64_t source =
-            ByteReader::Add(c.paletteData, (slot / 4) * kPaletteBlockBytes + (slot % 4) * kPalettePieceBytes);
-        layout.palettes.push_back({source, true});
+        layout.palettes.push_back({PaletteStart(c, p), true});
     }
     layout.textures.resize(c.textureCount);
-    uint64_t cursor = c.pixels;
-    for (uint32_t k = 0; k < c.textureCount; ++k) {
-        if (cursor > c.paletteData) break;
-        const uint64_t uploadSize = c.registers + kFirstUploadSize + uint64_t{k} * kRegisterRecordBytes;
-        const uint32_t w = file.U32(uploadSize);
-        const uint32_t hr = file.U32(uploadSize + 4);
-        const uint64_t bytes = ByteReader::Mul(ByteReader::Mul(w, hr), 4);
-        file.Require(cursor, bytes);
-        if (bytes != 0 && !layout.palettes.empty()) {
-            const auto readWidth = static_cast<uint32_t>(uint64_t{w} * 2 / 64);
-            layout.textures[k] = {static_cast<int32_t>(layout.images.size()), k < c.paletteCount ? static_cast<int32_t>(k) : 0};
-            layout.images.push_back({cursor, 2 * w, 2 * hr, true, w / 64, readWidth});
-        }
-        cursor += bytes;
-    }
+    ForEachUpload(file, c, [&](const Upload& u) {
+        file.Require(u.offset, u.bytes);
+        if (u.bytes == 0 || layout.palettes.empty()) return;
+        layout.textures[u.texture] = {static_cast<int32_t>(layout.images.size()), PaletteOf(c, u.texture)};
+        layout.images.push_back({u.offset, 2 * u.width, 2 * u.rows, true, u.bufferWidth(), u.readWidth()});
+    });
     return layout;
 }
 
@@ -111,34 +135,24 @@ void ReadTextures(const ByteReader& file, uint64_t entry, Model& model, GsMemory
     model.AllocatePalettes(c.paletteCount);
     for (uint32_t p = 0; p < std::min(c.textureCount, c.paletteCount); ++p) ReadPalette(file, c, p, model);
 
-    // Uploads follow one another from the pixel data on; they stop where the cursor passes the
-    // palette data, leaving the remaining textures empty.
     std::vector<uint8_t> indices;
-    uint64_t cursor = c.pixels;
-    for (uint32_t k = 0; k < c.textureCount; ++k) {
-        if (cursor > c.paletteData) break;
-        const uint64_t uploadSize = c.registers + kFirstUploadSize + uint64_t{k} * kRegisterRecordBytes;
-        const uint32_t w = file.U32(uploadSize);
-        const uint32_t hr = file.U32(uploadSize + 4);
-        const uint64_t bytes = ByteReader::Mul(ByteReader::Mul(w, hr), 4);
+    ForEachUpload(file, c, [&](const Upload& u) {
+        const uint32_t k = u.texture, w = u.width, hr = u.rows;
         // Each word holds four indices, each becoming four bytes of pixels.
-        budget.Take(bytes, 16, "texture pixels");
-        const auto words = file.Bytes(cursor, bytes);
-        const auto readWidth = static_cast<uint32_t>(uint64_t{w} * 2 / 64);
-        if (!UnswizzlePsmt8(gs, words, w, hr, w / 64, readWidth, indices)) {
+        budget.Take(u.bytes, 16, "texture pixels");
+        const auto words = file.Bytes(u.offset, u.bytes);
+        if (!UnswizzlePsmt8(gs, words, w, hr, u.bufferWidth(), u.readWidth(), indices)) {
             Refuse("texture " + std::to_string(k) + " (" + std::to_string(w) + " x " + std::to_string(hr) +
-                              " words) does not fit the graphics memory");
+                   " words) does not fit the graphics memory");
         }
         Texture& texture = model.textures[k];
         texture.width = static_cast<int32_t>(2 * w);
         texture.height = static_cast<int32_t>(2 * hr);
         if (!indices.empty()) {
             if (c.paletteCount == 0) Refuse("texture " + std::to_string(k) + " has no palette");
-            const int32_t palette = k < c.paletteCount ? static_cast<int32_t>(k) : 0;
-            IndicesToPixels(indices, model.ConvertedPalette(palette), ExpandConsoleAlpha, texture.pixels);
+            IndicesToPixels(indices, model.ConvertedPalette(PaletteOf(c, k)), ExpandConsoleAlpha, texture.pixels);
         }
-        cursor += bytes;
-    }
+    });
 }
 
 }  // namespace vertigon::mdlx

@@ -4,7 +4,7 @@
 
 #include "formats/load_error.h"
 
-namespace vertigon {
+namespace vertigon::raw {
 
 namespace {
 
@@ -18,12 +18,12 @@ public:
     explicit ChunkTreeReader(const ByteReader& file)
         : file_(file), nodesLeft_(file.size() / 4 + 1) {}
 
-    RawChunk Read(uint64_t offset, int depth) {
+    Chunk Read(uint64_t offset, int depth) {
         if (depth > kMaxDepth) Refuse("the chunk tree is nested too deeply");
         if (nodesLeft_-- == 0) Refuse("the chunk tree names more chunks than the file holds");
-        file_.Require(offset, RawChunk::kHeaderBytes);
+        file_.Require(offset, Chunk::kHeaderBytes);
 
-        RawChunk chunk;
+        Chunk chunk;
         std::memcpy(chunk.tag, file_.Bytes(offset, 4).data(), 4);
         chunk.kept = file_.U32(offset + 8);
         chunk.count = file_.U32(offset + 12);
@@ -52,14 +52,14 @@ private:
 
 }  // namespace
 
-RawChunk ReadRawChunkTree(const ByteReader& file) { return ChunkTreeReader(file).Read(0, 0); }
+Chunk ReadChunkTree(const ByteReader& file) { return ChunkTreeReader(file).Read(0, 0); }
 
-const RawChunk* FindChunk(const RawChunk& node, std::string_view tag) {
+const Chunk* FindChunk(const Chunk& node, std::string_view tag) {
     if (node.HasTag(tag)) return &node;
-    for (const RawChunk& child : node.children) {
-        if (const RawChunk* found = FindChunk(child, tag)) return found;
+    for (const Chunk& child : node.children) {
+        if (const Chunk* found = FindChunk(child, tag)) return found;
     }
     return nullptr;
 }
 
-}  // namespace vertigon
+}  // namespace vertigon::raw

@@ -10,9 +10,9 @@
 
 #include "formats/byte_reader.h"
 
-namespace vertigon {
+namespace vertigon::raw {
 
-struct RawChunk {
+struct Chunk {
     static constexpr uint64_t kHeaderBytes = 48;
 
     char tag[5] = {};      // four characters, zero-terminated
@@ -20,7 +20,7 @@ struct RawChunk {
     uint32_t count = 0;    // children of a container, entries of "@FTE" and "@FCT"
     std::string name;
     uint64_t offset = 0;   // of the header in the file; offsets inside a chunk count from here
-    std::vector<RawChunk> children;  // containers only
+    std::vector<Chunk> children;  // containers only
 
     uint64_t dataOffset() const { return offset + kHeaderBytes; }
     bool HasTag(std::string_view t) const { return std::string_view(tag) == t; }
@@ -28,10 +28,10 @@ struct RawChunk {
 
 // Reads the tree whose root header lies at file offset 0. Throws FormatError when a chunk lies
 // outside the file or the tree is unreasonably deep or large (shared or looping child positions).
-RawChunk ReadRawChunkTree(const ByteReader& file);
+Chunk ReadChunkTree(const ByteReader& file);
 
 // The node itself when it carries `tag`, otherwise the first match among its children, each
 // searched depth-first; null when there is none.
-const RawChunk* FindChunk(const RawChunk& node, std::string_view tag);
+const Chunk* FindChunk(const Chunk& node, std::string_view tag);
 
-}  // namespace vertigon
+}  // namespace vertigon::raw

@@ -6,7 +6,7 @@
 #include "formats/work_budget.h"
 #include "formats/raw/raw_packet.h"
 
-namespace vertigon {
+namespace vertigon::raw {
 
 namespace {
 
@@ -18,7 +18,7 @@ constexpr uint64_t kBytesPerUnit = 256;
 
 class GeometryBuilder {
 public:
-    GeometryBuilder(const ByteReader& file, const RawChunk& chunk, const RawMaterialMap& map, uint32_t imageCount,
+    GeometryBuilder(const ByteReader& file, const Chunk& chunk, const MaterialMap& map, uint32_t imageCount,
                     Model& model, WorkBudget& budget)
         : file_(file),
           start_(chunk.offset),
@@ -30,8 +30,8 @@ public:
 
     void Build(uint64_t data) {
         const uint32_t lodCount = file_.U16(data);
-        if (lodCount > RawMaterialMap::kLists) {
-            Refuse("the file has ", lodCount, " levels of detail; at most ", RawMaterialMap::kLists, " are supported");
+        if (lodCount > MaterialMap::kLists) {
+            Refuse("the file has ", lodCount, " levels of detail; at most ", MaterialMap::kLists, " are supported");
         }
         file_.RequireArray(data + 4, lodCount, 4);
         model_.lods.resize(lodCount);
@@ -52,8 +52,8 @@ private:
 
         const uint32_t shapeCount = file_.U32(record);
         file_.RequireArray(record + 4, shapeCount, 2);
-        if (shapeCount > RawMaterialMap::kShapes) {
-            Refuse("Lod ", index, " has ", shapeCount, " shapes; at most ", RawMaterialMap::kShapes, " are supported");
+        if (shapeCount > MaterialMap::kShapes) {
+            Refuse("Lod ", index, " has ", shapeCount, " shapes; at most ", MaterialMap::kShapes, " are supported");
         }
         Spend(shapeCount);
         lod.shapes.resize(shapeCount);
@@ -86,10 +86,10 @@ private:
 
     // Material j of every batch of shape s comes from MaterialMap list j.
     void AddMaterials(uint32_t shapeIndex, Batch& batch) {
-        batch.materials.resize(RawMaterialMap::kLists);
-        for (int j = 0; j < RawMaterialMap::kLists; ++j) {
+        batch.materials.resize(MaterialMap::kLists);
+        for (int j = 0; j < MaterialMap::kLists; ++j) {
             Material& material = batch.materials[j];
-            const RawMaterialMap::Slot* slot = map_.Find(j, shapeIndex);
+            const MaterialMap::Slot* slot = map_.Find(j, shapeIndex);
             if (!slot) {
                 material.hidden = true;
                 continue;
@@ -114,9 +114,9 @@ private:
         Spend(packetCount);
         for (uint32_t p = 0; p < packetCount; ++p) {
             const uint64_t descriptorAt = ByteReader::Add(start_, file_.U16(table + 2 * uint64_t{p}));
-            const RawPacketDescriptor descriptor = ReadRawPacketDescriptor(file_, descriptorAt, start_);
+            const PacketDescriptor descriptor = ReadPacketDescriptor(file_, descriptorAt, start_);
             Spend(uint64_t{descriptor.vertexCount} + descriptor.stripCount);
-            DecodeRawPacket(file_, descriptor, packet_);
+            DecodePacket(file_, descriptor, packet_);
             AddPacket(mirrored, shape, batch);
         }
     }
@@ -128,10 +128,10 @@ private:
         if (mirrored) AddVertices(first + n, -1.0f, shape);
 
         // A window over the last three strip entries; an entry flagged 0 closes a triangle.
-        const std::vector<RawStripEntry>& strip = packet_.strip;
+        const std::vector<StripEntry>& strip = packet_.strip;
         for (size_t k = 2; k < strip.size(); ++k) {
             if (strip[k].flag != kFlagEmit) continue;
-            const RawStripEntry* corners[3] = {&strip[k - 2], &strip[k - 1], &strip[k]};
+            const StripEntry* corners[3] = {&strip[k - 2], &strip[k - 1], &strip[k]};
             Triangle triangle = MakeTriangle(corners, first);
             batch.triangles.push_back(triangle);
             if (mirrored) {
@@ -157,10 +157,10 @@ private:
         }
     }
 
-    Triangle MakeTriangle(const RawStripEntry* const (&corners)[3], int32_t first) const {
+    Triangle MakeTriangle(const StripEntry* const (&corners)[3], int32_t first) const {
         Triangle triangle;
         for (int c = 0; c < 3; ++c) {
-            const RawStripEntry& e = *corners[c];
+            const StripEntry& e = *corners[c];
             const auto vertexCount = static_cast<unsigned>(packet_.positions.size());
             const auto coordCount = static_cast<unsigned>(packet_.coords.size());
             if (e.vertex >= vertexCount) Refuse("a strip names vertex ", e.vertex, " of a packet of ", vertexCount);
@@ -178,19 +178,19 @@ private:
 
     const ByteReader& file_;
     const uint64_t start_;
-    const RawMaterialMap& map_;
+    const MaterialMap& map_;
     const uint32_t imageCount_;
     const uint32_t paletteCount_;
     Model& model_;
     WorkBudget& budget_;
-    RawPacket packet_;  // decoding storage shared by every packet
+    Packet packet_;  // decoding storage shared by every packet
 };
 
 }  // namespace
 
-void ReadRawGeometry(const ByteReader& file, const RawChunk& chunk, const RawMaterialMap& map, uint32_t imageCount,
-                     Model& model, WorkBudget& budget) {
+void ReadGeometry(const ByteReader& file, const Chunk& chunk, const MaterialMap& map, uint32_t imageCount,
+                  Model& model, WorkBudget& budget) {
     GeometryBuilder(file, chunk, map, imageCount, model, budget).Build(chunk.dataOffset());
 }
 
-}  // namespace vertigon
+}  // namespace vertigon::raw

@@ -7,7 +7,7 @@
 #include "formats/work_budget.h"
 #include "scene/model.h"
 
-namespace vertigon {
+namespace vertigon::raw {
 
 // Builds the model's Lods, one Shape per shape record and one Batch per mesh, with materials
 // from `map`. `imageCount` is the number of texture images; the model's palettes must be read.
@@ -15,7 +15,7 @@ namespace vertigon {
 // a Lod, strip entries naming a vertex or coordinate the packet lacks, list entries naming a
 // shape the Lod lacks, materials naming an image or palette the file lacks, or more records
 // than `budget` allows.
-void ReadRawGeometry(const ByteReader& file, const RawChunk& chunk, const RawMaterialMap& map,
-                     uint32_t imageCount, Model& model, WorkBudget& budget);
+void ReadGeometry(const ByteReader& file, const Chunk& chunk, const MaterialMap& map,
+                  uint32_t imageCount, Model& model, WorkBudget& budget);
 
-}  // namespace vertigon
+}  // namespace vertigon::raw

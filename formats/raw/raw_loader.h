@@ -21,12 +21,16 @@ public:
     const char* FormatName() const override { return "RAW"; }
 };
 
+}  // namespace vertigon
+
+namespace vertigon::raw {
+
 // Builds the model held by a RAW file's bytes, unswizzling its textures through `gs`, within
 // the work budget of the file's size (at most `maxWorkBytes`); throws LoadError when there is none.
-std::unique_ptr<Model> LoadRawModel(std::span<const uint8_t> file, GsMemoryImage& gs,
-                                    uint64_t maxWorkBytes = WorkBudget::kMaxBytes);
+std::unique_ptr<Model> LoadModel(std::span<const uint8_t> file, GsMemoryImage& gs,
+                                 uint64_t maxWorkBytes = WorkBudget::kMaxBytes);
 
 // Where a RAW file keeps its textures' index images and palettes; throws LoadError as above.
-TextureLayout DescribeRawFileTextures(std::span<const uint8_t> file);
+TextureLayout DescribeFileTextures(std::span<const uint8_t> file);
 
-}  // namespace vertigon
+}  // namespace vertigon::raw

@@ -5,7 +5,7 @@
 
 #include "formats/load_error.h"
 
-namespace vertigon {
+namespace vertigon::raw {
 
 namespace {
 
@@ -16,7 +16,7 @@ struct ListEntry {
 
 }  // namespace
 
-RawMaterialMap ReadRawMaterialMap(const ByteReader& file, const RawChunk& chunk) {
+MaterialMap ReadMaterialMap(const ByteReader& file, const Chunk& chunk) {
     const uint64_t start = chunk.offset;
     const uint64_t data = chunk.dataOffset();
     const uint32_t selectorCount = file.U8(data + 1);
@@ -28,11 +28,11 @@ RawMaterialMap ReadRawMaterialMap(const ByteReader& file, const RawChunk& chunk)
     file.RequireArray(pairs, pairCount, 2);
     file.Require(header, 24);
 
-    RawMaterialMap map;
+    MaterialMap map;
     // An entry of an unknown encoding repeats the one read before it, across lists.
     ListEntry previous;
     bool havePrevious = false;
-    for (int list = 0; list < RawMaterialMap::kLists; ++list) {
+    for (int list = 0; list < MaterialMap::kLists; ++list) {
         const uint8_t encoding = file.U8(header + 2 + list);
         uint64_t at = ByteReader::Add(header, file.U16(header + 8 + 2 * list));
         const uint32_t count = file.U16(header + 16 + 2 * list);
@@ -60,8 +60,8 @@ RawMaterialMap ReadRawMaterialMap(const ByteReader& file, const RawChunk& chunk)
             }
             const uint32_t pair = file.U8(selectors + 3 * uint64_t{entry.selector});
             if (pair >= pairCount) Refuse("material list ", list, " names texture pair ", pair, " of ", pairCount);
-            static_assert(RawMaterialMap::kShapes > 0xFF, "a shape index is one byte and always has a slot");
-            RawMaterialMap::Slot& slot = map.slots[list][entry.shape];
+            static_assert(MaterialMap::kShapes > 0xFF, "a shape index is one byte and always has a slot");
+            MaterialMap::Slot& slot = map.slots[list][entry.shape];
             slot.present = true;
             slot.textureIndex = file.U8(pairs + 2 * uint64_t{pair});
             slot.paletteIndex = file.U8(pairs + 2 * uint64_t{pair} + 1);
@@ -71,4 +71,4 @@ RawMaterialMap ReadRawMaterialMap(const ByteReader& file, const RawChunk& chunk)
     return map;
 }
 
-}  // namespace vertigon
+}  // namespace vertigon::raw

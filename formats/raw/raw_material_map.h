@@ -9,9 +9,9 @@
 #include "formats/byte_reader.h"
 #include "formats/raw/raw_chunks.h"
 
-namespace vertigon {
+namespace vertigon::raw {
 
-struct RawMaterialMap {
+struct MaterialMap {
     static constexpr int kLists = 4;      // one per level of detail
     static constexpr int kShapes = 400;   // slots per list
 
@@ -31,6 +31,6 @@ struct RawMaterialMap {
 
 // Throws FormatError when a list, selector entry or pair lies outside the file, or an entry
 // names a selector or pair beyond its array.
-RawMaterialMap ReadRawMaterialMap(const ByteReader& file, const RawChunk& chunk);
+MaterialMap ReadMaterialMap(const ByteReader& file, const Chunk& chunk);
 
-}  // namespace vertigon
+}  // namespace vertigon::raw

@@ -2,7 +2,7 @@
 
 #include "scene/model.h"
 
-namespace vertigon {
+namespace vertigon::raw {
 
 namespace {
 
@@ -34,7 +34,7 @@ private:
     uint64_t at_;
 };
 
-void ReadColours(const ByteReader& file, Cursor& cursor, RawPacket& packet) {
+void ReadColours(const ByteReader& file, Cursor& cursor, Packet& packet) {
     packet.colours.clear();
     const uint8_t command = file.U8(cursor.at() + 7);
     const uint32_t count = file.U8(cursor.at() + 6);
@@ -67,7 +67,7 @@ void ReadColours(const ByteReader& file, Cursor& cursor, RawPacket& packet) {
 
 }  // namespace
 
-float DecodeRawFixedPoint(uint16_t x) {
+float DecodeFixedPoint(uint16_t x) {
     const auto magnitude = [](uint16_t v) {
         return static_cast<float>((v >> 4) & 0x7FF) + static_cast<float>(v & 0xF) / 16.0f;
     };
@@ -75,9 +75,9 @@ float DecodeRawFixedPoint(uint16_t x) {
     return -magnitude(static_cast<uint16_t>(~x));
 }
 
-RawPacketDescriptor ReadRawPacketDescriptor(const ByteReader& file, uint64_t offset, uint64_t chunkStart) {
-    file.Require(offset, RawPacketDescriptor::kBytes);
-    RawPacketDescriptor d;
+PacketDescriptor ReadPacketDescriptor(const ByteReader& file, uint64_t offset, uint64_t chunkStart) {
+    file.Require(offset, PacketDescriptor::kBytes);
+    PacketDescriptor d;
     d.vifOffset = ByteReader::Add(chunkStart, file.U32(offset));
     d.coordCount = file.U16(offset + 22);
     d.influenceCount = (file.U8(offset + 25) & 0x0F) + 1u;
@@ -86,7 +86,7 @@ RawPacketDescriptor ReadRawPacketDescriptor(const ByteReader& file, uint64_t off
     return d;
 }
 
-void DecodeRawPacket(const ByteReader& file, const RawPacketDescriptor& d, RawPacket& packet) {
+void DecodePacket(const ByteReader& file, const PacketDescriptor& d, Packet& packet) {
     Cursor cursor(file, d.vifOffset);
     const uint32_t n = d.vertexCount;
 
@@ -103,8 +103,8 @@ void DecodeRawPacket(const ByteReader& file, const RawPacketDescriptor& d, RawPa
     packet.normals.resize(n);
     for (uint32_t i = 0; i < n; ++i) {
         const uint64_t at = normals + 8 * uint64_t{i};
-        packet.normals[i] = {DecodeRawFixedPoint(file.U16(at)), DecodeRawFixedPoint(file.U16(at + 2)),
-                             DecodeRawFixedPoint(file.U16(at + 4))};
+        packet.normals[i] = {DecodeFixedPoint(file.U16(at)), DecodeFixedPoint(file.U16(at + 2)),
+                             DecodeFixedPoint(file.U16(at + 4))};
     }
 
     // Influences (bone slots, then weights): one bone serves the whole model, so skip them.
@@ -121,8 +121,8 @@ void DecodeRawPacket(const ByteReader& file, const RawPacketDescriptor& d, RawPa
     packet.coords.resize(d.coordCount);
     for (uint32_t i = 0; i < d.coordCount; ++i) {
         const uint64_t at = coords + 4 * uint64_t{i};
-        packet.coords[i] = {DecodeRawFixedPoint(file.U16(at)) * kCoordScale,
-                            DecodeRawFixedPoint(file.U16(at + 2)) * kCoordScale};
+        packet.coords[i] = {DecodeFixedPoint(file.U16(at)) * kCoordScale,
+                            DecodeFixedPoint(file.U16(at + 2)) * kCoordScale};
     }
 
     cursor.Skip(kVifCodeBytes);
@@ -138,4 +138,4 @@ void DecodeRawPacket(const ByteReader& file, const RawPacketDescriptor& d, RawPa
     }
 }
 
-}  // namespace vertigon
+}  // namespace vertigon::raw

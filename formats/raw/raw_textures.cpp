@@ -6,7 +6,7 @@
 #include "formats/ps2/gs_memory.h"
 #include "formats/indexed_pixels.h"
 
-namespace vertigon {
+namespace vertigon::raw {
 
 namespace {
 
@@ -23,7 +23,7 @@ struct ImageEntry {
     uint64_t pixelOffset = 0;
 };
 
-ImageEntry ReadImageEntry(const ByteReader& file, const RawChunk& chunk, uint32_t k) {
+ImageEntry ReadImageEntry(const ByteReader& file, const Chunk& chunk, uint32_t k) {
     const uint64_t entry = chunk.dataOffset() + kImageTableOffset + kImageEntryBytes * k;
     ImageEntry image;
     image.widthWords = file.U16(entry + 10);
@@ -34,7 +34,7 @@ ImageEntry ReadImageEntry(const ByteReader& file, const RawChunk& chunk, uint32_
 
 }  // namespace
 
-void ReadRawPalettes(const ByteReader& file, const RawChunk& chunk, Model& model) {
+void ReadPalettes(const ByteReader& file, const Chunk& chunk, Model& model) {
     const uint64_t table = chunk.dataOffset();
     file.RequireArray(table, chunk.count, kPaletteEntryBytes);
     model.AllocatePalettes(chunk.count);
@@ -48,8 +48,8 @@ void ReadRawPalettes(const ByteReader& file, const RawChunk& chunk, Model& model
     }
 }
 
-void ReadRawTextures(const ByteReader& file, const RawChunk& chunk, Model& model, GsMemoryImage& gs,
-                     WorkBudget& budget) {
+void ReadTextures(const ByteReader& file, const Chunk& chunk, Model& model, GsMemoryImage& gs,
+                  WorkBudget& budget) {
     const uint32_t imageCount = chunk.count;
     const uint64_t paletteCount = static_cast<uint64_t>(model.paletteCount());
     file.RequireArray(chunk.dataOffset() + kImageTableOffset, imageCount, kImageEntryBytes);
@@ -85,7 +85,7 @@ void ReadRawTextures(const ByteReader& file, const RawChunk& chunk, Model& model
     }
 }
 
-TextureLayout DescribeRawTextures(const ByteReader& file, const RawChunk& images, const RawChunk& palettes) {
+TextureLayout DescribeTextures(const ByteReader& file, const Chunk& images, const Chunk& palettes) {
     TextureLayout layout;
     const uint64_t table = palettes.dataOffset();
     file.RequireArray(table, palettes.count, kPaletteEntryBytes);
@@ -105,4 +105,4 @@ TextureLayout DescribeRawTextures(const ByteReader& file, const RawChunk& images
     return layout;
 }
 
-}  // namespace vertigon
+}  // namespace vertigon::raw

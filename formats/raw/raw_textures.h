@@ -9,19 +9,19 @@
 #include "formats/work_budget.h"
 #include "scene/model.h"
 
-namespace vertigon {
+namespace vertigon::raw {
 
 // Fills the model's palette slots from the "@FCT" chunk.
-void ReadRawPalettes(const ByteReader& file, const RawChunk& chunk, Model& model);
+void ReadPalettes(const ByteReader& file, const Chunk& chunk, Model& model);
 
 // Fills the model's textures from the "@FTE" chunk: Texture Np x k + p is image k coloured with
 // palette p, where Np is the model's palette count; the images are unswizzled through `gs`.
-// Call after ReadRawPalettes.
-void ReadRawTextures(const ByteReader& file, const RawChunk& chunk, Model& model, GsMemoryImage& gs,
-                     WorkBudget& budget);
+// Call after ReadPalettes.
+void ReadTextures(const ByteReader& file, const Chunk& chunk, Model& model, GsMemoryImage& gs,
+                  WorkBudget& budget);
 
 // Where the "@FTE" and "@FCT" chunks keep the images and palettes: texture Np x k + p is
 // image k with palette p.
-TextureLayout DescribeRawTextures(const ByteReader& file, const RawChunk& images, const RawChunk& palettes);
+TextureLayout DescribeTextures(const ByteReader& file, const Chunk& images, const Chunk& palettes);
 
-}  // namespace vertigon
+}  // namespace vertigon::raw

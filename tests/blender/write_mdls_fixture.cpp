@@ -57,16 +57,8 @@ int main(int argc, char** argv) {
         return 64;
     }
     const std::filesystem::path dir = argv[1];
-    MsetDescription m;
-    uint32_t offset = 0x40;
-    for (float scale : {1.0f, 2.0f}) {
-        const std::vector<uint8_t> block = WriteTestAnimationBlock(Bend(scale));
-        m.offsets.push_back(offset);
-        m.blocks.emplace_back(offset, block);
-        offset += static_cast<uint32_t>(block.size() + 16);
-    }
-    m.bytesAfterList = offset;
-    const bool written = Write(dir / "chain.mdls", WriteMdls(Chain())) && Write(dir / "chain.mset", WriteMset(m)) &&
+    const bool written = Write(dir / "chain.mdls", WriteMdls(Chain())) &&
+                         Write(dir / "chain.mset", WriteTestAnimationMset({Bend(1.0f), Bend(2.0f)})) &&
                          Write(dir / "chain-image.bin", CompressedTestProgramImage());
     if (!written) {
         std::fprintf(stderr, "write_mdls_fixture: cannot write into %s\n", dir.c_str());

@@ -242,16 +242,7 @@ TestAnimation Sway(float timeScale) {
 
 std::unique_ptr<Model> LoadMdlsWithSways(MdlsLoader& loader, const LoadContext& context, const TempDir& dir,
                                          bool crowded = false) {
-    MsetDescription m;
-    uint32_t offset = 0x40;
-    for (float scale : {1.0f, 4.0f}) {
-        const std::vector<uint8_t> block = WriteTestAnimationBlock(Sway(scale));
-        m.offsets.push_back(offset);
-        m.blocks.emplace_back(offset, block);
-        offset += static_cast<uint32_t>(block.size() + 16);
-    }
-    m.bytesAfterList = offset;
-    dir.Write("ladder.mset", WriteMset(m));
+    dir.Write("ladder.mset", WriteTestAnimationMset({Sway(1.0f), Sway(4.0f)}));
     return loader.Load(dir.Write("ladder.mdls", WriteMdls(InfluenceLadder(crowded))), context);
 }
 

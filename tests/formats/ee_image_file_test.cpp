@@ -41,7 +41,7 @@ std::string Refused(const std::string& path, const std::string& why) {
 
 std::string RefusalOf(const std::string& path) {
     try {
-        ReadEeImage(path);
+        mdls::ReadEeImage(path);
     } catch (const EeImageError& e) {
         return e.what();
     }
@@ -49,27 +49,27 @@ std::string RefusalOf(const std::string& path) {
 }
 
 TEST(EeImageFile, TheDataDirectoryComesBeforeTheExecutablesFolder) {
-    EXPECT_EQ(DefaultEeImagePlaces("/data", "/home/u", "/opt/vertigon"),
+    EXPECT_EQ(mdls::DefaultEeImagePlaces("/data", "/home/u", "/opt/vertigon"),
               (std::vector<std::string>{"/data/vertigon/ee-image.bin", "/opt/vertigon/ee-image.bin"}));
-    EXPECT_EQ(DefaultEeImagePlaces("", "/home/u", "/opt/vertigon"),
+    EXPECT_EQ(mdls::DefaultEeImagePlaces("", "/home/u", "/opt/vertigon"),
               (std::vector<std::string>{"/home/u/.local/share/vertigon/ee-image.bin", "/opt/vertigon/ee-image.bin"}));
-    EXPECT_EQ(DefaultEeImagePlaces(nullptr, nullptr, ""), std::vector<std::string>{});
+    EXPECT_EQ(mdls::DefaultEeImagePlaces(nullptr, nullptr, ""), std::vector<std::string>{});
 }
 
 TEST(EeImageFile, AGivenPathWinsAndTheSearchFindsTheDataDirectoryCopy) {
     TempDir dir;
     LoaderOptions options;
     options.eeImagePath = "/nowhere/image.bin";
-    EXPECT_EQ(ChooseEeImage(options), "/nowhere/image.bin");
+    EXPECT_EQ(mdls::ChooseEeImage(options), "/nowhere/image.bin");
 
     const std::string saved = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
     const bool had = std::getenv("XDG_DATA_HOME") != nullptr;
     setenv("XDG_DATA_HOME", dir.path().c_str(), 1);
     LoaderOptions search;
     const std::string found = dir.Write("vertigon/ee-image.bin", std::vector<uint8_t>{1});
-    EXPECT_EQ(ChooseEeImage(search), found);
+    EXPECT_EQ(mdls::ChooseEeImage(search), found);
     search.searchDefaultEeImagePlaces = false;
-    EXPECT_EQ(ChooseEeImage(search), "");
+    EXPECT_EQ(mdls::ChooseEeImage(search), "");
     if (had) {
         setenv("XDG_DATA_HOME", saved.c_str(), 1);
     } else {
@@ -80,8 +80,8 @@ TEST(EeImageFile, AGivenPathWinsAndTheSearchFindsTheDataDirectoryCopy) {
 TEST(EeImageFile, PlainAndCompressedImagesOfTheRightSizeAreTaken) {
     TempDir dir;
     const std::vector<uint8_t> image = ElfOfSize(kProgramImageSize);
-    EXPECT_EQ(ReadEeImage(dir.Write("plain.bin", image)), image);
-    EXPECT_EQ(ReadEeImage(dir.Write("packed.bin", Compress(image))), image);
+    EXPECT_EQ(mdls::ReadEeImage(dir.Write("plain.bin", image)), image);
+    EXPECT_EQ(mdls::ReadEeImage(dir.Write("packed.bin", Compress(image))), image);
 }
 
 TEST(EeImageFile, AnythingElseIsRefusedInOneLine) {
@@ -111,7 +111,7 @@ TEST(EeImageFile, TheEmulatorStartsFromACompressedImageFile) {
     testing::CapturingSink sink;
     auto status = std::make_shared<StatusSink>();
     status->SetEmulatorWriter([&sink](std::string_view text) { sink.Write(text); });
-    MdlsEmulator emulator(options, status);
+    mdls::Emulator emulator(options, status);
     ASSERT_NE(emulator.harness(), nullptr);
     EXPECT_EQ(sink.text(), "Init EE memory...\n");
     EXPECT_TRUE(emulator.unavailableReason().empty());

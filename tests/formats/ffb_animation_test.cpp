@@ -22,7 +22,7 @@ constexpr float kRotationUnit = static_cast<float>(90.0 * 0.0009765625 * 0.01744
 std::vector<std::unique_ptr<Animation>> Decode(const std::vector<FfaAnimationDesc>& animations) {
     const std::vector<uint8_t> bytes = testing::WriteFfa(animations);
     WorkBudget budget(WorkBudget::kMaxBytes);
-    return DecodeFfaAnimations(ByteReader(bytes), budget);
+    return ffb::DecodeAnimations(ByteReader(bytes), budget);
 }
 
 const KeyframeAnimation& Keyframes(const std::unique_ptr<Animation>& animation) {
@@ -30,7 +30,7 @@ const KeyframeAnimation& Keyframes(const std::unique_ptr<Animation>& animation) 
 }
 
 std::vector<float> RawSums(std::vector<uint8_t> bytes, uint32_t frames) {
-    return DecodeDeltaStream(ByteReader(bytes), 0, frames);
+    return ffb::DecodeDeltaStream(ByteReader(bytes), 0, frames);
 }
 
 // One bone whose nine channels are given.
@@ -110,7 +110,7 @@ TEST(FfbAnimation, BlockLengthsMoveTheValueStreamRoundedDownToEven) {
 }
 
 TEST(FfbAnimation, GroupsNamesAndPlaybackSpeed) {
-    const auto model = LoadFfbArchive(testing::SmallFfbArchive());
+    const auto model = ffb::LoadArchive(testing::SmallFfbArchive());
     ASSERT_EQ(model->animationGroupCount(), 4);
     const char* names[4] = {"Field animations", "Field battle animations", "Water animations",
                             "Water battle animations"};
@@ -131,7 +131,7 @@ TEST(FfbAnimation, GroupsNamesAndPlaybackSpeed) {
 TEST(FfbAnimation, ApplyingMoreTracksThanBonesPosesOnlyTheModelsBones) {
     FfaAnimationDesc wide{3, 5, std::vector<FfaChannelDesc>(45)};
     for (int bone = 0; bone < 5; ++bone) wide.channels[bone * 9 + 3] = ConstantChannel(static_cast<int16_t>(bone + 1));
-    const auto model = LoadFfbArchive(testing::PackTar(
+    const auto model = ffb::LoadArchive(testing::PackTar(
         {{"model.ffm", testing::WriteFfm(testing::SmallFfmModel())}, {"3.ffa", testing::WriteFfa({wide})}}));
     Animation& animation = *model->animationGroups[2].animations[0];
     EXPECT_EQ(static_cast<KeyframeAnimation&>(animation).trackCount(), 5);
@@ -146,7 +146,7 @@ TEST(FfbAnimation, MalformedMembersRefuseTheModel) {
     const std::vector<uint8_t> ffm = testing::WriteFfm(testing::SmallFfmModel());
     std::vector<uint8_t> ffa = testing::WriteFfa(testing::SmallFfaAnimations());
     const auto load = [&](std::vector<uint8_t> member) {
-        return LoadFfbArchive(testing::PackTar({{"model.ffm", ffm}, {"2.ffa", std::move(member)}}));
+        return ffb::LoadArchive(testing::PackTar({{"model.ffm", ffm}, {"2.ffa", std::move(member)}}));
     };
     EXPECT_NO_THROW(load(ffa));
     std::vector<uint8_t> broken = ffa;
@@ -161,9 +161,9 @@ TEST(FfbAnimation, MalformedMembersRefuseTheModel) {
 TEST(FfbAnimation, KeysBeyondTheBudgetAreRefused) {
     const std::vector<uint8_t> bytes = testing::WriteFfa({FfaAnimationDesc{1000, 2, std::vector<FfaChannelDesc>(18)}});
     WorkBudget small(1000 * 6 * sizeof(CurveKey));
-    EXPECT_THROW(DecodeFfaAnimations(ByteReader(bytes), small), FormatError);
+    EXPECT_THROW(ffb::DecodeAnimations(ByteReader(bytes), small), FormatError);
     WorkBudget enough(2 * 1000 * 6 * sizeof(CurveKey));
-    EXPECT_EQ(DecodeFfaAnimations(ByteReader(bytes), enough).size(), 1u);
+    EXPECT_EQ(ffb::DecodeAnimations(ByteReader(bytes), enough).size(), 1u);
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ namespace {
 std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
 
 std::string MemberText(std::span<const uint8_t> image, const char* name) {
-    const std::optional<ByteReader> member = FindArchiveMember(image, name);
+    const std::optional<ByteReader> member = ffb::FindArchiveMember(image, name);
     if (!member) return "<none>";
     return {member->data().begin(), member->data().end()};
 }
@@ -114,14 +114,14 @@ TEST(FfbArchive, PlainAndGzipArchivesReadAndLoadIdentically) {
     const std::vector<uint8_t> tar = testing::SmallFfbArchive();
     const std::string plain = dir.Write("plain.ffb", tar);
     const std::string packed = dir.Write("packed.FFB", testing::Gzip(tar));
-    EXPECT_EQ(ReadArchive(plain), tar);
-    EXPECT_EQ(ReadArchive(packed), tar);
+    EXPECT_EQ(ffb::ReadArchive(plain), tar);
+    EXPECT_EQ(ffb::ReadArchive(packed), tar);
     FfbLoader loader;
     Workspace workspace(testing::NoImageSearch());
     const auto a = loader.Load(plain, workspace.context());
     const auto b = loader.Load(packed, workspace.context());
     ExpectSameModel(*a, *b);
-    ExpectSameModel(*a, *LoadFfbArchive(tar));
+    ExpectSameModel(*a, *ffb::LoadArchive(tar));
     const std::vector<uint8_t> gzip = testing::Gzip(tar);
     ExpectSameModel(*a, *loader.LoadFromMemory(ModelBytes{gzip}, workspace.context()));
 }
@@ -143,28 +143,28 @@ TEST(FfbArchive, ArchivesAroundOneMebibyteReadWhole) {
     testing::TempDir dir;
     FfbLoader loader;
     Workspace workspace(testing::NoImageSearch());
-    for (size_t size : {kArchiveReadStep, kArchiveReadStep + 512, kArchiveReadStep - 512}) {
+    for (size_t size : {ffb::kArchiveReadStep, ffb::kArchiveReadStep + 512, ffb::kArchiveReadStep - 512}) {
         const SizedArchive archive = ArchiveOfSize(size);
         const std::vector<uint8_t>& tar = archive.tar;
         ASSERT_EQ(tar.size(), size);
         const std::string plain = dir.Write("plain.ffb", tar);
         const std::string packed = dir.Write("packed.ffb", testing::Gzip(tar));
-        EXPECT_EQ(ReadArchive(plain).size(), size);
-        EXPECT_EQ(ReadArchive(packed), tar);
-        EXPECT_EQ(MemberText(ReadArchive(packed), "filler"), std::string(archive.fillerBytes, 7));
+        EXPECT_EQ(ffb::ReadArchive(plain).size(), size);
+        EXPECT_EQ(ffb::ReadArchive(packed), tar);
+        EXPECT_EQ(MemberText(ffb::ReadArchive(packed), "filler"), std::string(archive.fillerBytes, 7));
         EXPECT_EQ(loader.Load(packed, workspace.context())->boneCount(), 3);
     }
 }
 
 TEST(FfbArchive, UnreadableAndCorruptFilesAreRefused) {
     testing::TempDir dir;
-    EXPECT_THROW(ReadArchive((dir.path() / "missing.ffb").string()), FileError);
-    EXPECT_THROW(ReadArchive(dir.path().string()), FileError);  // a directory
+    EXPECT_THROW(ffb::ReadArchive((dir.path() / "missing.ffb").string()), FileError);
+    EXPECT_THROW(ffb::ReadArchive(dir.path().string()), FileError);  // a directory
     std::vector<uint8_t> gz = testing::Gzip(testing::SmallFfbArchive());
     gz[gz.size() / 2] ^= 0x55;
     gz[gz.size() / 2 + 1] ^= 0x55;
     EXPECT_THROW(testing::LoadAlone(FfbLoader(), dir.Write("corrupt.ffb", gz)), LoadError);
-    EXPECT_EQ(ReadArchive(dir.Write("empty.ffb", std::vector<uint8_t>{})).size(), 0u);
+    EXPECT_EQ(ffb::ReadArchive(dir.Write("empty.ffb", std::vector<uint8_t>{})).size(), 0u);
     EXPECT_THROW(testing::LoadAlone(FfbLoader(), dir.Write("empty.ffb", std::vector<uint8_t>{})), FormatError);
 }
 

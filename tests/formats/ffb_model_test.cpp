@@ -22,7 +22,7 @@ using testing::FfmWeightEntry;
 using testing::FfmWeightListDesc;
 
 std::unique_ptr<Model> LoadFfm(const FfmDesc& desc) {
-    return LoadFfbArchive(testing::PackTar({{"model.ffm", testing::WriteFfm(desc)}}));
+    return ffb::LoadArchive(testing::PackTar({{"model.ffm", testing::WriteFfm(desc)}}));
 }
 
 // A one-bone model with one object and no weight lists, for tests that vary one thing.
@@ -56,19 +56,19 @@ std::vector<int32_t> Positions(const Triangle& t) {
 }
 
 TEST(FfbModel, TexelWordsDecodeToSixteenthsWithComplementedNegatives) {
-    EXPECT_EQ(DecodeTexel(0x0010), 1.0f);
-    EXPECT_EQ(DecodeTexel(0xFFEF), -1.0f);
-    EXPECT_EQ(DecodeTexel(0x0038), 3.5f);
-    EXPECT_EQ(DecodeTexel(0x7FFF), 2047.9375f);
-    EXPECT_EQ(DecodeTexel(testing::EncodeTexel(-12.25f)), -12.25f);
+    EXPECT_EQ(ffb::DecodeTexel(0x0010), 1.0f);
+    EXPECT_EQ(ffb::DecodeTexel(0xFFEF), -1.0f);
+    EXPECT_EQ(ffb::DecodeTexel(0x0038), 3.5f);
+    EXPECT_EQ(ffb::DecodeTexel(0x7FFF), 2047.9375f);
+    EXPECT_EQ(ffb::DecodeTexel(testing::EncodeTexel(-12.25f)), -12.25f);
 }
 
 TEST(FfbModel, ConsoleAlphaIsRoundedToEightBits) {
-    EXPECT_EQ(FfmAlpha(0x80), 255);
-    EXPECT_EQ(FfmAlpha(0x40), 128);  // 127.5 rounds up
-    EXPECT_EQ(FfmAlpha(1), 2);
-    EXPECT_EQ(FfmAlpha(0), 0);
-    EXPECT_EQ(FfmAlpha(0xFF), 252);  // 508 kept to 8 bits
+    EXPECT_EQ(ffb::ExpandAlphaRounded(0x80), 255);
+    EXPECT_EQ(ffb::ExpandAlphaRounded(0x40), 128);  // 127.5 rounds up
+    EXPECT_EQ(ffb::ExpandAlphaRounded(1), 2);
+    EXPECT_EQ(ffb::ExpandAlphaRounded(0), 0);
+    EXPECT_EQ(ffb::ExpandAlphaRounded(0xFF), 252);  // 508 kept to 8 bits
 }
 
 TEST(FfbModel, BonesPlacementAndStructure) {
@@ -144,7 +144,7 @@ TEST(FfbModel, TexturesPickTheirImageAndPaletteAcrossAlignedBlocks) {
     d.textures.push_back({2, 1, 2, 2});
     testing::FfmLayout layout;
     const std::vector<uint8_t> ffm = testing::WriteFfm(d, &layout);
-    const auto model = LoadFfbArchive(testing::PackTar({{"model.ffm", ffm}}));
+    const auto model = ffb::LoadArchive(testing::PackTar({{"model.ffm", ffm}}));
     ASSERT_EQ(model->textureCount(), 2);
     const Texture& t = model->textures[1];
     ASSERT_EQ(t.pixels.size(), 16u);
@@ -387,18 +387,18 @@ TEST(FfbModel, OffsetsOutsideTheMemberAreRefused) {
         std::memcpy(copy.data() + offset, &value, 4);
         return testing::PackTar({{"model.ffm", copy}});
     };
-    EXPECT_THROW(LoadFfbArchive(patched(0x10, 0xFFFFFFF0u)), FormatError);              // mesh section
-    EXPECT_THROW(LoadFfbArchive(patched(0x18, static_cast<uint32_t>(ffm.size()))), FormatError);  // texture section
-    EXPECT_THROW(LoadFfbArchive(patched(layout.objectTable + 8, 0x7FFFFFFFu)), FormatError);  // positions
-    EXPECT_THROW(LoadFfbArchive(patched(layout.meshTables[0] + 8, static_cast<uint32_t>(ffm.size()))), FormatError);
-    EXPECT_THROW(LoadFfbArchive(patched(layout.meshSection + 0x1C, 0xFFFFFFFFu)), FormatError);  // bones
+    EXPECT_THROW(ffb::LoadArchive(patched(0x10, 0xFFFFFFF0u)), FormatError);              // mesh section
+    EXPECT_THROW(ffb::LoadArchive(patched(0x18, static_cast<uint32_t>(ffm.size()))), FormatError);  // texture section
+    EXPECT_THROW(ffb::LoadArchive(patched(layout.objectTable + 8, 0x7FFFFFFFu)), FormatError);  // positions
+    EXPECT_THROW(ffb::LoadArchive(patched(layout.meshTables[0] + 8, static_cast<uint32_t>(ffm.size()))), FormatError);
+    EXPECT_THROW(ffb::LoadArchive(patched(layout.meshSection + 0x1C, 0xFFFFFFFFu)), FormatError);  // bones
 }
 
 TEST(FfbModel, AnArchiveWithoutModelFfmGivesNoModel) {
-    EXPECT_THROW(LoadFfbArchive(testing::PackTar({{"1.ffa", {1, 2, 3}}})), FormatError);
-    EXPECT_THROW(LoadFfbArchive(testing::PackTar({{"Model.ffm", testing::WriteFfm(testing::SmallFfmModel())}})),
+    EXPECT_THROW(ffb::LoadArchive(testing::PackTar({{"1.ffa", {1, 2, 3}}})), FormatError);
+    EXPECT_THROW(ffb::LoadArchive(testing::PackTar({{"Model.ffm", testing::WriteFfm(testing::SmallFfmModel())}})),
                  FormatError);
-    EXPECT_THROW(LoadFfbArchive({}), FormatError);
+    EXPECT_THROW(ffb::LoadArchive({}), FormatError);
 }
 
 }  // namespace

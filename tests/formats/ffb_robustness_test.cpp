@@ -20,7 +20,7 @@ struct Outcome {
 
 void LoadInMemory(std::span<const uint8_t> image, Outcome& outcome) {
     try {
-        const auto model = LoadFfbArchive(image);
+        const auto model = ffb::LoadArchive(image);
         ASSERT_NE(model, nullptr);
         ++outcome.loaded;
     } catch (const LoadError&) {

@@ -34,8 +34,8 @@ const AnimationGroup& OnlyGroup(const Model& model) {
     return model.animationGroups.at(0);
 }
 
-EmulatedAnimation& Emulated(const Model& model, size_t index) {
-    return static_cast<EmulatedAnimation&>(*model.animationGroups.at(0).animations.at(index));
+mdls::EmulatedAnimation& Emulated(const Model& model, size_t index) {
+    return static_cast<mdls::EmulatedAnimation&>(*model.animationGroups.at(0).animations.at(index));
 }
 
 TEST(MdlsAnimations, OffsetsUpToTheEndMarkMakeOneAnimationEachTheLastRunningToTheFileEnd) {
@@ -49,7 +49,7 @@ TEST(MdlsAnimations, OffsetsUpToTheEndMarkMakeOneAnimationEachTheLastRunningToTh
     const size_t starts[3] = {0, 0x120, 0x300};
     const size_t sizes[3] = {0x120, 0x1E0, mset.size() - layout.list - 0x300};
     for (size_t i = 0; i < 3; ++i) {
-        const EmulatedAnimation& a = Emulated(*model, i);
+        const mdls::EmulatedAnimation& a = Emulated(*model, i);
         EXPECT_EQ(a.GetName(), "anim000" + std::to_string(i));
         EXPECT_EQ(a.data().size(), sizes[i]) << i;
         EXPECT_EQ(a.data().data(), Emulated(*model, 0).data().data() + starts[i]) << i;
@@ -120,7 +120,7 @@ TEST(MdlsAnimations, AnUnusableCompanionLeavesTheModelWithoutAnimationsAndSaysWh
 TEST(MdlsAnimations, TheClockWrapsAfterAMillionFrames) {
     Workspace workspace(NoImageSearch());
     const auto model = LoadMdlsFiles(workspace, WriteMdls(Bones(1)), WriteMset(ThreeOffsets()));
-    EmulatedAnimation& a = Emulated(*model, 0);
+    mdls::EmulatedAnimation& a = Emulated(*model, 0);
     a.Advance(999'999.0f);
     EXPECT_EQ(a.time, 999'999.0f);
     a.Advance(1.0f);
@@ -180,16 +180,7 @@ protected:
     }
 
     std::unique_ptr<Model> Load(size_t bones, const std::vector<TestAnimation>& animations) {
-        MsetDescription m;
-        uint32_t offset = 0x40;
-        for (const TestAnimation& a : animations) {
-            const std::vector<uint8_t> block = WriteTestAnimationBlock(a);
-            m.offsets.push_back(offset);
-            m.blocks.emplace_back(offset, block);
-            offset += static_cast<uint32_t>(block.size() + 16);
-        }
-        m.bytesAfterList = offset;
-        return LoadMdlsFiles(*workspace_, WriteMdls(Bones(bones)), WriteMset(m));
+        return LoadMdlsFiles(*workspace_, WriteMdls(Bones(bones)), WriteTestAnimationMset(animations));
     }
 
     static TestAnimation Walk(TestAnimationMode mode = TestAnimationMode::Normal) {

@@ -239,7 +239,7 @@ TEST(MdlsLoader, TheModelBlockIsTheHeaderDifferenceKeptInsideTheFile) {
         std::vector<uint8_t> file(fileSize, 0);
         std::memcpy(&file[4], &first, 4);
         std::memcpy(&file[8], &second, 4);
-        return MdlsModelBlockSize(ByteReader(file));
+        return mdls::ModelBlockSize(ByteReader(file));
     };
     EXPECT_EQ(size(0x80, 0x480, 0x1000), 0x400u);
     EXPECT_EQ(size(0x80, 0x80000, 0x1000), 0x1000u);

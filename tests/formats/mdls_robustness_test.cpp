@@ -53,7 +53,7 @@ MsetDescription ThreeAnimations() {
 // Builds the model from memory; a refusal must be a format error.
 bool BuildsOrIsRefused(const std::vector<uint8_t>& mdls) {
     try {
-        return ReadMdlsModel(ByteReader(mdls)) != nullptr;
+        return mdls::ReadModel(ByteReader(mdls)) != nullptr;
     } catch (const FormatError&) {
         return false;
     }

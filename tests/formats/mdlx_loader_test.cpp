@@ -66,7 +66,7 @@ TEST(MdlxModel, APaxEntryIsReadFurtherOn) {
     EXPECT_EQ(layout.skeletonHeader, layout.modelEntry + 64 + 0x90);
     EXPECT_EQ(layout.geometryHeader, layout.modelEntry + 80 + 0x90);
     GsMemoryImage gs;
-    const auto pax = BuildMdlxModel(file, gs);
+    const auto pax = mdlx::BuildModel(file, gs);
     const auto plain = testing::LoadMdlx(SmallModel());
     ASSERT_EQ(pax->boneCount(), 3);
     for (size_t i = 0; i < 3; ++i) {

@@ -39,7 +39,7 @@ MdlxDescription Fixture() {
 // True when a model was built, false when the file was refused; anything else fails the test.
 bool LoadsOrIsRefused(GsMemoryImage& gs, std::span<const uint8_t> bytes) {
     try {
-        return BuildMdlxModel(bytes, gs) != nullptr;
+        return mdlx::BuildModel(bytes, gs) != nullptr;
     } catch (const LoadError&) {
         return false;
     }

@@ -11,7 +11,7 @@ namespace {
 
 TEST(MdlxSampleContent, HoldsWeightedAndPlainVerticesTwoTexturesAndATranslucentPart) {
     GsMemoryImage gs;
-    const auto model = BuildMdlxModel(testing::MdlxSampleFile(), gs);
+    const auto model = mdlx::BuildModel(testing::MdlxSampleFile(), gs);
     EXPECT_EQ(model->boneCount(), 5);
     EXPECT_EQ(model->textureCount(), 2);
     const Shape& shape = model->lods.at(0).shapes.at(0);

@@ -13,7 +13,7 @@ namespace vertigon::testing {
 inline std::unique_ptr<Model> LoadMdlx(const MdlxDescription& description) {
     const std::vector<uint8_t> file = WriteMdlx(description);
     GsMemoryImage gs;
-    return BuildMdlxModel(file, gs);
+    return mdlx::BuildModel(file, gs);
 }
 
 inline const Shape& OnlyShape(const Model& model) { return model.lods.at(0).shapes.at(0); }

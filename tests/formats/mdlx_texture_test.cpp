@@ -138,7 +138,7 @@ TEST(MdlxTextures, ReadingStopsWhereThePixelCursorPassesThePalettes) {
     const auto beyond = static_cast<uint32_t>(layout.paletteData - layout.textureContainer + 4);
     std::memcpy(&file[layout.textureContainer + 28], &beyond, 4);
     GsMemoryImage gs;
-    const auto model = BuildMdlxModel(file, gs);
+    const auto model = mdlx::BuildModel(file, gs);
     ASSERT_EQ(model->textureCount(), 2);
     for (const Texture& t : model->textures) {
         EXPECT_EQ(t.width, 0);

@@ -20,7 +20,7 @@ using testing::RawFileDesc;
 
 std::unique_ptr<Model> Load(const RawFileDesc& desc) {
     GsMemoryImage gs;
-    return LoadRawModel(testing::BuildRawFile(desc), gs);
+    return raw::LoadModel(testing::BuildRawFile(desc), gs);
 }
 
 std::vector<uint8_t> Leaf(std::string_view tag, std::string_view name) {
@@ -41,27 +41,27 @@ TEST(RawChunks, FindChunkSearchesChildrenDepthFirstInOrder) {
         {testing::RawContainer({Leaf("@FTE", "a"), Leaf("@FOR", "inner")}), Leaf("@FOR", "outer"), Leaf("@FCT", "b")},
         "root");
     const ByteReader file(bytes);
-    const RawChunk root = ReadRawChunkTree(file);
+    const raw::Chunk root = raw::ReadChunkTree(file);
     ASSERT_EQ(root.children.size(), 3u);
     EXPECT_EQ(root.count, 3u);
     EXPECT_EQ(root.name, "root");
-    EXPECT_EQ(FindChunk(root, "@FOR")->name, "inner");
-    EXPECT_EQ(FindChunk(root, "@FCT")->name, "b");
-    EXPECT_EQ(FindChunk(root, "@FRP"), &root);
-    EXPECT_EQ(FindChunk(root, "@FDM"), nullptr);
+    EXPECT_EQ(raw::FindChunk(root, "@FOR")->name, "inner");
+    EXPECT_EQ(raw::FindChunk(root, "@FCT")->name, "b");
+    EXPECT_EQ(raw::FindChunk(root, "@FRP"), &root);
+    EXPECT_EQ(raw::FindChunk(root, "@FDM"), nullptr);
     // Offsets inside a chunk count from its header.
-    const RawChunk* outer = FindChunk(root.children[1], "@FOR");
+    const raw::Chunk* outer = raw::FindChunk(root.children[1], "@FOR");
     EXPECT_EQ(std::string_view(reinterpret_cast<const char*>(bytes.data() + outer->offset), 4), "@FOR");
 }
 
 TEST(RawChunks, ARootThatIsNoContainerHasNoChildren) {
     // Its data looks like child positions, but only "@FRP" chunks have children.
     const auto bytes = testing::RawChunkBytes("@FDM", 1, "", {0, 0, 0, 0, 0, 0, 0, 0});
-    const RawChunk root = ReadRawChunkTree(ByteReader(bytes));
+    const raw::Chunk root = raw::ReadChunkTree(ByteReader(bytes));
     EXPECT_TRUE(root.children.empty());
-    EXPECT_EQ(FindChunk(root, "@FDM"), &root);
+    EXPECT_EQ(raw::FindChunk(root, "@FDM"), &root);
     GsMemoryImage gs;
-    EXPECT_THROW(LoadRawModel(bytes, gs), FormatError);  // the other three chunks are missing
+    EXPECT_THROW(raw::LoadModel(bytes, gs), FormatError);  // the other three chunks are missing
 }
 
 TEST(RawChunks, SharedChildrenCannotMultiplyTheTree) {
@@ -72,7 +72,7 @@ TEST(RawChunks, SharedChildrenCannotMultiplyTheTree) {
         w.U32(16).U32(16).Zeros(8);
     }
     w.Text("@FDM").Zeros(44);
-    EXPECT_THROW(ReadRawChunkTree(ByteReader(w.bytes())), FormatError);
+    EXPECT_THROW(raw::ReadChunkTree(ByteReader(w.bytes())), FormatError);
 }
 
 TEST(RawLoader, MissingChunksAreRefused) {
@@ -82,9 +82,9 @@ TEST(RawLoader, MissingChunksAreRefused) {
     const auto images = testing::RawImageChunk(desc.images);
     const auto palettes = testing::RawPaletteChunk(desc.palettes);
     GsMemoryImage gs;
-    EXPECT_NO_THROW(LoadRawModel(testing::RawContainer({palettes, testing::RawContainer({images, map}), geometry}), gs));
-    EXPECT_THROW(LoadRawModel(testing::RawContainer({geometry, map, images}), gs), FormatError);
-    EXPECT_THROW(LoadRawModel(testing::RawContainer({geometry, images, palettes}), gs), FormatError);
+    EXPECT_NO_THROW(raw::LoadModel(testing::RawContainer({palettes, testing::RawContainer({images, map}), geometry}), gs));
+    EXPECT_THROW(raw::LoadModel(testing::RawContainer({geometry, map, images}), gs), FormatError);
+    EXPECT_THROW(raw::LoadModel(testing::RawContainer({geometry, images, palettes}), gs), FormatError);
 }
 
 TEST(RawLoader, OneRootBoneAndNamedLodsWithDrawGroupsFromTheLists) {

@@ -44,7 +44,7 @@ void ExpectConsistent(const Model& model, const std::string& context) {
 // Loads `bytes`; returns whether a model came out.
 bool LoadsConsistently(GsMemoryImage& gs, const std::vector<uint8_t>& bytes, const std::string& context) {
     try {
-        const auto model = LoadRawModel(bytes, gs);
+        const auto model = raw::LoadModel(bytes, gs);
         ExpectConsistent(*model, context);
         return true;
     } catch (const LoadError&) {

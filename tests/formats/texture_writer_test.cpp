@@ -116,7 +116,7 @@ protected:
 
 // The uncompressed bytes (an FFB archive inflated) so that changes can be counted.
 std::vector<uint8_t> Plain(const std::vector<uint8_t>& bytes) {
-    return IsGzipArchive(bytes) ? InflateArchive(bytes, "test") : bytes;
+    return ffb::IsGzipArchive(bytes) ? ffb::InflateArchive(bytes, "test") : bytes;
 }
 
 TEST_F(TextureWriter, UnchangedPicturesGiveTheSameFileByteForByte) {
@@ -166,7 +166,7 @@ TEST_F(TextureWriter, ARecolouredTextureReadsBackAndLeavesTheRestAlone) {
             size_t changed = 0;
             for (size_t i = 0; i < before.size(); ++i) changed += before[i] != after[i];
             EXPECT_LE(changed, rgba.size() / 4 + 1024);
-            EXPECT_EQ(IsGzipArchive(result.bytes), IsGzipArchive(file.bytes));
+            EXPECT_EQ(ffb::IsGzipArchive(result.bytes), ffb::IsGzipArchive(file.bytes));
         }
     }
 }
@@ -208,7 +208,7 @@ TEST_F(TextureWriter, SharedPalettesStayAndSharedImagesChangeForEveryTexture) {
         EXPECT_EQ(AsShown(*result.model, 1), rgba);
         EXPECT_EQ(result.model->textures[2].pixels, model->textures[2].pixels);
         EXPECT_NE(result.model->textures[0].pixels, model->textures[0].pixels);
-        EXPECT_EQ(IsGzipArchive(result.bytes), gzip);
+        EXPECT_EQ(ffb::IsGzipArchive(result.bytes), gzip);
     }
 
     // RAW: every image with every palette, so both are always shared.
