@@ -286,7 +286,7 @@ void ViewerState::TogglePause() {
 
 bool ViewerState::Animating() const {
     const ModelEntry* entry = current();
-    return entry && entry->playing && Playing() && clip()->CanPlay();
+    return entry && entry->playing && Playing() && clip()->CanPlay() && !clip()->Stopped();
 }
 
 bool ViewerState::Moving() const {

@@ -132,7 +132,8 @@ public:
     // The clip the playback bar drives: the shown entry's current one, or null.
     Animation* clip() const { return current() ? current()->currentAnimation : nullptr; }
     bool Playing() const { return clip() && !playback_.paused; }
-    // Whether the clock moves the picture: a clip that plays and can produce poses.
+    // Whether the clock moves the picture: a clip that plays, can produce poses and has not
+    // stopped by itself (an emulated run that failed holds its last pose).
     bool Animating() const;
     // Whether the picture would change without any input: it is animating, or the shown
     // entry holds a pose the screen does not show yet. A view may rest while this is false,

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "cli/commands.h"
+#include "cli/draw/tool_commands.h"
 
 namespace {
 

@@ -70,14 +70,13 @@ int RunCommand(const CliCommand& command, const Arguments& args) {
 
 }  // namespace
 
-std::vector<CliCommand> CliCommands() {
-    return {InfoCommand(),    RenderCommand(), PoseCommand(), ThumbnailCommand(),
-            TexturesCommand(), RetextureCommand(), ExportCommand(), EeRunCommand()};
+std::vector<CliCommand> DisplayFreeCommands() {
+    return {InfoCommand(), PoseCommand(), TexturesCommand(), RetextureCommand(), ExportCommand(), EeRunCommand()};
 }
 
-std::string CliUsage() {
+std::string CliUsage(const std::vector<CliCommand>& commands) {
     std::string text = "usage: vertigon-cli COMMAND [ARGUMENTS]\n\nCommands:\n";
-    for (const CliCommand& command : CliCommands()) {
+    for (const CliCommand& command : commands) {
         text += Synopsis(command, "  ") + Indented(command.description, "      ", "      ") + "\n";
     }
     return text + kEeImageHelp + "\n" + kHelpHelp + "\n  --version\n      Print the version.\n\n" + kExitStatusHelp;
@@ -90,21 +89,21 @@ std::string CommandHelp(const CliCommand& command) {
     return text + kHelpHelp + "\n" + kExitStatusHelp;
 }
 
-int RunCli(const Arguments& args) {
+int RunCommandLine(const Arguments& args, const std::vector<CliCommand>& commands) {
     if (args.empty()) {
-        std::fputs(CliUsage().c_str(), stderr);
+        std::fputs(CliUsage(commands).c_str(), stderr);
         return kExitUsage;
     }
     const std::string& name = args[0];
     if (name == "--help" || name == "-h" || name == "help") {
-        std::fputs(CliUsage().c_str(), stdout);
+        std::fputs(CliUsage(commands).c_str(), stdout);
         return kExitOk;
     }
     if (name == "--version") {
         std::fputs((std::string("Vertigon " VERTIGON_VERSION "\n") + kLicenceNotice).c_str(), stdout);
         return kExitOk;
     }
-    for (const CliCommand& command : CliCommands()) {
+    for (const CliCommand& command : commands) {
         if (name == command.name) return RunCommand(command, Arguments(args.begin() + 1, args.end()));
     }
     std::fprintf(stderr, "vertigon-cli: unknown command '%s' (see vertigon-cli --help)\n", name.c_str());

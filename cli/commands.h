@@ -1,5 +1,6 @@
-// The commands of vertigon-cli. Each command file declares its options on a CLI11 app and hands
-// back what runs it; this file lists them and runs a command line.
+// The commands of vertigon-cli that draw nothing, and what runs a command line. Each command
+// file declares its options on a CLI11 app and hands back what runs it. Nothing here needs
+// OpenGL: the drawing commands and the whole tool's list live in cli/draw/.
 #pragma once
 
 #include <functional>
@@ -57,25 +58,24 @@ std::function<CliCommand::Run(CLI::App&)> Declaring(void (*declareOptions)(CLI::
 }
 
 CliCommand InfoCommand();
-CliCommand RenderCommand();
 CliCommand PoseCommand();
-CliCommand ThumbnailCommand();
 CliCommand TexturesCommand();
 CliCommand ExportCommand();
 CliCommand RetextureCommand();
 CliCommand EeRunCommand();
 
-// Every command, in the order of the help.
-std::vector<CliCommand> CliCommands();
+// The commands above, in the order of the help.
+std::vector<CliCommand> DisplayFreeCommands();
 
-// The whole help (`vertigon-cli --help`) and one command's (`vertigon-cli COMMAND --help`).
-std::string CliUsage();
+// The help listing `commands` (`vertigon-cli --help`) and one command's
+// (`vertigon-cli COMMAND --help`).
+std::string CliUsage(const std::vector<CliCommand>& commands);
 std::string CommandHelp(const CliCommand& command);
 
-// Runs the arguments after the program's name: the whole help, the version or one command.
-// A wrong command line is said on standard error as "vertigon-cli COMMAND: what is wrong (see
-// vertigon-cli COMMAND --help)" and gives kExitUsage.
-int RunCli(const Arguments& args);
+// Runs the arguments after the program's name with `commands`: the whole help, the version or
+// one command. A wrong command line is said on standard error as "vertigon-cli COMMAND: what is
+// wrong (see vertigon-cli COMMAND --help)" and gives kExitUsage.
+int RunCommandLine(const Arguments& args, const std::vector<CliCommand>& commands);
 
 // Declares --ee-image PATH, the program image MDLS animations run in, on a command's app.
 void AddEeImageOption(CLI::App& app, std::string& path);

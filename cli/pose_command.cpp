@@ -5,7 +5,7 @@
 #include "cli/commands.h"
 #include "cli/json_output.h"
 #include "cli/load_for_cli.h"
-#include "cli/view_commands.h"
+#include "cli/view_options.h"
 #include "formats/workspace.h"
 
 namespace vertigon {

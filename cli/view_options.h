@@ -69,4 +69,8 @@ private:
     float time_;
 };
 
+// What pose prints: the chosen animation and the world matrix of every bone of the entry after
+// Settle, as one JSON object.
+std::string PoseJson(Model& model, const ViewOptions& options);
+
 }  // namespace vertigon

@@ -44,6 +44,9 @@ public:
     virtual void Rewind();
     // False when this clip cannot produce poses here (an emulated clip without its program).
     virtual bool CanPlay() const { return true; }
+    // True when the clip has stopped by itself and holds its pose until rewound (an emulated
+    // clip whose routine failed): its clock may run on, but no pose changes.
+    virtual bool Stopped() const { return false; }
 
     // Copies at most 128 characters; a name of 128 or more is not terminated in the buffer.
     void SetName(std::string_view text);

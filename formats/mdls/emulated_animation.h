@@ -41,6 +41,7 @@ public:
     // time = 0, then the set-up routine.
     void Rewind() override;
     bool CanPlay() const override { return source_->emulator->harness() != nullptr; }
+    bool Stopped() const override { return stopped_; }
 
     std::span<const uint8_t> data() const;
 

@@ -10,7 +10,10 @@
 #include "app/viewer_ids.h"
 #include "formats/status_report.h"
 #include "render/render_error.h"
+#include "tests/ee/ee_machine.h"
+#include "tests/fixtures/ee_test_image.h"
 #include "tests/fixtures/temp_dir.h"
+#include "tests/formats/mdls_test_support.h"
 
 namespace vertigon {
 namespace {
@@ -318,6 +321,45 @@ TEST_F(ViewerStateTest, AReplacedTextureShowsAtOnceAndIsSavedWithTheModel) {
     ASSERT_TRUE(state.OpenFile(saved));
     EXPECT_EQ(state.currentModel()->textures[1].pixels, rgba);
     EXPECT_EQ(state.currentModel()->textures[0].pixels, untouched);
+}
+
+// A clip whose emulated frame routine faulted holds its pose: the view rests as with a paused
+// clip, while the playback bar and the status line show what they showed before.
+TEST(ViewerStateEmulation, AClipWhoseRoutineFaultedLetsTheViewRest) {
+    SKIP_WITHOUT_MIPS_TOOLS();
+    testing::TempDir dir;
+    testing::MdlsDescription d;
+    d.bones.resize(2);
+    testing::MdlsStream stream;
+    stream.Slot(0, 1).Vertices(1, {testing::At(1, 2, 3), testing::At(4, 5, 6), testing::At(7, 8, 9)}).End();
+    d.meshes.push_back(testing::Mesh(0, stream));
+    testing::TestAnimation walk;
+    walk.bones.resize(2);
+    testing::TestAnimation faulting = walk;
+    faulting.mode = testing::TestAnimationMode::FrameFaults;
+    const std::vector<uint8_t> walkBlock = testing::WriteTestAnimationBlock(walk);
+    testing::MsetDescription m;
+    m.offsets = {0x40, 0x200};
+    m.blocks = {{0x40, walkBlock}, {0x200, testing::WriteTestAnimationBlock(faulting)}};
+    m.bytesAfterList = 0x400;
+    const std::string model = dir.Write("walker.mdls", testing::WriteMdls(d));
+    dir.Write("walker.mset", testing::WriteMset(m));
+
+    RecordingUi ui;
+    ViewerState state(&ui);
+    state.CreateCore(LoaderOptions{.eeImagePath = dir.Write("image.elf", testing::TestProgramImage())});
+    ASSERT_TRUE(state.OpenFile(model));
+    ASSERT_TRUE(state.SelectAnimation(0, 1));
+    state.DrawFrame(100, 100, 1.0f);
+    EXPECT_EQ(ui.status, "animation anim0001 stopped: its frame routine faulted: Unknown opcode family CC000000!");
+    EXPECT_TRUE(state.Playing()) << "the playback bar still shows it playing";
+    EXPECT_FALSE(state.Animating());
+    state.DrawFrame(100, 100, 0.0f);
+    EXPECT_FALSE(state.Moving()) << "the held pose is on the screen";
+
+    ASSERT_TRUE(state.SelectAnimation(0, 0));
+    state.DrawFrame(100, 100, 1.0f);
+    EXPECT_TRUE(state.Animating() && state.Moving()) << "a clip that runs plays on";
 }
 
 }  // namespace

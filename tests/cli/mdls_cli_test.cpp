@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "cli/view_commands.h"
+#include "cli/draw/view_drawing.h"
 #include "render/egl_offscreen_context.h"
 #include "ee/output.h"
 #include "formats/mdls/mdls_loader.h"

@@ -2,7 +2,7 @@
 // the empty grey scene where the model stands.
 #include <gtest/gtest.h>
 
-#include "cli/view_commands.h"
+#include "cli/draw/view_drawing.h"
 #include "formats/registry.h"
 #include "formats/workspace.h"
 #include "render/egl_offscreen_context.h"

@@ -1,6 +1,6 @@
 // vertigon-cli render and pose: their command line, and their work on hand-built models (no
 // format loader is needed to check what they draw and print).
-#include "cli/view_commands.h"
+#include "cli/draw/view_drawing.h"
 #include "render/egl_offscreen_context.h"
 
 #include <sys/wait.h>

@@ -4,7 +4,8 @@
 
 #include "cli/commands.h"
 #include "cli/load_for_cli.h"
-#include "cli/view_commands.h"
+#include "cli/draw/tool_commands.h"
+#include "cli/draw/view_drawing.h"
 #include "formats/workspace.h"
 #include "render/egl_offscreen_context.h"
 #include "render/render_error.h"

@@ -1,9 +1,8 @@
-// The work of vertigon-cli render and pose on a model already loaded, apart from files and
+// The work of vertigon-cli render and thumbnail on a model already loaded, apart from files and
 // exit statuses, so that tests can run it on hand-built models.
 #pragma once
 
 #include <functional>
-#include <string>
 
 #include "cli/view_options.h"
 #include "render/render_error.h"
@@ -28,8 +27,5 @@ int ReportRenderFailure(const char* command, const RenderError& error);
 // output. The exit status; failures are said on standard error as `command`'s.
 int DrawOffscreen(const char* command, const ViewOptions& options,
                   const std::function<void(Model&, Renderer&)>& draw);
-
-// The chosen animation and the world matrix of every bone of the entry, as one JSON object.
-std::string PoseJson(Model& model, const ViewOptions& options);
 
 }  // namespace vertigon

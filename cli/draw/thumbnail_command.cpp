@@ -3,7 +3,8 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/commands.h"
-#include "cli/view_commands.h"
+#include "cli/draw/tool_commands.h"
+#include "cli/draw/view_drawing.h"
 #include "render/renderer.h"
 
 namespace vertigon {
