@@ -16,7 +16,7 @@ void EndWithFault(EeState& s, RunResult& result, const EeFault& fault) {
 RunResult RunUntilStop(EeState& s, const RunPlan& plan) {
     RunResult result;
     const R5900FloatMode floatMode(s);
-    s.pc = plan.entry;
+    StartAt(s, plan.entry);
     try {
         while (s.pc != plan.stop) {
             if (result.steps == plan.stepBound) {
@@ -32,6 +32,7 @@ RunResult RunUntilStop(EeState& s, const RunPlan& plan) {
             }
             if (plan.countCycles) ++s.cycleCounter;
             Step(s);
+            if (s.breakPending) [[unlikely]] AnswerBreak(s, plan.hooks);
             ++result.steps;
         }
     } catch (const EeFault& fault) {
