@@ -15,8 +15,8 @@
 
 #include "ee/harness.h"
 #include "ee/native_hook_table.h"
-#include "ee/native_hooks.h"
 #include "ee/output.h"
+#include "formats/mdls/native_hooks.h"
 
 namespace vertigon::mdls {
 

@@ -8,10 +8,10 @@
 #include <cstring>
 
 #include "ee/memory.h"
-#include "ee/native_hooks.h"
+#include "formats/mdls/native_hooks.h"
 #include "tests/ee/ee_machine.h"
 
-namespace vertigon {
+namespace vertigon::mdls {
 namespace {
 
 using testing::EeMachine;
@@ -222,4 +222,4 @@ TEST_F(NativeHookTest, EmulatedCodeCallsAHookThroughItsBreakAndReturnsToRa) {
 }
 
 }  // namespace
-}  // namespace vertigon
+}  // namespace vertigon::mdls

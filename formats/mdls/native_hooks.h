@@ -1,6 +1,7 @@
-// Host versions of eight small vector and matrix routines, to stand in for a program's own
-// (ee/native_hook_table.h). Each reads its pointer arguments from a0, a1 and a2 (lower 32
-// bits), a float argument from FPR[12], and returns a float in FPR[0]. Vectors are four floats x, y, z, w; matrices sixteen floats, row-major.
+// The eight routines of the game's program image that run as host code
+// (ee/native_hook_table.h; their places in formats/mdls/animation_routines.h). Each reads its
+// pointer arguments from a0, a1 and a2 (lower 32 bits), a float argument from FPR[12], and
+// returns a float in FPR[0]. Vectors are four floats x, y, z, w; matrices sixteen floats, row-major.
 // They compute in the R5900's number format with its rounding (ee/r5900_float.h), one operation
 // at a time as the routines they replace do: no infinity or NaN can come out, a zero divisor
 // gives the largest magnitude.
@@ -10,7 +11,7 @@
 
 #include "ee/state.h"
 
-namespace vertigon {
+namespace vertigon::mdls {
 
 // FPR[0] = (a1.y*a0.y + a1.x*a0.x) + a1.z*a0.z.
 void HookDotProduct(EeState& state);
@@ -30,4 +31,4 @@ void HookVectorTimesMatrix(EeState& state);
 // The matrix at a1 = the inverse of the uniformly scaled rigid transform at a0.
 void HookInvertScaledRigid(EeState& state);
 
-}  // namespace vertigon
+}  // namespace vertigon::mdls
