@@ -43,7 +43,8 @@ void XorImmediate(EeState& s, uint32_t op) { RtLower(s, op) = RsValue(s, op) ^ I
 void LoadUpperImmediate(EeState& s, uint32_t op) { SetRtWord(s, op, Immediate(op) << 16); }
 void DoubleAddImmediate(EeState& s, uint32_t op) { RtLower(s, op) = RsValue(s, op) + SignExtendedImmediate(op); }
 
-void Execute(EeState& s, uint32_t op) {
+// Inlined into both of its callers: a call of its own would add a frame to every instruction.
+[[gnu::always_inline]] inline void Execute(EeState& s, uint32_t op) {
     switch (Opcode(op)) {
         case 0x00: ExecuteSpecial(s, op); return;
         case 0x01: ExecuteRegimm(s, op); return;
@@ -103,7 +104,7 @@ void WriteLink(EeState& s, PendingLink link) {
     if (link.reg != 0) Destination(s, link.reg).lower = SignExtend32(link.address);
 }
 
-// The delay slot at PC: executed as its own step, then execution goes on at the branch's
+// The delay slot at PC, executed as its own step; then execution goes on at the branch's
 // target, the link (if any) written once the slot has run. A taken branch inside the slot runs
 // its own slot next and then still that target; its link and the enclosing one are both
 // written after its slot, the enclosing one last. Only when both name different registers is
@@ -131,6 +132,8 @@ void StepDelaySlot(EeState& s) {
 
 }  // namespace
 
+// A delay slot takes its own path, so that every ordinary instruction ends in its handler's
+// tail call.
 void Step(EeState& s) {
     s.vf[0] = VuVector{{0.0f, 0.0f, 0.0f, 1.0f}};
     if (s.delaySlot != DelaySlot::None) [[unlikely]] {
@@ -152,7 +155,7 @@ void StartAt(EeState& s, uint32_t address) {
 }
 
 void TakeBranch(EeState& s, uint32_t target, PendingLink link) {
-    // Inside a delay slot the enclosing branch's target stays in nextPc (see StepDelaySlot).
+    // Inside a delay slot the enclosing branch's target stays (see StepDelaySlot).
     if (s.delaySlot != DelaySlot::Running) s.nextPc = target;
     s.delaySlot = DelaySlot::Next;
     s.link = link;

@@ -33,13 +33,13 @@ inline void BranchIf(EeState& state, uint32_t op, bool taken) {
     if (taken) TakeBranch(state, BranchTarget(state, op));
 }
 
-// Branch-likely: when not taken, the delay slot is annulled (inside a delay slot there is
-// nothing to annul: the enclosing branch's target follows).
+// Branch-likely: when not taken, the delay slot is annulled (inside a delay slot the enclosing
+// branch's target follows all the same).
 inline void BranchLikelyIf(EeState& state, uint32_t op, bool taken) {
     if (taken) {
         TakeBranch(state, BranchTarget(state, op));
-    } else if (state.delaySlot != DelaySlot::Running) {
-        state.pc += 4;
+    } else {
+        state.ContinueAt(state.pc + 4);
     }
 }
 
