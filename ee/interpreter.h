@@ -19,7 +19,7 @@ void Step(EeState& state);
 void StartAt(EeState& state, uint32_t address);
 
 // A taken branch or jump: the delay slot at PC runs next, then execution goes on at `target`;
-// a link register, if any, receives `linkAddress` (sign-extended) once the slot has run.
+// `link.reg`, if not 0, receives `link.address` (sign-extended) once the slot has run.
 // Inside a delay slot, a taken branch runs its own delay slot and then the enclosing branch's
 // target: the enclosing branch decides where execution goes.
 void TakeBranch(EeState& state, uint32_t target, PendingLink link = {});
