@@ -12,9 +12,7 @@
 
 namespace {
 
-// Each loop takes ten top-level steps per iteration; the last one also runs the branch's
-// delay slot, so eleven instructions.
-constexpr int kStepsPerIteration = 10;
+// Each loop is eleven instructions per iteration, the branch's delay slot a step like the others.
 constexpr int kInstructionsPerIteration = 11;
 
 constexpr const char* kIntegerLoop = R"(
@@ -82,7 +80,7 @@ void RunLoop(benchmark::State& bench, const char* source) {
     constexpr int kIterations = 100000;
     const vertigon::R5900FloatMode floatMode(s);  // as the run loops hold it
     for (auto _ : bench) {
-        for (int i = 0; i < kIterations * kStepsPerIteration; ++i) {
+        for (int i = 0; i < kIterations * kInstructionsPerIteration; ++i) {
             vertigon::Step(s);
         }
         benchmark::DoNotOptimize(s.gpr[8].lower);

@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "ee/harness.h"
 #include "ee/output.h"
+#include "formats/mdls/animation_routines.h"
 #include "tests/fixtures/ee_test_image.h"
 #include "tests/fixtures/mdls_writer.h"
 #include "tests/fixtures/r5900_assembler.h"
@@ -31,7 +31,7 @@ void BM_RunFrameRoutine100Bones(benchmark::State& bench) {
         return;
     }
     QuietSink quiet;
-    EeHarness harness(TestProgramImage(), quiet);
+    mdls::AnimationRoutines harness(TestProgramImage(), quiet);
 
     MdlsDescription model;
     model.bones.resize(kBones);

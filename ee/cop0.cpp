@@ -23,7 +23,7 @@ void MoveToCop0(EeState& s, uint32_t op) {
     s.cop0[Rd(op)] = RtValue(s, op);
 }
 
-void ReturnFromException(EeState& s) { s.pc = static_cast<uint32_t>(s.cop0[kEpc]); }
+void ReturnFromException(EeState& s) { s.ContinueAt(static_cast<uint32_t>(s.cop0[kEpc])); }
 void EnableInterrupts(EeState& s) { s.cop0[kStatus] |= kStatusEie; }
 void DisableInterrupts(EeState& s) { s.cop0[kStatus] &= 0xFFFFFFFFull & ~kStatusEie; }
 

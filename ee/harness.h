@@ -1,107 +1,82 @@
-// Runs the two routines of the game's program image that animate MDLS models: the set-up routine
-// (once per animation start) and the frame routine (once per evaluated time), with the memory
-// preparation, native hooks and stop addresses they need. Knows nothing of models: the model
-// block and the animation block arrive as bytes, the pose leaves as 400 row-major matrices.
+// Runs routines of a MIPS program image in the emulator for a host that calls them: loads the
+// image into fresh memory, installs the native hooks the caller supplies, lets the caller place
+// data and set registers, and calls an entry address until a stop address. Knows no program:
+// every address comes from the caller.
 #pragma once
 
-#include <array>
-#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
-#include <vector>
+#include <utility>
 
+#include "ee/fault.h"
+#include "ee/native_hook_table.h"
 #include "ee/output.h"
+#include "ee/program_image.h"
 #include "ee/run_loop.h"
 #include "ee/state.h"
 
 namespace vertigon {
 
-// The one program image the fixed addresses below belong to.
-inline constexpr size_t kProgramImageSize = 3'782'596;
-
-inline constexpr size_t kPoseMatrixCount = 400;
-inline constexpr size_t kPoseOutputBytes = kPoseMatrixCount * 64;  // 25,600
-
-// Steps one run may take before it is abandoned; the game's routines need far fewer.
+// Steps one call may take before it is abandoned.
 inline constexpr uint64_t kDefaultStepBound = 50'000'000;
-
-// Emulated addresses the harness works with.
-namespace ee_address {
-inline constexpr uint32_t kStackTop = 0x00010000;
-inline constexpr uint32_t kRootMatrix = 0x00020000;
-inline constexpr uint32_t kRelocationCell = 0x00020100;
-inline constexpr uint32_t kWorkArea0 = 0x00050000;
-inline constexpr uint32_t kWorkArea1 = 0x00060000;  // where the pose comes from
-inline constexpr uint32_t kWorkArea2 = 0x00080000;
-inline constexpr uint32_t kWorkAreaSize = 0x10000;
-inline constexpr uint32_t kAnimationBlock = 0x00100000;
-inline constexpr uint32_t kControlRecord = 0x0056E030;
-inline constexpr uint32_t kControlRecordSize = 0x15C;
-inline constexpr uint32_t kUnitFloats = 0x0056F860;
-inline constexpr uint32_t kModelBlock = 0x00590000;
-inline constexpr uint32_t kModelBlockPointer = 0x005900C0;  // stored in the relocation cell
-// Pointer fields of the model block the set-up relocates: the first two by the relocation
-// cell's value, the third by that value less kModelHeaderBytes.
-inline constexpr uint32_t kModelPointerField0 = 0xC4;
-inline constexpr uint32_t kModelPointerField1 = 0xC8;
-inline constexpr uint32_t kModelHeaderPointerField = 0xA0;
-inline constexpr uint32_t kModelHeaderBytes = 0x40;
-inline constexpr uint32_t kSetupEntry = 0x00161378;
-inline constexpr uint32_t kSetupStop = 0x00160D04;
-inline constexpr uint32_t kSetupSkipFrom1 = 0x00160BAC, kSetupSkipTo1 = 0x00160BDC;
-inline constexpr uint32_t kSetupSkipFrom2 = 0x00160B74, kSetupSkipTo2 = 0x00160B7C;
-inline constexpr uint32_t kFrameEntry = 0x001648E8;
-inline constexpr uint32_t kFrameStop = 0x00164FF4;
-inline constexpr uint32_t kFrameSkipFrom = 0x00164E20, kFrameSkipTo = 0x00164E24;
-inline constexpr uint32_t kVu0DataSource = 0x00273454;
-inline constexpr uint32_t kVu0DataBytes = 0x47 * 4;  // 284
-inline constexpr uint32_t kVu0MicroSource = 0x00273578;
-inline constexpr uint32_t kVu0MicroBytes = 0xE6 * 4;  // 920
-}  // namespace ee_address
 
 class EeHarness {
 public:
-    // Takes the inflated program image, which must be exactly kProgramImageSize bytes, and runs
-    // InitEeMemory. Throws ProgramImageError for an image of another size or one whose
-    // segments do not fit main memory. The emulator's messages go to `output` (which must
-    // outlive the harness), or to standard output.
-    EeHarness(std::vector<uint8_t> programImage, EeOutputSink& output);
-    explicit EeHarness(std::vector<uint8_t> programImage);
+    // The emulator's messages go to `output` (which must outlive the harness), or to standard
+    // output.
+    explicit EeHarness(EeOutputSink& output);
+    EeHarness();
     EeHarness(const EeHarness&) = delete;
     EeHarness& operator=(const EeHarness&) = delete;
 
-    // Prints "Init EE memory...\n", starts from fresh memory blocks, loads the image, fills the
-    // VU0 memories from it and installs the native hooks.
-    void InitEeMemory();
+    // Fresh zero-filled memory, the image's segments in it, no hooks. Throws ProgramImageError.
+    ProgramHeaders LoadProgram(std::span<const uint8_t> image);
+    // Replaces the routine at `address` by host code (ee/native_hook_table.h).
+    void InstallHook(uint32_t address, NativeHookFunction function);
 
-    // The model block RunSetupRoutine copies to 0x590000: the first `byteCount` bytes of `file`
-    // (at most its size).
-    void SetModelSource(std::shared_ptr<const std::vector<uint8_t>> file, size_t byteCount);
-    std::span<const uint8_t> ModelSource() const;
+    // Calls `entry` and steps until PC is `stop` (skips and cycle counting as RunPlan says),
+    // within stepBound steps.
+    RunResult Call(uint32_t entry, uint32_t stop, std::span<const PcSkip> skips = {}, bool countCycles = false);
 
-    // Prepares emulated memory for one animation block and runs the set-up routine.
-    RunResult RunSetupRoutine(std::span<const uint8_t> animation);
-    // Runs the frame routine for AnimationTime and fills PoseOutputBuffer; on a failed run
-    // the buffer keeps its previous contents.
-    RunResult RunFrameRoutine();
+    // Runs `body`, the caller's memory work around a call; a fault inside it (an address outside
+    // emulated memory) ends up in the result as a call's fault would.
+    template <typename Body>
+    RunResult Prepare(Body&& body) {
+        RunResult result;
+        try {
+            std::forward<Body>(body)();
+        } catch (const EeFault& fault) {
+            EndWithFault(*state_, result, fault);
+        }
+        return result;
+    }
 
-    float animationTime = 0.0f;  // AnimationTime
+    // Memory and register access for that work; addresses outside emulated memory fault.
+    uint32_t Word(uint32_t address) const;
+    void SetWord(uint32_t address, uint32_t value);
+    void AddToWord(uint32_t address, uint32_t delta) { SetWord(address, Word(address) + delta); }
+    void Clear(uint32_t address, uint32_t length);
+    void CopyIn(uint32_t address, std::span<const uint8_t> bytes);
+    void CopyOut(uint32_t address, std::span<uint8_t> bytes) const;
+    // The register's lower 64 bits become `value` (zero-extended).
+    void SetRegister(uint32_t reg, uint32_t value) { state_->gpr[reg].lower = value; }
+
     uint64_t stepBound = kDefaultStepBound;
-    // PoseOutputBuffer: matrix i at float 16 * i.
-    alignas(16) std::array<float, kPoseMatrixCount * 16> poseOutput{};
 
     EeState& state() { return *state_; }
     const EeState& state() const { return *state_; }
+    const NativeHookTable& hooks() const { return hooks_; }
 
 private:
-    explicit EeHarness(std::vector<uint8_t> programImage, std::unique_ptr<EeState> state);
-
-    std::vector<uint8_t> image_;
     std::unique_ptr<EeState> state_;
-    std::shared_ptr<const std::vector<uint8_t>> modelFile_;
-    size_t modelBytes_ = 0;
+    NativeHookTable hooks_;
 };
+
+// Whether `length` bytes starting at main-memory address `address` stay inside main memory.
+inline bool FitsInMainMemory(uint32_t address, uint64_t length) {
+    return address <= kMainMemorySize && length <= kMainMemorySize - address;
+}
 
 }  // namespace vertigon

@@ -64,7 +64,7 @@ void MoveIfNotZero(EeState& s, uint32_t op) {
     if (number == kSyscallPrint) s.output->Write("PRINT!\n");
     s.cop0[cop0::kCause] = cop0::kCauseSyscall;
     s.cop0[cop0::kEpc] = SignExtend32(s.pc - 4);  // the SYSCALL itself
-    s.pc = 0;
+    s.ContinueAt(0);
 }
 
 void MoveFromHi(EeState& s, uint32_t op) { RdLower(s, op) = s.hi.lower; }
@@ -155,7 +155,7 @@ void ExecuteSpecial(EeState& s, uint32_t op) {
         case 0x0A: MoveIfZero(s, op); return;
         case 0x0B: MoveIfNotZero(s, op); return;
         case 0x0C: Syscall(s, op); return;
-        case 0x0D: CallNativeHook(s, op); return;  // BREAK
+        case 0x0D: RaiseBreak(s, op); return;  // BREAK
         case 0x0F: return;                         // SYNC
         case 0x10: MoveFromHi(s, op); return;
         case 0x11: MoveToHi(s, op); return;

@@ -43,7 +43,8 @@ void XorImmediate(EeState& s, uint32_t op) { RtLower(s, op) = RsValue(s, op) ^ I
 void LoadUpperImmediate(EeState& s, uint32_t op) { SetRtWord(s, op, Immediate(op) << 16); }
 void DoubleAddImmediate(EeState& s, uint32_t op) { RtLower(s, op) = RsValue(s, op) + SignExtendedImmediate(op); }
 
-void Execute(EeState& s, uint32_t op) {
+// Inlined into both of its callers: a call of its own would add a frame to every instruction.
+[[gnu::always_inline]] inline void Execute(EeState& s, uint32_t op) {
     switch (Opcode(op)) {
         case 0x00: ExecuteSpecial(s, op); return;
         case 0x01: ExecuteRegimm(s, op); return;
@@ -99,54 +100,71 @@ void Execute(EeState& s, uint32_t op) {
     }
 }
 
-// Undoes the depth count however the delay slot ends, faults included.
-struct DelaySlotDepth {
-    explicit DelaySlotDepth(EeState& s) : state(s) { ++state.delaySlotDepth; }
-    ~DelaySlotDepth() { --state.delaySlotDepth; }
-    EeState& state;
-};
+void WriteLink(EeState& s, PendingLink link) {
+    if (link.reg != 0) Destination(s, link.reg).lower = SignExtend32(link.address);
+}
+
+// The delay slot at PC, executed as its own step; then execution goes on at the branch's
+// target, the link (if any) written once the slot has run. A taken branch inside the slot runs
+// its own slot next and then still that target; its link and the enclosing one are both
+// written after its slot, the enclosing one last. Only when both name different registers is
+// the inner one written at once.
+void StepDelaySlot(EeState& s) {
+    const uint32_t target = s.nextPc;
+    const PendingLink outer = s.link;
+    s.link = {};
+    s.delaySlot = DelaySlot::Running;
+    const uint32_t op = ReadWord(s, s.pc);
+    s.pc += 4;
+    if (op != 0) Execute(s, op);
+    if (s.delaySlot == DelaySlot::Next) {
+        s.nextPc = target;
+        if (outer.reg != 0) {
+            if (s.link.reg != 0 && s.link.reg != outer.reg) WriteLink(s, s.link);
+            s.link = outer;
+        }
+        return;
+    }
+    s.delaySlot = DelaySlot::None;
+    WriteLink(s, outer);
+    s.ContinueAt(target);
+}
 
 }  // namespace
 
+// A delay slot takes its own path, so that every ordinary instruction ends in its handler's
+// tail call.
 void Step(EeState& s) {
     s.vf[0] = VuVector{{0.0f, 0.0f, 0.0f, 1.0f}};
+    if (s.delaySlot != DelaySlot::None) [[unlikely]] {
+        StepDelaySlot(s);
+        return;
+    }
     const uint32_t op = ReadWord(s, s.pc);
     s.pc += 4;
+    s.nextPc = s.pc + 4;
     if (op == 0) return;  // SLL r0, r0, 0
     Execute(s, op);
 }
 
-[[gnu::noinline]] void TakeBranch(EeState& s, uint32_t op) {
-    const uint32_t target = s.pc + (static_cast<uint32_t>(SignedImmediate(op)) << 2);
-    RunDelaySlot(s);
-    s.pc = target;
+void StartAt(EeState& s, uint32_t address) {
+    s.ContinueAt(address);
+    s.delaySlot = DelaySlot::None;
+    s.link = {};
+    s.breakPending = false;
 }
 
-[[gnu::noinline]] void JumpTo(EeState& s, uint32_t target) {
-    RunDelaySlot(s);
-    s.pc = target;
+void TakeBranch(EeState& s, uint32_t target, PendingLink link) {
+    // Inside a delay slot the enclosing branch's target stays (see StepDelaySlot).
+    if (s.delaySlot != DelaySlot::Running) s.nextPc = target;
+    s.delaySlot = DelaySlot::Next;
+    s.link = link;
 }
 
-[[gnu::noinline]] void JumpAndLinkTo(EeState& s, uint32_t target, uint32_t linkRegister) {
-    const uint32_t returnAddress = s.pc + 4;
-    RunDelaySlot(s);
-    Destination(s, linkRegister).lower = SignExtend32(returnAddress);
-    s.pc = target;
-}
-
-void RunDelaySlot(EeState& s) {
-    DelaySlotDepth depth(s);
-    if (s.delaySlotDepth > kMaxDelaySlotNesting)
-        ThrowEeFault("Too many nested delay slots at %X\n", s.pc);
-    Step(s);
-}
-
-void CallNativeHook(EeState& s, uint32_t op) {
-    const uint32_t index = CodeField(op);
-    if (index >= s.nativeHooks.size() || !s.nativeHooks[index].function)
-        ThrowEeFault("Unknown native hook %X!\n", index);
-    s.nativeHooks[index].function(s);
-    s.pc = static_cast<uint32_t>(s.gpr[gpr::kRa].lower);
+void RaiseBreak(EeState& s, uint32_t op) {
+    s.breakPending = true;
+    s.breakCode = CodeField(op);
+    s.ContinueAt(static_cast<uint32_t>(s.gpr[gpr::kRa].lower));
 }
 
 }  // namespace vertigon

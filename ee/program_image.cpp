@@ -30,7 +30,7 @@ struct Segment {
 
 }  // namespace
 
-void LoadProgramImage(EeState& state, std::span<const uint8_t> image) {
+ProgramHeaders LoadProgramImage(EeState& state, std::span<const uint8_t> image) {
     if (image.size() < kElfHeaderSize) Refuse("shorter than an ELF header");
     const auto tableOffset = Field<uint32_t>(image, 28);
     const auto entrySize = Field<int16_t>(image, 42);
@@ -57,10 +57,12 @@ void LoadProgramImage(EeState& state, std::span<const uint8_t> image) {
         segments.push_back(segment);
     }
 
-    std::memcpy(state.elfHeader.data(), image.data(), kElfHeaderSize);
-    state.programHeaders.assign(table.begin(), table.end());
+    ProgramHeaders headers;
+    std::memcpy(headers.elfHeader.data(), image.data(), kElfHeaderSize);
+    headers.table.assign(table.begin(), table.end());
     for (const Segment& segment : segments)
         std::memcpy(state.mainBase + segment.memoryOffset, image.data() + segment.fileOffset, segment.size);
+    return headers;
 }
 
 }  // namespace vertigon

@@ -3,10 +3,12 @@
 // main-memory block. Nothing beyond p_filesz is cleared.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "ee/state.h"
 
@@ -25,8 +27,15 @@ private:
     std::string reason_;
 };
 
-// Copies the ELF header and program-header table into the state and loads the segments. The
-// whole image is checked before memory is touched, so a refused image changes nothing there.
-void LoadProgramImage(EeState& state, std::span<const uint8_t> image);
+// What a loaded image's headers said: its ELF header and a copy of its program-header table
+// (empty when the image has none).
+struct ProgramHeaders {
+    std::array<uint8_t, 52> elfHeader{};
+    std::vector<uint8_t> table;
+};
+
+// Loads the segments and returns the headers. The whole image is checked before memory is
+// touched, so a refused image changes nothing there.
+ProgramHeaders LoadProgramImage(EeState& state, std::span<const uint8_t> image);
 
 }  // namespace vertigon

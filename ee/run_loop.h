@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ee/fault.h"
+#include "ee/native_hook_table.h"
 #include "ee/state.h"
 
 namespace vertigon {
@@ -24,6 +25,8 @@ struct RunPlan {
     std::span<const PcSkip> skips{};
     // Advance CycleCounter (what MFC0 of Count reads) once per step.
     bool countCycles = false;
+    // The routines that run as host code, by the code of the BREAK at their address.
+    std::span<const NativeHook> hooks{};
 };
 
 // How one run ended.
@@ -41,8 +44,9 @@ struct RunResult {
     bool finished() const { return outcome == Outcome::Finished; }
 };
 
-// Sets PC to the entry and steps until PC is the stop address. Before each step: the stop
-// test, then the step bound, then the skips. A fault ends the run: its message goes to the
+// Starts at the entry and steps until PC is the stop address. Before each step: the stop
+// test, then the step bound, then the skips; a delay slot is a step of its own, so the loop sees
+// its address too. After a step whose BREAK asks for a hook, the hook runs as part of it. A fault ends the run: its message goes to the
 // state's output and into the result. The host computes with the R5900's rounding meanwhile
 // (ee/float_mode.h) and has its own mode back afterwards.
 RunResult RunUntilStop(EeState& state, const RunPlan& plan);

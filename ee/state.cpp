@@ -2,8 +2,6 @@
 
 #include <new>
 
-#include "ee/instruction.h"
-#include "ee/memory.h"
 
 namespace vertigon {
 namespace {
@@ -30,12 +28,6 @@ void EeState::ResetMemory() {
     scratchBlock_ = AllocateZeroed(size_t{kScratchpadSize} + kBlockSlack);
     mainBase = mainBlock_.get();
     scratchBase = scratchBlock_.get();
-}
-
-void InstallNativeHook(EeState& state, uint32_t address, NativeHookFunction function) {
-    const auto index = static_cast<uint32_t>(state.nativeHooks.size());
-    WriteWord(state, address, BreakInstruction(index));
-    state.nativeHooks.push_back(NativeHook{address, function});
 }
 
 }  // namespace vertigon

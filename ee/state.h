@@ -1,13 +1,13 @@
 // The record of the emulated EE (MIPS R5900): registers of the CPU and its coprocessors, the
-// emulated memory blocks, the hardware-register backing words and the native-hook table.
-// Only one instance is used by the viewer; tests make their own.
+// emulated memory blocks and the hardware-register backing words. What the host does with the
+// CPU (where a run starts and stops, how long it may take, which routines run as host code)
+// belongs to whoever runs it (ee/run_loop.h, ee/harness.h).
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
-#include <vector>
 
 #include "ee/output.h"
 
@@ -44,22 +44,26 @@ struct alignas(16) VuVector {
     float c[4] = {0, 0, 0, 0};
 };
 
-class EeState;
-// A routine of the loaded program replaced by host code: reads its arguments from the emulated
-// registers and memory and writes its results back.
-using NativeHookFunction = void (*)(EeState&);
-
-struct NativeHook {
-    uint32_t address = 0;
-    NativeHookFunction function = nullptr;
-};
-
 // Backing store of the hardware-register window (type 0), indexed by offset / 16, and the two
 // blocks that quadword writes to offsets 0x4000 and 0x5000 fill.
 struct HwRegisters {
     std::array<uint32_t, 0x1000> words{};
     std::array<uint8_t, 16> quad4000{};
     std::array<uint8_t, 16> quad5000{};
+};
+
+// Where the instruction at PC stands among branch delay slots.
+enum class DelaySlot : uint8_t {
+    None,     // an ordinary instruction: the one after it follows
+    Next,     // a taken branch's delay slot: afterwards execution goes on at nextPc
+    Running,  // that delay slot is executing now
+};
+
+// The link a jump-and-link writes once its delay slot has run (register 0: none, since writes
+// to r0 are discarded anyway).
+struct PendingLink {
+    uint32_t reg = 0;
+    uint32_t address = 0;
 };
 
 // State of a running VU0 micro program.
@@ -86,10 +90,11 @@ public:
     // Replaces both memory blocks with fresh zero-filled ones.
     void ResetMemory();
 
-    // Filled by LoadProgramImage: the image's ELF header and a copy of its program-header table
-    // (empty when the image has none).
-    std::array<uint8_t, 52> elfHeader{};
-    std::vector<uint8_t> programHeaders;
+    // An instruction moving PC itself (not through a delay slot): execution goes on at `address`.
+    void ContinueAt(uint32_t address) {
+        pc = address;
+        nextPc = address + 4;
+    }
 
     uint32_t sa = 0;
     Reg128 hi;  // upper half is HI1
@@ -101,7 +106,17 @@ public:
 
     uint8_t* scratchBase = nullptr;
     uint8_t* mainBase = nullptr;
+    // The instruction the next step executes and the one after it: pc + 4, or, while pc is a
+    // taken branch's delay slot, the branch's target. Setting pc alone (outside a delay slot)
+    // starts there; StartAt (ee/interpreter.h) also forgets a pending branch.
     uint32_t pc = 0;
+    uint32_t nextPc = 4;
+    DelaySlot delaySlot = DelaySlot::None;
+    PendingLink link;
+    // A BREAK executed and not yet answered: its code field. PC already holds GPR[31], the
+    // return a hooked routine makes (ee/native_hook_table.h).
+    bool breakPending = false;
+    uint32_t breakCode = 0;
 
     float q = 0;
     uint32_t vu0BranchTarget = 0;
@@ -113,28 +128,22 @@ public:
     alignas(16) std::array<uint8_t, kVu0MemorySize> vu0MicroMemory{};
     alignas(16) std::array<uint8_t, kVu0MemorySize> vu0DataMemory{};
 
-    std::vector<NativeHook> nativeHooks;  // a hook's index is its position
     uint8_t fpuCondition = 0;
-    uint64_t cycleCounter = 0;  // advanced only by the frame run loop
+    uint64_t cycleCounter = 0;  // what COP0 Count reads; advanced by run loops that count cycles
     HwRegisters hwRegisters;
     Vu0MicroControl vu0Control;
 
-    // Where messages go (see ee/output.h); may be pointed elsewhere at any time.
+    // The two ways the instructions reach the host: where the console's characters and the
+    // system-call messages go (see ee/output.h; may be pointed elsewhere at any time), and
+    // whether a R5900FloatMode holds the host's fast-path rounding (ee/float_mode.h).
     EeOutputSink* output;
-    // Whether a R5900FloatMode holds the host's fast-path rounding (ee/float_mode.h).
     bool hostFloatMode = false;
-    // How many delay slots are being executed inside one another right now.
-    int delaySlotDepth = 0;
 
 private:
     FileOutputSink standardOutput_{stdout};
     HostBlock mainBlock_;
     HostBlock scratchBlock_;
 };
-
-// Puts a BREAK with code field = the new hook's index at `address` (through WriteWord) and
-// appends the hook to the table.
-void InstallNativeHook(EeState& state, uint32_t address, NativeHookFunction function);
 
 inline uint64_t SignExtend32(uint32_t value) {
     return static_cast<uint64_t>(static_cast<int64_t>(static_cast<int32_t>(value)));

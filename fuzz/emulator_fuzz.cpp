@@ -10,8 +10,9 @@
 #include <vector>
 
 #include "ee/memory.h"
-#include "ee/native_hooks.h"
+#include "ee/native_hook_table.h"
 #include "ee/run_loop.h"
+#include "formats/mdls/animation_routines.h"
 #include "fuzz/reusable_ee_state.h"
 
 using namespace vertigon;
@@ -48,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static QuietSink quiet;
     static EeState state(quiet);  // reset per input: a new one costs milliseconds
     fuzzing::ResetEeState(state);
-    for (const NativeHookEntry& hook : kProgramImageHooks) InstallNativeHook(state, hook.address, hook.function);
+    NativeHookTable hooks;
+    for (const NativeHook& hook : mdls::kProgramImageHooks) InstallNativeHook(state, hooks, hook.address, hook.function);
     CopyIn(state, kCodeBase, code);
     CopyIn(state, kDataBase, bytes);
     CopyIn(state, kScratchpadStart, bytes);
@@ -60,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     state.gpr[29].lower = kStackTop;
     state.gpr[31].lower = kReturnAddress;
     const RunResult result =
-        RunUntilStop(state, RunPlan{.entry = kCodeBase, .stop = kReturnAddress, .stepBound = kStepBound});
+        RunUntilStop(state, RunPlan{.entry = kCodeBase, .stop = kReturnAddress, .stepBound = kStepBound, .hooks = hooks});
     if (result.outcome == RunResult::Outcome::Refused) std::abort();
     return 0;
 }

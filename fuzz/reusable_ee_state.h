@@ -31,8 +31,6 @@ inline void ZeroBlock(uint8_t* base, size_t size) {
 // Every register, flag and table as EeState() leaves them, memory zero; the output sink kept.
 // A field EeState gains must be reset here too, or one input's run could leak into the next.
 inline void ResetEeState(EeState& s) {
-    s.elfHeader = {};
-    s.programHeaders.clear();
     s.sa = 0;
     s.hi = {};
     s.lo = {};
@@ -40,6 +38,11 @@ inline void ResetEeState(EeState& s) {
     s.gpr = {};
     s.fpr = {};
     s.pc = 0;
+    s.nextPc = 4;
+    s.delaySlot = DelaySlot::None;
+    s.link = {};
+    s.breakPending = false;
+    s.breakCode = 0;
     s.q = 0;
     s.vu0BranchTarget = 0;
     s.macFlags = 0;
@@ -49,12 +52,10 @@ inline void ResetEeState(EeState& s) {
     s.vi = {};
     s.vu0MicroMemory = {};
     s.vu0DataMemory = {};
-    s.nativeHooks.clear();
     s.fpuCondition = 0;
     s.cycleCounter = 0;
     s.hwRegisters = {};
     s.vu0Control = {};
-    s.delaySlotDepth = 0;
     ZeroBlock(s.mainBase, kMainMemorySize + kBlockSlack);
     std::memset(s.scratchBase, 0, kScratchpadSize + kBlockSlack);
 }

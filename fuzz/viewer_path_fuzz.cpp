@@ -90,7 +90,7 @@ public:
 Workspace& EmulatingWorkspace() {
     static const std::unique_ptr<Workspace> workspace = [] {
         auto w = std::make_unique<Workspace>(testing::TestProgramImage(), fuzzing::QuietStatus());
-        if (EeHarness* harness = w->emulator().harness()) harness->stepBound = 20'000;
+        if (mdls::AnimationRoutines* routines = w->emulator().routines()) routines->harness().stepBound = 20'000;
         return w;
     }();
     return *workspace;

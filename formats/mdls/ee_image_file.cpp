@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "ee/harness.h"
+#include "formats/mdls/animation_routines.h"
 #include "formats/file_io.h"
 #include "formats/load_error.h"
 
@@ -17,13 +17,13 @@ namespace {
 constexpr const char* kImageName = "ee-image.bin";
 constexpr uint8_t kElfMagic[4] = {0x7F, 'E', 'L', 'F'};
 // A zlib stream of the image is far smaller; anything larger is not one.
-constexpr uintmax_t kMaxFileSize = 2 * kProgramImageSize;
+constexpr uintmax_t kMaxFileSize = 2 * mdls::kProgramImageSize;
 
 std::string SizeText(uintmax_t bytes) { return std::to_string(bytes) + " bytes"; }
 
 std::vector<uint8_t> Inflate(const std::string& path, std::vector<uint8_t>& stream) {
     // One byte more than needed tells a longer image from an exact one.
-    std::vector<uint8_t> image(kProgramImageSize + 1);
+    std::vector<uint8_t> image(mdls::kProgramImageSize + 1);
     z_stream z{};
     if (inflateInit(&z) != Z_OK) Refuse<EeImageError>("EE program image ", path, " refused: ", "zlib cannot start");
     z.next_in = stream.data();
@@ -34,11 +34,11 @@ std::vector<uint8_t> Inflate(const std::string& path, std::vector<uint8_t>& stre
     const size_t length = image.size() - z.avail_out;
     const bool outputFull = z.avail_out == 0;
     inflateEnd(&z);
-    if (status == Z_BUF_ERROR && outputFull) Refuse<EeImageError>("EE program image ", path, " refused: ", "it inflates to more than " + SizeText(kProgramImageSize));
+    if (status == Z_BUF_ERROR && outputFull) Refuse<EeImageError>("EE program image ", path, " refused: ", "it inflates to more than " + SizeText(mdls::kProgramImageSize));
     if (status == Z_BUF_ERROR) Refuse<EeImageError>("EE program image ", path, " refused: ", "its zlib stream is cut short");
     if (status != Z_STREAM_END) Refuse<EeImageError>("EE program image ", path, " refused: ", "it is neither an ELF executable nor a zlib stream of one");
-    if (length != kProgramImageSize)
-        Refuse<EeImageError>("EE program image ", path, " refused: ", "it inflates to " + SizeText(length) + ", not " + SizeText(kProgramImageSize));
+    if (length != mdls::kProgramImageSize)
+        Refuse<EeImageError>("EE program image ", path, " refused: ", "it inflates to " + SizeText(length) + ", not " + SizeText(mdls::kProgramImageSize));
     image.resize(length);
     return image;
 }
@@ -78,7 +78,7 @@ std::string ChooseEeImage(const LoaderOptions& options) {
 std::vector<uint8_t> ReadEeImage(const std::string& path) {
     std::error_code error;
     const uintmax_t size = std::filesystem::file_size(path, error);
-    if (!error && size > kMaxFileSize) Refuse<EeImageError>("EE program image ", path, " refused: ", "it is " + SizeText(size) + ", not " + SizeText(kProgramImageSize));
+    if (!error && size > kMaxFileSize) Refuse<EeImageError>("EE program image ", path, " refused: ", "it is " + SizeText(size) + ", not " + SizeText(mdls::kProgramImageSize));
     std::vector<uint8_t> bytes;
     try {
         bytes = ReadWholeFile(path);
@@ -86,8 +86,8 @@ std::vector<uint8_t> ReadEeImage(const std::string& path) {
         Refuse<EeImageError>("EE program image: ", e.what());
     }
     if (bytes.size() >= 4 && std::memcmp(bytes.data(), kElfMagic, 4) == 0) {
-        if (bytes.size() != kProgramImageSize)
-            Refuse<EeImageError>("EE program image ", path, " refused: ", "it is " + SizeText(bytes.size()) + ", not " + SizeText(kProgramImageSize));
+        if (bytes.size() != mdls::kProgramImageSize)
+            Refuse<EeImageError>("EE program image ", path, " refused: ", "it is " + SizeText(bytes.size()) + ", not " + SizeText(mdls::kProgramImageSize));
         return bytes;
     }
     return Inflate(path, bytes);

@@ -24,21 +24,21 @@ void EmulatedAnimation::Rewind() {
     Animation::Rewind();
     stopped_ = false;
     Emulator& emulator = *source_->emulator;
-    EeHarness* harness = emulator.harness();
-    if (!harness) {
+    mdls::AnimationRoutines* routines = emulator.routines();
+    if (!routines) {
         emulator.ReportUnavailableOnce();
         return;
     }
     emulator.preparedSerial = 0;
-    Prepare(*harness);
+    Prepare(*routines);
 }
 
-bool EmulatedAnimation::Prepare(EeHarness& harness) {
+bool EmulatedAnimation::Prepare(mdls::AnimationRoutines& routines) {
     Emulator& emulator = *source_->emulator;
     if (emulator.preparedSerial == serial_) return true;
     // Another model may have been loaded since; the set-up reads this model's block.
-    harness.SetModelSource(source_->modelFile, source_->modelBlockSize);
-    const RunResult result = harness.RunSetupRoutine(data());
+    routines.SetModelSource(source_->modelFile, source_->modelBlockSize);
+    const RunResult result = routines.RunSetupRoutine(data());
     if (!result.finished()) {
         emulator.preparedSerial = 0;
         Stop("set-up", result);
@@ -50,25 +50,25 @@ bool EmulatedAnimation::Prepare(EeHarness& harness) {
 
 void EmulatedAnimation::Apply(PoseTarget& target) {
     Emulator& emulator = *source_->emulator;
-    EeHarness* harness = emulator.harness();
-    if (!harness) {
+    mdls::AnimationRoutines* routines = emulator.routines();
+    if (!routines) {
         emulator.ReportUnavailableOnce();
         Hold(target);
         return;
     }
-    if (stopped_ || !Prepare(*harness)) {
+    if (stopped_ || !Prepare(*routines)) {
         Hold(target);
         return;
     }
-    harness->animationTime = time;
-    const RunResult result = harness->RunFrameRoutine();
+    routines->animationTime = time;
+    const RunResult result = routines->RunFrameRoutine();
     if (!result.finished()) {
         Stop("frame", result);
         Hold(target);
         return;
     }
-    const size_t bones = std::min(target.bones.size(), kPoseMatrixCount);
-    for (size_t b = 0; b < bones; ++b) std::memcpy(target.bones[b].world.m, &harness->poseOutput[16 * b], 64);
+    const size_t bones = std::min(target.bones.size(), mdls::kPoseMatrixCount);
+    for (size_t b = 0; b < bones; ++b) std::memcpy(target.bones[b].world.m, &routines->poseOutput[16 * b], 64);
     posed_ = true;
     if (target.poseDirty) {
         target.poseDirty = false;

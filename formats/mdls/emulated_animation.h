@@ -8,7 +8,6 @@
 #include <span>
 #include <vector>
 
-#include "ee/harness.h"
 #include "formats/mdls/mdls_emulator.h"
 #include "scene/animation.h"
 
@@ -40,14 +39,14 @@ public:
     bool HasLength() const override { return false; }
     // time = 0, then the set-up routine.
     void Rewind() override;
-    bool CanPlay() const override { return source_->emulator->harness() != nullptr; }
+    bool CanPlay() const override { return source_->emulator->routines() != nullptr; }
     bool Stopped() const override { return stopped_; }
 
     std::span<const uint8_t> data() const;
 
 private:
     // Runs the set-up routine unless the emulated memory already holds it; false on failure.
-    bool Prepare(EeHarness& harness);
+    bool Prepare(mdls::AnimationRoutines& routines);
     void Stop(const char* routine, const RunResult& result);
     void Hold(PoseTarget& target) const;
 

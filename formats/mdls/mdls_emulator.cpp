@@ -29,7 +29,7 @@ Emulator::Emulator(const LoaderOptions& options, std::shared_ptr<const StatusSin
     } catch (const EeImageError& e) {
         unavailableReason_ = e.what();
     }
-    if (!harness_) {
+    if (!routines_) {
         Report(unavailableReason_);
         reported_ = true;
     }
@@ -38,7 +38,7 @@ Emulator::Emulator(const LoaderOptions& options, std::shared_ptr<const StatusSin
 Emulator::Emulator(std::vector<uint8_t> image, std::shared_ptr<const StatusSink> status)
     : status_(std::move(status)), output_(*status_) {
     Adopt(std::move(image), "in memory");
-    if (!harness_) {
+    if (!routines_) {
         Report(unavailableReason_);
         reported_ = true;
     }
@@ -46,14 +46,14 @@ Emulator::Emulator(std::vector<uint8_t> image, std::shared_ptr<const StatusSink>
 
 void Emulator::Adopt(std::vector<uint8_t> image, const std::string& path) {
     try {
-        harness_ = std::make_unique<EeHarness>(std::move(image), output_);
+        routines_ = std::make_unique<AnimationRoutines>(std::move(image), output_);
     } catch (const ProgramImageError& e) {
         unavailableReason_ = "EE program image " + path + " refused: " + e.reason();
     }
 }
 
 void Emulator::ReportUnavailableOnce() {
-    if (reported_ || harness_) return;
+    if (reported_ || routines_) return;
     reported_ = true;
     Report(unavailableReason_);
 }

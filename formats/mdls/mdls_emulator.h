@@ -1,5 +1,5 @@
 // The emulator the MDLS animations of one workspace run in: the program image found for the
-// loader options, the EE harness over it, and what to tell the user when there is none.
+// loader options, the game's animation routines over it, and what to tell the user when there is none.
 #pragma once
 
 #include <cstdint>
@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "ee/harness.h"
 #include "ee/output.h"
+#include "formats/mdls/animation_routines.h"
 #include "formats/loader_options.h"
 #include "formats/status_report.h"
 
@@ -27,8 +27,8 @@ public:
     Emulator& operator=(const Emulator&) = delete;
 
     // Null without a usable image.
-    EeHarness* harness() { return harness_.get(); }
-    // One line saying why there is no harness and how to supply an image.
+    mdls::AnimationRoutines* routines() { return routines_.get(); }
+    // One line saying why there are no routines and how to supply an image.
     const std::string& unavailableReason() const { return unavailableReason_; }
     // Reports unavailableReason the first time it is called (unless already reported).
     void ReportUnavailableOnce();
@@ -55,7 +55,7 @@ private:
 
     std::shared_ptr<const StatusSink> status_;
     Output output_;
-    std::unique_ptr<EeHarness> harness_;
+    std::unique_ptr<mdls::AnimationRoutines> routines_;
     std::string unavailableReason_;
     bool reported_ = false;
     uint64_t lastSerial_ = 0;

@@ -75,7 +75,7 @@ std::unique_ptr<Model> MdlsLoader::LoadFromMemory(const ModelBytes& bytes, const
     const ByteReader reader(*file);
     std::unique_ptr<Model> model = mdls::ReadModel(reader, context.options.maxWorkBytes);
     const size_t modelBlockSize = mdls::ModelBlockSize(reader);
-    if (EeHarness* harness = context.emulator->harness()) harness->SetModelSource(file, modelBlockSize);
+    if (mdls::AnimationRoutines* routines = context.emulator->routines()) routines->SetModelSource(file, modelBlockSize);
     AttachAnimations(*model, bytes, mdls::AnimationSource{context.emulator, file, modelBlockSize, {}}, context.status);
     return model;
 }

@@ -11,6 +11,7 @@
 #include "ee/float_mode.h"
 #include "ee/interpreter.h"
 #include "ee/memory.h"
+#include "ee/native_hook_table.h"
 #include "ee/output.h"
 #include "ee/state.h"
 #include "tests/fixtures/r5900_assembler.h"
@@ -70,12 +71,17 @@ public:
     }
     uint32_t Symbol(const std::string& name) const { return code_.Symbol(name); }
 
+    void InstallHook(uint32_t address, NativeHookFunction function) {
+        InstallNativeHook(*state_, hooks_, address, function);
+    }
+
     MachineRun RunTo(uint32_t stop, uint64_t maxSteps = 100000) {
         MachineRun run;
         const R5900FloatMode floatMode(*state_);  // as the run loops hold it
         try {
             while (state_->pc != stop && run.steps < maxSteps) {
                 Step(*state_);
+                if (state_->breakPending) AnswerBreak(*state_, hooks_);
                 ++run.steps;
             }
         } catch (const EeFault& fault) {
@@ -108,6 +114,7 @@ public:
 private:
     std::unique_ptr<EeState> state_;
     CapturingSink sink_;
+    NativeHookTable hooks_;
     AssembledCode code_;
 };
 

@@ -202,12 +202,13 @@ TEST_F(EeMemoryTest, DoubleAndQuadWritesToTheWindow) {
 
 TEST_F(EeMemoryTest, InstallNativeHookPlantsABreakWithItsIndex) {
     auto hook = [](EeState&) {};
-    for (uint32_t i = 0; i < 3; ++i) InstallNativeHook(s, 0x262150 + 8 * i, hook);
+    NativeHookTable hooks;
+    for (uint32_t i = 0; i < 3; ++i) InstallNativeHook(s, hooks, 0x262150 + 8 * i, hook);
     EXPECT_EQ(ReadWord(s, 0x262150), 0x0Du);
     EXPECT_EQ(ReadWord(s, 0x262158), 0x4Du);
     EXPECT_EQ(ReadWord(s, 0x262160), 0x8Du);
-    ASSERT_EQ(s.nativeHooks.size(), 3u);
-    EXPECT_EQ(s.nativeHooks[2].address, 0x262160u);
+    ASSERT_EQ(hooks.size(), 3u);
+    EXPECT_EQ(hooks[2].address, 0x262160u);
 }
 
 }  // namespace

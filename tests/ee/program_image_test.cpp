@@ -39,13 +39,13 @@ TEST(EeProgramImage, LoadsEveryLoadableSegmentAtItsPhysicalAddress) {
     const std::vector<uint8_t> image = MakeImage(
         {{1, 0x100, 0x1000, 4}, {4, 0x104, 0x3000, 4}, {1, 0x104, 0x1FFFFFC, 4}, {1, 0x108, 0x2000, 0}},
         {1, 2, 3, 4, 5, 6, 7, 8, 9});
-    LoadProgramImage(s, image);
+    const ProgramHeaders headers = LoadProgramImage(s, image);
     EXPECT_EQ(ReadWord(s, 0x1000), 0x04030201u);
     EXPECT_EQ(ReadWord(s, 0x1004), 0u);  // nothing beyond p_filesz
     EXPECT_EQ(ReadWord(s, 0x3000), 0xDEADBEEFu);
     EXPECT_EQ(ReadWord(s, 0x1FFFFFC), 0x08070605u);
-    EXPECT_EQ(s.elfHeader[1], 'E');
-    EXPECT_EQ(s.programHeaders.size(), 4u * 32u);
+    EXPECT_EQ(headers.elfHeader[1], 'E');
+    EXPECT_EQ(headers.table.size(), 4u * 32u);
 }
 
 TEST(EeProgramImage, ImagesThatDoNotFitAreRefusedBeforeMemoryChanges) {
@@ -73,16 +73,15 @@ TEST(EeProgramImage, ImagesThatDoNotFitAreRefusedBeforeMemoryChanges) {
         testing::EeMachine m;
         EXPECT_THROW(LoadProgramImage(m.state(), c.image), ProgramImageError) << c.why;
         EXPECT_EQ(ReadWord(m.state(), 0x1000), 0u) << c.why;
-        EXPECT_TRUE(m.state().programHeaders.empty()) << c.why;
     }
 }
 
 TEST(EeProgramImage, AnImageWithoutProgramHeadersLoadsNothing) {
     testing::EeMachine m;
     std::vector<uint8_t> image = MakeImage({}, {});
-    LoadProgramImage(m.state(), image);
-    EXPECT_TRUE(m.state().programHeaders.empty());
-    EXPECT_EQ(m.state().elfHeader[0], 0x7F);
+    const ProgramHeaders headers = LoadProgramImage(m.state(), image);
+    EXPECT_TRUE(headers.table.empty());
+    EXPECT_EQ(headers.elfHeader[0], 0x7F);
 }
 
 TEST(EeProgramImage, LinkedExecutableRunsFromItsEntryPoint) {

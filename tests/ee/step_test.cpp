@@ -4,6 +4,7 @@
 #include "ee/fault.h"
 #include "ee/interpreter.h"
 #include "ee/memory.h"
+#include "ee/run_loop.h"
 #include "tests/ee/ee_machine.h"
 
 namespace vertigon {
@@ -186,6 +187,7 @@ TEST(EeStep, BranchLikelyFarOffsetLandsRelativeToTheDelaySlot) {
         li $t0, 1
     )");
     Step(m.state());
+    Step(m.state());  // the delay slot
     EXPECT_EQ(m.state().pc, code.base + 4 + 0x8000);
     EXPECT_EQ(m.state().pc, code.Symbol("far"));
 }
@@ -204,6 +206,8 @@ TEST(EeStep, JalLinksTheAddressAfterItsDelaySlotSignExtended) {
     done:
     )",
                               0x80100000);
+    Step(m.state());
+    EXPECT_EQ(m.state().pc, code.base + 4);  // the delay slot is a step of its own
     Step(m.state());
     EXPECT_EQ(m.state().pc, code.Symbol("sub"));
     EXPECT_EQ(m.Gpr(reg::ra), 0xFFFFFFFF80100008ull);
@@ -244,21 +248,60 @@ TEST(EeStep, JumpKeepsTheTopBitsOfTheDelaySlotAddress) {
     )",
                               0xA0100000);
     Step(m.state());
+    Step(m.state());
     EXPECT_EQ(m.state().pc, code.Symbol("target"));
     EXPECT_EQ(m.state().pc & 0xF0000000, 0xA0000000u);
 }
 
-TEST(EeStep, DeeplyNestedDelaySlotsFaultInsteadOfOverflowingTheStack) {
+TEST(EeStep, TheDelaySlotIsAStepOfItsOwnThatRunLoopsSee) {
     SKIP_WITHOUT_MIPS_TOOLS();
     EeMachine m;
-    const std::string fault = m.RunToFault(R"(
+    const auto& code = m.Load(R"(
+        jal sub
+        addiu $t0, $zero, 3     # delay slot
+    sub:
+        addiu $t1, $t0, 1
+    done:
+    )");
+    const uint32_t slot = code.base + 4;
+    RunResult run = RunUntilStop(m.state(), RunPlan{.entry = code.base, .stop = slot, .stepBound = 10});
+    EXPECT_TRUE(run.finished());
+    EXPECT_EQ(run.steps, 1u);
+    EXPECT_EQ(m.Gpr(reg::t0), 0u);
+    EXPECT_EQ(m.Gpr(reg::ra), 0u);  // linked once the slot has run
+
+    run = RunUntilStop(m.state(), RunPlan{.entry = code.base, .stop = code.Symbol("done"), .stepBound = 10});
+    EXPECT_TRUE(run.finished());
+    EXPECT_EQ(run.steps, 3u);
+    EXPECT_EQ(m.Gpr(reg::t1), 4u);
+    EXPECT_EQ(m.Gpr(reg::ra), code.base + 8);
+    run = RunUntilStop(m.state(), RunPlan{.entry = code.base, .stop = code.Symbol("done"), .stepBound = 2});
+    EXPECT_EQ(run.outcome, RunResult::Outcome::StepBound);
+}
+
+// A taken branch in a delay slot runs its own slot, then the enclosing branch's target; chains
+// of them are not limited.
+TEST(EeStep, ABranchInADelaySlotRunsItsSlotThenTheEnclosingTarget) {
+    SKIP_WITHOUT_MIPS_TOOLS();
+    EeMachine m;
+    m.Run(R"(
+        b outer
+        b inner                 # in the delay slot
+        addiu $s0, $s0, 1       # its own slot
+    inner:
+        addiu $s1, $s1, 1       # never reached
+    outer:
         .rept 200
         b 1f
         .endr
-    1:
+    1:  addiu $s2, $s2, 1       # the last slot, then the first branch's target: here again
+        b done
+        nop
+    done:
     )");
-    EXPECT_EQ(fault.rfind("Too many nested delay slots at ", 0), 0u) << fault;
-    EXPECT_EQ(m.state().delaySlotDepth, 0);
+    EXPECT_EQ(m.Gpr(reg::s0), 1u);
+    EXPECT_EQ(m.Gpr(reg::s1), 0u);
+    EXPECT_EQ(m.Gpr(reg::s2), 2u);
 }
 
 TEST(EeStep, BreakCallsTheNativeHookAndReturnsThroughRa) {
@@ -276,7 +319,7 @@ TEST(EeStep, BreakCallsTheNativeHookAndReturnsThroughRa) {
         jr $ra
         nop
     )");
-    InstallNativeHook(m.state(), code.Symbol("hooked"), [](EeState& s) {
+    m.InstallHook(code.Symbol("hooked"), [](EeState& s) {
         s.gpr[2].lower = s.gpr[4].lower * 2;
     });
     m.RunToDone();

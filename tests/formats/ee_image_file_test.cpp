@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-#include "ee/harness.h"
+#include "formats/mdls/animation_routines.h"
 #include "ee/output.h"
 #include "formats/mdls/ee_image_file.h"
 #include "formats/mdls/mdls_emulator.h"
@@ -79,22 +79,22 @@ TEST(EeImageFile, AGivenPathWinsAndTheSearchFindsTheDataDirectoryCopy) {
 
 TEST(EeImageFile, PlainAndCompressedImagesOfTheRightSizeAreTaken) {
     TempDir dir;
-    const std::vector<uint8_t> image = ElfOfSize(kProgramImageSize);
+    const std::vector<uint8_t> image = ElfOfSize(mdls::kProgramImageSize);
     EXPECT_EQ(mdls::ReadEeImage(dir.Write("plain.bin", image)), image);
     EXPECT_EQ(mdls::ReadEeImage(dir.Write("packed.bin", Compress(image))), image);
 }
 
 TEST(EeImageFile, AnythingElseIsRefusedInOneLine) {
     TempDir dir;
-    const std::string shortPlain = dir.Write("short.bin", ElfOfSize(kProgramImageSize - 1));
+    const std::string shortPlain = dir.Write("short.bin", ElfOfSize(mdls::kProgramImageSize - 1));
     EXPECT_EQ(RefusalOf(shortPlain), Refused(shortPlain, "it is 3782595 bytes, not 3782596 bytes"));
-    const std::string oneMore = dir.Write("one-more.bin", Compress(ElfOfSize(kProgramImageSize + 1)));
+    const std::string oneMore = dir.Write("one-more.bin", Compress(ElfOfSize(mdls::kProgramImageSize + 1)));
     EXPECT_EQ(RefusalOf(oneMore), Refused(oneMore, "it inflates to 3782597 bytes, not 3782596 bytes"));
-    const std::string longPacked = dir.Write("long.bin", Compress(ElfOfSize(kProgramImageSize + 100)));
+    const std::string longPacked = dir.Write("long.bin", Compress(ElfOfSize(mdls::kProgramImageSize + 100)));
     EXPECT_EQ(RefusalOf(longPacked), Refused(longPacked, "it inflates to more than 3782596 bytes"));
     const std::string shortPacked = dir.Write("small.bin", Compress(ElfOfSize(1000)));
     EXPECT_EQ(RefusalOf(shortPacked), Refused(shortPacked, "it inflates to 1000 bytes, not 3782596 bytes"));
-    std::vector<uint8_t> cut = Compress(ElfOfSize(kProgramImageSize));
+    std::vector<uint8_t> cut = Compress(ElfOfSize(mdls::kProgramImageSize));
     cut.resize(cut.size() / 2);
     const std::string cutPath = dir.Write("cut.bin", cut);
     EXPECT_EQ(RefusalOf(cutPath), Refused(cutPath, "its zlib stream is cut short"));
@@ -112,7 +112,7 @@ TEST(EeImageFile, TheEmulatorStartsFromACompressedImageFile) {
     auto status = std::make_shared<StatusSink>();
     status->SetEmulatorWriter([&sink](std::string_view text) { sink.Write(text); });
     mdls::Emulator emulator(options, status);
-    ASSERT_NE(emulator.harness(), nullptr);
+    ASSERT_NE(emulator.routines(), nullptr);
     EXPECT_EQ(sink.text(), "Init EE memory...\n");
     EXPECT_TRUE(emulator.unavailableReason().empty());
 }

@@ -176,7 +176,7 @@ protected:
     void SetUp() override {
         SKIP_WITHOUT_MIPS_TOOLS();
         workspace_ = std::make_unique<Workspace>(TestProgramImage(), WithEmulatorText(StatusSink(), sink_));
-        ASSERT_NE(workspace_->emulator().harness(), nullptr);
+        ASSERT_NE(workspace_->emulator().routines(), nullptr);
     }
 
     std::unique_ptr<Model> Load(size_t bones, const std::vector<TestAnimation>& animations) {
@@ -255,7 +255,7 @@ TEST_F(EmulatedPoses, AFaultingFrameRoutineKeepsTheLastPoseAndIsReportedOnce) {
 
     Animation& faulting = Emulated(*model, 1);
     faulting.Rewind();
-    const uint64_t cycles = workspace_->emulator().harness()->state().cycleCounter;
+    const uint64_t cycles = workspace_->emulator().routines()->state().cycleCounter;
     for (int i = 0; i < 3; ++i) {
         target.poseDirty = true;
         faulting.Advance(1.0f);
@@ -268,10 +268,10 @@ TEST_F(EmulatedPoses, AFaultingFrameRoutineKeepsTheLastPoseAndIsReportedOnce) {
               "animation anim0001 stopped: its frame routine faulted: Unknown opcode family CC000000!");
     EXPECT_EQ(sink_.text(), "Init EE memory...\nUnknown opcode family CC000000!\n");
     // One failed run, then nothing more until rewound.
-    const uint64_t afterFirst = workspace_->emulator().harness()->state().cycleCounter;
+    const uint64_t afterFirst = workspace_->emulator().routines()->state().cycleCounter;
     EXPECT_GT(afterFirst, cycles);
     faulting.Apply(target);
-    EXPECT_EQ(workspace_->emulator().harness()->state().cycleCounter, afterFirst);
+    EXPECT_EQ(workspace_->emulator().routines()->state().cycleCounter, afterFirst);
     faulting.Rewind();
     faulting.Apply(target);
     EXPECT_EQ(status.messages.size(), 2u);
@@ -279,7 +279,7 @@ TEST_F(EmulatedPoses, AFaultingFrameRoutineKeepsTheLastPoseAndIsReportedOnce) {
 
 TEST_F(EmulatedPoses, ARoutineThatNeverStopsEndsAtTheStepBoundAndHoldsTheEmulatedPose) {
     StatusCapture status(*workspace_);
-    workspace_->emulator().harness()->stepBound = 20000;
+    workspace_->emulator().routines()->harness().stepBound = 20000;
     const TestAnimation walk = Walk();
     const auto model = Load(3, {walk, Walk(TestAnimationMode::FrameSpins), Walk(TestAnimationMode::SetupSpins)});
     PoseTarget target = RestTarget(3);
@@ -296,7 +296,7 @@ TEST_F(EmulatedPoses, ARoutineThatNeverStopsEndsAtTheStepBoundAndHoldsTheEmulate
     good.Apply(target);
     ExpectPose(target, walk, 0.0f);
     // The animation that posed the target holds its pose when its own run later fails...
-    workspace_->emulator().harness()->stepBound = 10;
+    workspace_->emulator().routines()->harness().stepBound = 10;
     target.poseDirty = true;
     good.Advance(1.0f);
     good.Apply(target);
@@ -304,7 +304,7 @@ TEST_F(EmulatedPoses, ARoutineThatNeverStopsEndsAtTheStepBoundAndHoldsTheEmulate
     EXPECT_FALSE(target.poseDirty);
     EXPECT_EQ(status.messages.size(), 2u);
     // ...while one that never posed leaves the scene to show the rest pose.
-    workspace_->emulator().harness()->stepBound = 20000;
+    workspace_->emulator().routines()->harness().stepBound = 20000;
     Animation& stuck = Emulated(*model, 2);
     stuck.Rewind();
     target.poseDirty = true;

@@ -144,7 +144,7 @@ TEST(MdlsRobustness, DamagedAnimationBlocksEndInAFaultOrTheStepBound) {
     StatusCapture status;
     CapturingSink sink;
     Workspace workspace(TestProgramImage(), WithEmulatorText(status.Sink(), sink));
-    workspace.emulator().harness()->stepBound = 20000;
+    workspace.emulator().routines()->harness().stepBound = 20000;
 
     TestAnimation walk;
     walk.bones.resize(2);

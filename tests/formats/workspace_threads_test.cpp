@@ -81,7 +81,7 @@ std::vector<float> Play(Workspace& workspace, const ModelFile& source, int frame
 // One workspace over the test program image playing its files one after the other.
 std::vector<std::vector<float>> Job(const std::vector<ModelFile>& files) {
     Workspace workspace(TestProgramImage(), StatusSink({}, nullptr));
-    EXPECT_NE(workspace.emulator().harness(), nullptr);
+    EXPECT_NE(workspace.emulator().routines(), nullptr);
     std::vector<std::vector<float>> traces;
     for (const ModelFile& file : files) traces.push_back(Play(workspace, file, 12));
     return traces;

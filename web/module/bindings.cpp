@@ -123,7 +123,7 @@ std::string ProgramImageReason(const val& image) {
     StatusSink quiet([](std::string_view) {});
     quiet.SetEmulatorWriter([](std::string_view) {});
     Workspace workspace(BytesOf(image), std::move(quiet));
-    return workspace.emulator().harness() ? std::string() : workspace.emulator().unavailableReason();
+    return workspace.emulator().routines() ? std::string() : workspace.emulator().unavailableReason();
 }
 
 // The command-line tool's `info` with these arguments; its JSON goes to the module's print.

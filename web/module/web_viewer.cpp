@@ -60,7 +60,7 @@ void WebViewer::SetProgramImage(const std::string& path) {
 
 bool WebViewer::emulatorReady() const {
     Workspace* workspace = state_.workspace();
-    return workspace && workspace->emulator().harness() != nullptr;
+    return workspace && workspace->emulator().routines() != nullptr;
 }
 
 bool WebViewer::Open(const std::string& path) {

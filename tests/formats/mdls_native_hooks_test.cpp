@@ -7,12 +7,11 @@
 #include <cmath>
 #include <cstring>
 
-#include "ee/harness.h"
 #include "ee/memory.h"
-#include "ee/native_hooks.h"
+#include "formats/mdls/native_hooks.h"
 #include "tests/ee/ee_machine.h"
 
-namespace vertigon {
+namespace vertigon::mdls {
 namespace {
 
 using testing::EeMachine;
@@ -206,7 +205,7 @@ TEST_F(NativeHookTest, ArgumentsRunningOffMainMemoryFault) {
 
 TEST_F(NativeHookTest, EmulatedCodeCallsAHookThroughItsBreakAndReturnsToRa) {
     SKIP_WITHOUT_MIPS_TOOLS();
-    for (const NativeHookEntry& hook : kProgramImageHooks) InstallNativeHook(s(), hook.address, hook.function);
+    machine_.InstallHook(0x262150, HookDotProduct);
     Put(kA, Vector{{1, 2, 3, 0}});
     Put(kB, Vector{{4, 5, 6, 0}});
     machine_.Run(R"(
@@ -223,4 +222,4 @@ TEST_F(NativeHookTest, EmulatedCodeCallsAHookThroughItsBreakAndReturnsToRa) {
 }
 
 }  // namespace
-}  // namespace vertigon
+}  // namespace vertigon::mdls

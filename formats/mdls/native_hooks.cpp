@@ -1,4 +1,4 @@
-#include "ee/native_hooks.h"
+#include "formats/mdls/native_hooks.h"
 
 #include <bit>
 #include <cstring>
@@ -7,7 +7,7 @@
 #include "ee/r5900_float.h"
 #include "ee/registers.h"
 
-namespace vertigon {
+namespace vertigon::mdls {
 namespace {
 
 using gpr::kA0, gpr::kA1, gpr::kA2;
@@ -130,4 +130,4 @@ void HookInvertScaledRigid(EeState& s) {
     Store(s, kA1, d);
 }
 
-}  // namespace vertigon
+}  // namespace vertigon::mdls

@@ -1,17 +1,17 @@
-// The eight routines of the program image that run as host code. Each reads its pointer
-// arguments from a0, a1 and a2 (lower 32 bits), a float argument from FPR[12], and returns a
-// float in FPR[0]. Vectors are four floats x, y, z, w; matrices sixteen floats, row-major.
+// The eight routines of the game's program image that run as host code
+// (ee/native_hook_table.h; their places in formats/mdls/animation_routines.h). Each reads its
+// pointer arguments from a0, a1 and a2 (lower 32 bits), a float argument from FPR[12], and
+// returns a float in FPR[0]. Vectors are four floats x, y, z, w; matrices sixteen floats, row-major.
 // They compute in the R5900's number format with its rounding (ee/r5900_float.h), one operation
 // at a time as the routines they replace do: no infinity or NaN can come out, a zero divisor
 // gives the largest magnitude.
 #pragma once
 
-#include <array>
 #include <cstdint>
 
 #include "ee/state.h"
 
-namespace vertigon {
+namespace vertigon::mdls {
 
 // FPR[0] = (a1.y*a0.y + a1.x*a0.x) + a1.z*a0.z.
 void HookDotProduct(EeState& state);
@@ -31,22 +31,4 @@ void HookVectorTimesMatrix(EeState& state);
 // The matrix at a1 = the inverse of the uniformly scaled rigid transform at a0.
 void HookInvertScaledRigid(EeState& state);
 
-struct NativeHookEntry {
-    uint32_t address;
-    NativeHookFunction function;
-};
-
-// In installation order: a hook's position is the code of the BREAK put at its address
-// (BreakInstruction in ee/instruction.h).
-inline constexpr std::array<NativeHookEntry, 8> kProgramImageHooks = {{
-    {0x262150, HookDotProduct},
-    {0x262378, HookCopyMatrix},
-    {0x161F28, HookNormalize},
-    {0x2621B8, HookTranspose},
-    {0x262270, HookDivideVector},
-    {0x262290, HookDivideVectorKeepW},
-    {0x2620B8, HookVectorTimesMatrix},
-    {0x1618D0, HookInvertScaledRigid},
-}};
-
-}  // namespace vertigon
+}  // namespace vertigon::mdls
