@@ -41,6 +41,26 @@ bool Viewer::Start(const std::vector<std::string>& paths, const LoaderOptions& l
     } else {
         state_.CreateCore(loaderOptions);
     }
+    ApplyPreferences();
+    BuildWindows();
+    frame_->Show();
+    try {
+        view_->CreateRenderer();
+    } catch (const RenderError& e) {
+        wxMessageBox(ToWx(std::string("Vertigon cannot draw: ") + e.what()), "Error", wxOK | wxICON_ERROR);
+        frame_->Destroy();
+        return false;
+    }
+    if (opening.valid()) {
+        ShowOpened(opening.get());
+    } else {
+        for (const std::string& path : paths) OpenFile(path);
+    }
+    browser_->Show();
+    return true;
+}
+
+void Viewer::ApplyPreferences() {
     preferences_ = LoadPreferences(preferencesPath_);
     state_.frameOnOpen = preferences_.frameOnOpen;
     state_.gridShown = preferences_.grid;
@@ -48,6 +68,9 @@ bool Viewer::Start(const std::vector<std::string>& paths, const LoaderOptions& l
     if (const auto colour = preferences_.background) {
         state_.SetBackgroundColour((*colour >> 16) & 0xFF, (*colour >> 8) & 0xFF, *colour & 0xFF);
     }
+}
+
+void Viewer::BuildWindows() {
     const WindowPlacement placement = preferences_.window.value_or(WindowPlacement{});
     frame_ = new MainFrame(*this, kProgramTitle, wxPoint(placement.x, placement.y),
                            wxSize(placement.width, placement.height));
@@ -71,23 +94,7 @@ bool Viewer::Start(const std::vector<std::string>& paths, const LoaderOptions& l
     browser_ = new AnimationBrowser(frame_, wxPoint(100, 100), wxSize(150, 300),
                                     [this](int32_t group, int32_t index) { state_.SelectAnimation(group, index); });
     if (wxTheApp) wxTheApp->SetTopWindow(frame_);
-
     view_->SetFailureHandler([this](const RenderError& error) { RenderFailed(error); });
-    frame_->Show();
-    try {
-        view_->CreateRenderer();
-    } catch (const RenderError& e) {
-        wxMessageBox(ToWx(std::string("Vertigon cannot draw: ") + e.what()), "Error", wxOK | wxICON_ERROR);
-        frame_->Destroy();
-        return false;
-    }
-    if (opening.valid()) {
-        ShowOpened(opening.get());
-    } else {
-        for (const std::string& path : paths) OpenFile(path);
-    }
-    browser_->Show();
-    return true;
 }
 
 void Viewer::OpenFile(const std::string& path) {

@@ -119,6 +119,10 @@ private:
     void AfterFrame(uint32_t now);
     void RefreshPlaybackBar();
     Preferences CurrentPreferences() const;
+    // Start-up's steps before anything is shown: the saved preferences into the state, then
+    // the windows.
+    void ApplyPreferences();
+    void BuildWindows();
 
     ViewerState state_{this};
     // The toolkit owns the windows; the references go null when a window is destroyed.
