@@ -328,22 +328,12 @@ TEST_F(ViewerStateTest, AReplacedTextureShowsAtOnceAndIsSavedWithTheModel) {
 TEST(ViewerStateEmulation, AClipWhoseRoutineFaultedLetsTheViewRest) {
     SKIP_WITHOUT_MIPS_TOOLS();
     testing::TempDir dir;
-    testing::MdlsDescription d;
-    d.bones.resize(2);
-    testing::MdlsStream stream;
-    stream.Slot(0, 1).Vertices(1, {testing::At(1, 2, 3), testing::At(4, 5, 6), testing::At(7, 8, 9)}).End();
-    d.meshes.push_back(testing::Mesh(0, stream));
     testing::TestAnimation walk;
     walk.bones.resize(2);
     testing::TestAnimation faulting = walk;
     faulting.mode = testing::TestAnimationMode::FrameFaults;
-    const std::vector<uint8_t> walkBlock = testing::WriteTestAnimationBlock(walk);
-    testing::MsetDescription m;
-    m.offsets = {0x40, 0x200};
-    m.blocks = {{0x40, walkBlock}, {0x200, testing::WriteTestAnimationBlock(faulting)}};
-    m.bytesAfterList = 0x400;
-    const std::string model = dir.Write("walker.mdls", testing::WriteMdls(d));
-    dir.Write("walker.mset", testing::WriteMset(m));
+    const std::string model = dir.Write("walker.mdls", testing::WriteTwoBoneTriangleMdls());
+    dir.Write("walker.mset", testing::WriteTestAnimationMset({walk, faulting}));
 
     RecordingUi ui;
     ViewerState state(&ui);
