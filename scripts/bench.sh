@@ -13,4 +13,4 @@ for program in build/bench/bench/*_bench; do
   "$program" "$@"
 done
 echo "== start-up (bench/startup.sh)"
-bench/startup.sh build/bench/vertigon samples/demo.ffb
+bench/startup.sh -m samples/demo.ffb build/bench/vertigon
