@@ -70,10 +70,6 @@ int RunCommand(const CliCommand& command, const Arguments& args) {
 
 }  // namespace
 
-std::vector<CliCommand> DisplayFreeCommands() {
-    return {InfoCommand(), PoseCommand(), TexturesCommand(), RetextureCommand(), ExportCommand(), EeRunCommand()};
-}
-
 std::string CliUsage(const std::vector<CliCommand>& commands) {
     std::string text = "usage: vertigon-cli COMMAND [ARGUMENTS]\n\nCommands:\n";
     for (const CliCommand& command : commands) {

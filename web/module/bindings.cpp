@@ -1,12 +1,10 @@
 // What the page and the node tests reach of the module: the viewer (the desktop's viewer state
 // over WebGL2), the loaders' checks on bytes, the program-image check and the command-line
 // tool's `info`.
-#include <CLI/CLI.hpp>
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -126,22 +124,13 @@ std::string ProgramImageReason(const val& image) {
     return workspace.emulator().routines() ? std::string() : workspace.emulator().unavailableReason();
 }
 
-// The command-line tool's `info` with these arguments; its JSON goes to the module's print.
+// The command-line tool's `info` with these arguments, run as the tool runs it (a wrong command
+// line is said as the tool says it); its JSON goes to the module's print.
 int RunInfoCommand(const val& args) {
-    std::vector<std::string> arguments;
+    Arguments arguments{"info"};
     const int count = args["length"].as<int>();
     for (int i = 0; i < count; ++i) arguments.push_back(args[i].as<std::string>());
-    // As the tool runs it; a wrong command line is said as the tool says it.
-    const CliCommand info = InfoCommand();
-    CLI::App app(info.description, info.name);
-    const CliCommand::Run run = info.declare(app);
-    try {
-        app.parse(Arguments(arguments.rbegin(), arguments.rend()));  // CLI11 takes them last first
-        return run();
-    } catch (const CLI::ParseError& error) {
-        std::fprintf(stderr, "vertigon-cli info: %s (see vertigon-cli info --help)\n", error.what());
-        return kExitUsage;
-    }
+    return RunCommandLine(arguments, {InfoCommand()});
 }
 
 }  // namespace

@@ -33,6 +33,9 @@ test('info prints what the native tool prints, for every sample and fixture mode
       assert.equal(printed, native, `info ${args.join(' ')}`);
     }
   }
+  // The tool's statuses: a wrong command line, then a path that does not exist.
+  assert.equal(vertigon.runInfo(['--no-such-option']), 64);
+  assert.equal(vertigon.runInfo(['missing.mdlx']), 1);
 });
 
 test('damaged files are refused with a reason and the module keeps working', () => {
