@@ -25,7 +25,11 @@ GlDriverWarmUp::GlDriverWarmUp() {
     // main thread as it opens the display. A setting of the user's own is kept.
     setenv("GDK_GL", "disable", 0);
     // Two threads will talk to the X server, each over its own connection.
-    if (!XInitThreads()) return;
+    threadsReady_ = XInitThreads() != 0;
+}
+
+void GlDriverWarmUp::Start() {
+    if (!threadsReady_ || thread_.joinable()) return;
     thread_ = std::thread([this] {
         Display* display = XOpenDisplay(nullptr);
         if (!display) return;

@@ -5,7 +5,6 @@
 
 #include "app/command_line.h"
 #include "app/frame_clock.h"
-#include "app/gl_driver_warm_up.h"
 #include "app/viewer_app.h"
 
 wxIMPLEMENT_APP_NO_MAIN(vertigon::ViewerApp);
@@ -22,9 +21,8 @@ int main(int argc, char** argv) {
         std::fputs(vertigon::VersionText().c_str(), stdout);
         return 0;
     }
-    // Before the toolkit starts, so that the driver loads while it does.
-    const vertigon::GlDriverWarmUp warmUp;
-    // Made here rather than by the toolkit, to hand it the start time.
+    // Made here rather than by the toolkit, to hand it the start time, and before the toolkit
+    // starts, as its driver warm-up must be.
     wxApp::SetInstance(new vertigon::ViewerApp(started));
     return wxEntry(argc, argv);
 }

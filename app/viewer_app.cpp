@@ -26,6 +26,7 @@ bool ViewerApp::OnInit() {
         return true;
     }
 
+    driverWarmUp_.Start();
     viewer_ = std::make_unique<Viewer>();
     if (options.reportStartup) {
         // Set before the first frame can be drawn; the hook reports once.

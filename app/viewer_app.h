@@ -7,6 +7,7 @@
 #include <chrono>
 #include <memory>
 
+#include "app/gl_driver_warm_up.h"
 #include "app/viewer.h"
 
 namespace vertigon {
@@ -24,6 +25,7 @@ private:
     std::unique_ptr<Viewer> viewer_;
     int earlyExitStatus_ = -1;  // set when the command line ends the program before any window
     std::chrono::steady_clock::time_point started_;
+    GlDriverWarmUp driverWarmUp_;  // made with the application, before the toolkit starts
 };
 
 }  // namespace vertigon
